@@ -1,0 +1,40 @@
+// Whole-file reads and crash-safe whole-file writes. Paths are UTF-8 (on
+// Windows the program runs with the UTF-8 code page, so this is also what
+// the ...A functions take and return).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vistelle {
+
+// Reads the whole file. False when it cannot be opened or read, or when it
+// is larger than max_bytes.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes);
+
+// Writes data to a temporary file in the same folder, flushes it to the disk
+// and then puts it in the place of path in one step. Whoever opens path sees
+// either the old file or the complete new one, never a part, also after a
+// power loss. False, with path as it was, on any failure.
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
+
+// The same, for a file made of several pieces written one after the other.
+// With flush false the new file is not forced to the disk before it takes
+// the old one's place: a crash of the program still leaves one whole file,
+// a power loss may not. For files that can be made again (the composed
+// wallpaper), where a flush of many megabytes would cost more than it saves.
+struct ByteRange {
+  const void* data;
+  std::size_t size;
+};
+bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush = true);
+
+// The name of the temporary file that WriteFileReplacing uses for path.
+std::string TemporaryNameFor(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+
+}  // namespace vistelle

@@ -1,0 +1,68 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "base/file_io.h"
+
+namespace vistelle {
+
+std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            static_cast<std::uint64_t>(st.st_size) <= max_bytes;
+  if (ok) {
+    out.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    out.resize(done);  // a file that shrank meanwhile is read as it is now
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+  return WriteFileReplacing(path, std::vector<ByteRange>{{data, size}});
+}
+
+bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+  const std::string tmp = TemporaryNameFor(path);
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (const ByteRange& piece : pieces) {
+    const auto* p = static_cast<const std::uint8_t*>(piece.data);
+    std::size_t done = 0;
+    while (ok && done < piece.size) {
+      const ssize_t n = ::write(fd, p + done, piece.size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) ok = false;
+      else done += static_cast<std::size_t>(n);
+    }
+  }
+  if (flush) ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+}  // namespace vistelle

@@ -1,0 +1,140 @@
+// Whole-file reads and replacing writes on the Win32 file functions. Paths
+// come in UTF-8 (the active code page under our manifest) and go to the
+// ...W functions, so every name the file system can hold is reachable.
+#include <windows.h>
+
+#include <climits>
+
+#include "base/file_io.h"
+
+namespace vistelle {
+
+namespace {
+
+// An open file handle, closed when it goes. Move-only.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+  }
+  ~FileHandle() { Close(); }
+
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE Get() const { return handle_; }
+  // Closes now and tells whether the system accepted it.
+  bool Close() {
+    if (!IsOpen()) return true;
+    const BOOL ok = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok != FALSE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// The name in UTF-16; empty for an empty name or one that is not valid text
+// in the active code page.
+std::wstring Widen(const std::string& path) {
+  if (path.empty() || path.size() > static_cast<std::size_t>(INT_MAX)) return std::wstring();
+  const int length = static_cast<int>(path.size());
+  const int wide_length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+  if (wide_length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, &wide[0], wide_length) != wide_length)
+    return std::wstring();
+  // A zero inside the name would silently cut it short.
+  if (wide.find(L'\0') != std::wstring::npos) return std::wstring();
+  return wide;
+}
+
+// ReadFile and WriteFile move at most a DWORD at a time; stay well below.
+constexpr DWORD kChunkBytes = 1u << 24;
+
+}  // namespace
+
+std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
+  const std::wstring name = Widen(path);
+  if (name.empty()) return false;
+  FileHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.IsOpen()) return false;
+  if (GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+  const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+  if (bytes > max_bytes || bytes > static_cast<std::uint64_t>(SIZE_MAX)) return false;
+
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const std::size_t left = data.size() - done;
+    const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), data.data() + done, want, &got, nullptr)) return false;
+    if (got == 0) break;  // the file shrank meanwhile: take it as it is now
+    done += got;
+  }
+  data.resize(done);
+  out = std::move(data);
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+  return WriteFileReplacing(path, std::vector<ByteRange>{{data, size}});
+}
+
+bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+  const std::wstring target = Widen(path);
+  const std::wstring temporary = Widen(TemporaryNameFor(path));
+  if (target.empty() || temporary.empty()) return false;
+
+  FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsOpen()) return false;
+  bool ok = true;
+  for (const ByteRange& piece : pieces) {
+    const auto* p = static_cast<const std::uint8_t*>(piece.data);
+    std::size_t done = 0;
+    while (ok && done < piece.size) {
+      const std::size_t left = piece.size - done;
+      const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+      DWORD written = 0;
+      if (!WriteFile(file.Get(), p + done, want, &written, nullptr) || written == 0)
+        ok = false;
+      else
+        done += written;
+    }
+  }
+  // With flush, the data is on the disk before the name points at it, and
+  // the rename is on the disk before we return.
+  if (flush) ok = ok && FlushFileBuffers(file.Get()) != FALSE;
+  ok = file.Close() && ok;
+  const DWORD move_flags = MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
+  if (ok) ok = MoveFileExW(temporary.c_str(), target.c_str(), move_flags) != FALSE;
+  if (!ok) DeleteFileW(temporary.c_str());
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  const std::wstring name = Widen(path);
+  return !name.empty() && GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveFile(const std::string& path) {
+  const std::wstring name = Widen(path);
+  return !name.empty() && DeleteFileW(name.c_str()) != FALSE;
+}
+
+}  // namespace vistelle

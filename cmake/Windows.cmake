@@ -1,0 +1,52 @@
+# Windows build (MinGW-w64 here, MSVC-clean code): the program Pictora.exe,
+# the Windows composer and the tests that run under Wine.
+
+set(VISTELLE_WIN32_LIBS ole32 oleaut32 uuid windowscodecs gdi32 user32 comctl32 comdlg32 shell32
+    shlwapi advapi32 msimg32)
+
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+if(MINGW)
+  # One static executable: no MinGW runtime DLLs beside the program.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+else()
+  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+endif()
+
+add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_WIN32_CORE_SOURCES})
+target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vistelle_core PUBLIC ${VISTELLE_WIN32_LIBS})
+
+if(VISTELLE_WIN32_UI_SOURCES)
+  add_library(vistelle_ui STATIC ${VISTELLE_WIN32_UI_SOURCES})
+  target_link_libraries(vistelle_ui PUBLIC vistelle_core)
+  set(VISTELLE_UI_LIB vistelle_ui)
+endif()
+
+# Every executable carries the program's manifest (Common Controls 6, the
+# UTF-8 code page); the program also carries its icons and dialogs.
+add_executable(Pictora WIN32 app/main_win32.cpp resources/pictora.rc)
+target_link_libraries(Pictora PRIVATE ${VISTELLE_UI_LIB} vistelle_core)
+set_target_properties(Pictora PROPERTIES OUTPUT_NAME Pictora)
+
+add_executable(vistelle-compose tools/vistelle_compose.cpp resources/manifest_only.rc)
+target_link_libraries(vistelle-compose PRIVATE vistelle_core)
+
+install(TARGETS Pictora RUNTIME DESTINATION .)
+
+if(VISTELLE_TESTS)
+  enable_testing()
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  file(GLOB windows_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/windows/*.cpp")
+  add_executable(vistelle_win_tests ${windows_tests} ${VISTELLE_SHARED_TEST_SOURCES}
+                 resources/manifest_only.rc)
+  target_include_directories(vistelle_win_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  # Where the tests find their fixture files (tests/data).
+  target_compile_definitions(vistelle_win_tests PRIVATE VISTELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(vistelle_win_tests PRIVATE ${VISTELLE_UI_LIB} vistelle_core gtest gtest_main)
+  # Each test binary is one ctest entry: starting a Wine process per test
+  # case would cost more than the tests themselves.
+  add_test(NAME windows_tests COMMAND vistelle_win_tests --gtest_color=no)
+endif()

@@ -1,0 +1,91 @@
+// TConfig: every user setting of the program, kept in section "setting" of
+// "config.ini". A plain record: the rest of the program reads its fields
+// directly. Colours are stored as three integer components each; the packed
+// colour (red + 256*green + 65536*blue, low byte of each) is worked out when
+// the record is loaded and never written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/profile_store.h"
+
+namespace vistelle {
+
+using ColorRef = std::uint32_t;
+
+class TConfig {
+ public:
+  TConfig();
+  virtual ~TConfig() = default;
+
+  // The full name of the INI file that Load and Save use.
+  void SetPath(const std::string& path);
+  const std::string& Path() const { return path; }
+
+  // Reads every key, in the program's fixed order, and derives the colours.
+  // A missing key or file gives the key's default; nothing is range-checked.
+  void Load(ProfileStore& store);
+  // Writes every key, in the program's fixed order. False when a write
+  // failed (the file then keeps its earlier contents for that key).
+  bool Save(ProfileStore& store) const;
+
+  // Sets every field to its default (the values of a missing file).
+  void SetDefaults();
+  // Works out the packed colours from their components.
+  void DeriveColors();
+
+  static constexpr const char* kSection = "setting";
+  // Longest text a text key holds (the buffer of 260 less the terminator).
+  static constexpr std::size_t kMaxText = 259;
+
+  std::string path;
+
+  std::int32_t sposob_wyswietlania;  // position: 0 stretch, 2 centre, else tiled
+  std::int32_t sposob_wybierania;    // automatic choice: 0 in sequence, else random
+  std::int32_t zmiana_tapety_co;     // 0 change at system start, 1 every interval
+  std::int32_t co_ile_sek_godz;      // interval amount
+  std::int32_t godz_sek;             // 1 minutes, else hours
+  std::int32_t second_counter;       // minutes since the last change
+
+  std::uint8_t smartblur;
+  std::uint8_t negativ;
+  std::uint8_t gray;
+  std::uint8_t pseudocolors;
+  std::uint8_t noise;
+  std::int32_t noise_int;
+  std::uint8_t sharpen;
+  std::uint8_t blur;
+  std::uint8_t contrast;
+  std::int32_t contrast_int;
+  std::uint8_t lighten;
+  std::int32_t lighten_int;
+  std::uint8_t colorize;
+  std::int32_t colorize_r;
+  std::int32_t colorize_g;
+  std::int32_t colorize_b;
+
+  std::string calendar_background_user;
+  std::int32_t calendar_background_prog;
+  std::uint8_t calendar_background;  // 1: the user's picture, 0: built-in
+  std::uint8_t active_calendar;
+  std::int32_t calendar_alpha;
+  std::int32_t calendar_position;  // 0..8
+
+  ColorRef color_mf;  // Monday to Friday
+  std::int32_t mf_r, mf_g, mf_b;
+  ColorRef color_saturday;
+  std::int32_t saturday_r, saturday_g, saturday_b;
+  ColorRef color_sunday;
+  std::int32_t sunday_r, sunday_g, sunday_b;
+  ColorRef color_background;
+  std::int32_t background_r, background_g, background_b;
+  std::uint8_t shadow;
+  ColorRef color_shadow;
+  std::int32_t shadow_r, shadow_g, shadow_b;
+
+ private:
+  bool WriteNumber(ProfileStore& store, const char* key, std::int32_t value) const;
+};
+
+}  // namespace vistelle

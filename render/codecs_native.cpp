@@ -1,0 +1,399 @@
+// The native build's platform decoders: libjpeg, libpng and giflib, plus the
+// program's own BMP and icon decoders. TIFF, WMF and the newer containers
+// (WebP, HEIF, AVIF) have no decoder here; only the Windows build reads them.
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <gif_lib.h>
+#include <jerror.h>
+#include <jpeglib.h>
+#include <png.h>
+
+#include "render/image_codecs.h"
+
+namespace vistelle {
+
+namespace {
+
+// ---------------------------------------------------------------- JPEG
+
+// Working memory libjpeg may take beyond the picture itself (progressive
+// pictures keep all their coefficients). More than this fails cleanly.
+constexpr long kJpegMemoryLimit = 512L << 20;
+// Progressive files can repeat scans endlessly; real ones have about ten.
+constexpr int kJpegMaxScans = 1000;
+
+struct JpegErrors {
+  jpeg_error_mgr manager;  // first, so the library's pointer is ours too
+  std::jmp_buf jump;
+};
+
+void JpegFail(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1); }
+
+void JpegMessage(j_common_ptr cinfo, int level) {
+  // A file that ends early is padded by the library with an end marker and
+  // decoded as grey; treat it as the broken file it is.
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JpegFail(cinfo);
+}
+
+void JpegSilent(j_common_ptr) {}
+
+void JpegProgress(j_common_ptr cinfo) {
+  if (cinfo->is_decompressor &&
+      reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kJpegMaxScans)
+    JpegFail(cinfo);
+}
+
+// Kept apart from DecodeJpeg so that no C++ object lives in a frame the
+// error jump leaves.
+bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, Image& img, std::vector<std::uint8_t>& cmyk_row) {
+  jpeg_decompress_struct cinfo;
+  JpegErrors errors;
+  jpeg_progress_mgr progress;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  std::memset(&progress, 0, sizeof progress);
+  cinfo.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = JpegFail;
+  errors.manager.emit_message = JpegMessage;
+  errors.manager.output_message = JpegSilent;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  progress.progress_monitor = JpegProgress;
+  cinfo.progress = &progress;
+  cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+  if (!ImageSizeAcceptable(cinfo.image_width, cinfo.image_height)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  jpeg_start_decompress(&cinfo);
+  const std::uint32_t width = cinfo.output_width;
+  const std::uint32_t height = cinfo.output_height;
+  if (width != cinfo.image_width || height != cinfo.image_height || !img.Create(width, height)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  if (cmyk) cmyk_row.resize(static_cast<std::size_t>(width) * 4);
+  // Adobe writes CMYK inverted (0 = full ink).
+  const bool inverted = cinfo.saw_Adobe_marker;
+  while (cinfo.output_scanline < height) {
+    std::uint8_t* target = img.Row(height - 1 - cinfo.output_scanline);
+    JSAMPROW row = cmyk ? cmyk_row.data() : target;
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
+      jpeg_destroy_decompress(&cinfo);
+      return false;
+    }
+    if (cmyk) {
+      const std::uint8_t* s = cmyk_row.data();
+      for (std::uint32_t x = 0; x < width; ++x, s += 4, target += 3) {
+        unsigned c = s[0], m = s[1], y = s[2], k = s[3];
+        if (!inverted) {
+          c = 255 - c;
+          m = 255 - m;
+          y = 255 - y;
+          k = 255 - k;
+        }
+        target[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+        target[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        target[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+      }
+    }
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out) {
+  Image img;
+  std::vector<std::uint8_t> cmyk_row;
+  if (!DecodeJpegInto(data, size, img, cmyk_row)) return false;
+  out = std::move(img);
+  return true;
+}
+
+// ---------------------------------------------------------------- PNG
+
+// Deflate cannot expand data more than 1032 times; a header promising more
+// pixels than the file could hold is refused before anything is allocated.
+constexpr std::uint64_t kDeflateMaxRatio = 1032;
+
+struct PngSource {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t pos;
+};
+
+void PngRead(png_structp png, png_bytep out, png_size_t length) {
+  auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (length > source->size - source->pos) png_error(png, "file truncated");
+  std::memcpy(out, source->data + source->pos, length);
+  source->pos += length;
+}
+
+void PngFail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarn(png_structp, png_const_charp) {}
+
+struct PngBuffers {
+  std::vector<png_bytep> rows;
+  std::vector<std::uint8_t> pixels;
+};
+
+bool DecodePngInto(const std::uint8_t* data, std::size_t size, Image& img, PngBuffers& buffers) {
+  PngSource source{data, size, 0};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
+  if (png == nullptr) return false;
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_set_read_fn(png, &source, PngRead);
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_chunk_cache_max(png, 512);
+  png_set_chunk_malloc_max(png, 16u << 20);
+  png_read_info(png, info);
+
+  png_uint_32 width = 0, height = 0;
+  int depth = 0, color_type = 0, interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &depth, &color_type, &interlace, nullptr, nullptr);
+  const std::uint64_t raw_bytes =
+      static_cast<std::uint64_t>(height) *
+      ((static_cast<std::uint64_t>(width) * depth * png_get_channels(png, info) + 7) / 8 + 1);
+  if (!ImageSizeAcceptable(width, height) || raw_bytes / kDeflateMaxRatio > size) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  const bool alpha = (color_type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  // Everything becomes 8-bit B,G,R(,A).
+  png_set_expand(png);
+  png_set_scale_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_bgr(png);
+  const int passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  const std::size_t channels = alpha ? 4 : 3;
+  if (png_get_rowbytes(png, info) != width * channels || !img.Create(width, height)) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+
+  if (!alpha) {
+    // Three bytes a pixel is the image's own row layout: decode in place.
+    if (passes == 1) {
+      for (png_uint_32 r = 0; r < height; ++r) png_read_row(png, img.Row(height - 1 - r), nullptr);
+    } else {
+      buffers.rows.resize(height);
+      for (png_uint_32 r = 0; r < height; ++r) buffers.rows[r] = img.Row(height - 1 - r);
+      png_read_image(png, buffers.rows.data());
+    }
+  } else {
+    img.AlphaCreate();
+    const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
+    const png_uint_32 buffered_rows = passes == 1 ? 1 : height;
+    buffers.pixels.resize(row_bytes * buffered_rows);
+    auto store = [&](png_uint_32 r, const std::uint8_t* s) {
+      std::uint8_t* d = img.Row(height - 1 - r);
+      std::uint8_t* a = img.AlphaRow(height - 1 - r);
+      for (png_uint_32 x = 0; x < width; ++x, s += 4, d += 3) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        a[x] = s[3];
+      }
+    };
+    if (passes == 1) {
+      for (png_uint_32 r = 0; r < height; ++r) {
+        png_read_row(png, buffers.pixels.data(), nullptr);
+        store(r, buffers.pixels.data());
+      }
+    } else {
+      buffers.rows.resize(height);
+      for (png_uint_32 r = 0; r < height; ++r) buffers.rows[r] = buffers.pixels.data() + row_bytes * r;
+      png_read_image(png, buffers.rows.data());
+      for (png_uint_32 r = 0; r < height; ++r) store(r, buffers.rows[r]);
+    }
+  }
+  // Reading on to the end chunk also catches a truncated file.
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out) {
+  Image img;
+  PngBuffers buffers;
+  if (!DecodePngInto(data, size, img, buffers)) return false;
+  out = std::move(img);
+  return true;
+}
+
+// ---------------------------------------------------------------- GIF
+
+struct GifSource {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t pos;
+};
+
+int GifRead(GifFileType* gif, GifByteType* out, int length) {
+  auto* source = static_cast<GifSource*>(gif->UserData);
+  if (length <= 0) return 0;
+  std::size_t n = static_cast<std::size_t>(length);
+  if (n > source->size - source->pos) n = source->size - source->pos;
+  std::memcpy(out, source->data + source->pos, n);
+  source->pos += n;
+  return static_cast<int>(n);
+}
+
+struct GifCloser {
+  GifFileType* gif;
+  ~GifCloser() {
+    int error = 0;
+    DGifCloseFile(gif, &error);
+  }
+};
+
+// The first frame, placed on the logical screen. Screen pixels the frame
+// leaves uncovered and the frame's transparent colour come out transparent.
+bool DecodeGifFrame(GifFileType* gif, int transparent, Image& img) {
+  const GifImageDesc& desc = gif->Image;
+  if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) return false;
+  const std::uint64_t left = static_cast<std::uint64_t>(desc.Left);
+  const std::uint64_t top = static_cast<std::uint64_t>(desc.Top);
+  const std::uint64_t frame_w = static_cast<std::uint64_t>(desc.Width);
+  const std::uint64_t frame_h = static_cast<std::uint64_t>(desc.Height);
+  std::uint64_t screen_w = gif->SWidth > 0 ? static_cast<std::uint64_t>(gif->SWidth) : 0;
+  std::uint64_t screen_h = gif->SHeight > 0 ? static_cast<std::uint64_t>(gif->SHeight) : 0;
+  // A frame reaching past the screen (or a screen of size 0) widens it.
+  if (left + frame_w > screen_w) screen_w = left + frame_w;
+  if (top + frame_h > screen_h) screen_h = top + frame_h;
+  if (!ImageSizeAcceptable(screen_w, screen_h)) return false;
+  const auto width = static_cast<std::uint32_t>(screen_w);
+  const auto height = static_cast<std::uint32_t>(screen_h);
+  if (!img.Create(width, height)) return false;
+
+  const ColorMapObject* map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
+  GifColorType colors[256];
+  for (int i = 0; i < 256; ++i) {
+    // Without any colour table the indices are taken as grey levels.
+    const auto level = static_cast<GifByteType>(i);
+    colors[i] = map != nullptr ? GifColorType{0, 0, 0} : GifColorType{level, level, level};
+  }
+  if (map != nullptr && map->Colors != nullptr)
+    for (int i = 0; i < map->ColorCount && i < 256; ++i) colors[i] = map->Colors[i];
+
+  const bool covers = left == 0 && top == 0 && frame_w >= screen_w && frame_h >= screen_h;
+  if (transparent >= 0 || !covers) img.AlphaSet(0);
+
+  std::vector<GifByteType> line(static_cast<std::size_t>(frame_w));
+  static const int kPassStart[4] = {0, 4, 2, 1};
+  static const int kPassStep[4] = {8, 8, 4, 2};
+  const int passes = desc.Interlace ? 4 : 1;
+  for (int pass = 0; pass < passes; ++pass) {
+    const std::uint64_t start = desc.Interlace ? kPassStart[pass] : 0;
+    const std::uint64_t step = desc.Interlace ? kPassStep[pass] : 1;
+    for (std::uint64_t fy = start; fy < frame_h; fy += step) {
+      if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) return false;
+      const std::uint32_t y = height - 1 - static_cast<std::uint32_t>(top + fy);
+      std::uint8_t* d = img.Row(y) + left * 3;
+      std::uint8_t* a = img.AlphaRow(y);
+      if (a != nullptr) a += left;
+      for (std::uint64_t x = 0; x < frame_w; ++x, d += 3) {
+        const GifByteType index = line[x];
+        const GifColorType& c = colors[index];
+        d[0] = c.Blue;
+        d[1] = c.Green;
+        d[2] = c.Red;
+        if (a != nullptr) a[x] = index == transparent ? 0 : 255;
+      }
+    }
+  }
+  return true;
+}
+
+bool DecodeGif(const std::uint8_t* data, std::size_t size, Image& out) {
+  GifSource source{data, size, 0};
+  int error = 0;
+  GifFileType* gif = DGifOpen(&source, GifRead, &error);
+  if (gif == nullptr) return false;
+  GifCloser closer{gif};
+  Image img;
+  bool have_frame = false;
+  int transparent = -1;
+  // Every record is walked up to the trailer, so that a truncated file is
+  // recognised; frames after the first are skipped without decoding.
+  for (;;) {
+    GifRecordType type = UNDEFINED_RECORD_TYPE;
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
+    if (type == TERMINATE_RECORD_TYPE) break;
+    if (type == EXTENSION_RECORD_TYPE) {
+      int code = 0;
+      GifByteType* block = nullptr;
+      if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+      if (!have_frame && code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4)
+        transparent = (block[1] & 1) ? block[4] : -1;
+      while (block != nullptr)
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+    } else if (type == IMAGE_DESC_RECORD_TYPE) {
+      if (DGifGetImageDesc(gif) == GIF_ERROR) return false;
+      if (!have_frame) {
+        if (!DecodeGifFrame(gif, transparent, img)) return false;
+        have_frame = true;
+      } else {
+        int code_size = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetCode(gif, &code_size, &block) == GIF_ERROR) return false;
+        while (block != nullptr)
+          if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+      }
+    } else {
+      return false;
+    }
+  }
+  if (!have_frame) return false;
+  out = std::move(img);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out) {
+  if (data == nullptr || size == 0) return false;
+  switch (format) {
+    case ImageFormat::kJpeg:
+      return DecodeJpeg(data, size, out);
+    case ImageFormat::kPng:
+      return DecodePng(data, size, out);
+    case ImageFormat::kGif:
+      return DecodeGif(data, size, out);
+    case ImageFormat::kBmp:
+      return DecodeBmp(data, size, out);
+    case ImageFormat::kIco:
+      return DecodeIco(data, size, out);
+    case ImageFormat::kTga:
+      return DecodeTga(data, size, out);
+    case ImageFormat::kPcx:
+      return DecodePcx(data, size, out);
+    case ImageFormat::kWbmp:
+      return DecodeWbmp(data, size, out);
+    default:
+      // No TIFF, WMF, WebP or HEIF decoder in the native build.
+      return false;
+  }
+}
+
+}  // namespace vistelle

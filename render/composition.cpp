@@ -1,0 +1,78 @@
+#include "render/composition.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vistelle {
+
+void FillCanvas(Image& canvas, ColorRef color) {
+  if (!canvas.IsValid()) return;
+  const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(ColorRefBlue(color)),
+                               static_cast<std::uint8_t>(ColorRefGreen(color)),
+                               static_cast<std::uint8_t>(ColorRefRed(color))};
+  const std::uint32_t w = canvas.GetWidth();
+  // Fill the first row pixel by pixel, then copy it to every other row.
+  std::uint8_t* first = canvas.Row(0);
+  for (std::uint32_t x = 0; x < w; ++x) std::memcpy(first + static_cast<std::size_t>(x) * 3, bgr, 3);
+  for (std::uint32_t y = 1; y < canvas.GetHeight(); ++y)
+    std::memcpy(canvas.Row(y), first, static_cast<std::size_t>(w) * 3);
+}
+
+void CopyOpaquePixels(Image& destination, const Image& source, std::int64_t x, std::int64_t y) {
+  if (!destination.IsValid() || !source.IsValid()) return;
+  const std::int64_t W = destination.GetWidth(), H = destination.GetHeight();
+  const std::int64_t w = source.GetWidth(), h = source.GetHeight();
+  // The part of the source that lands inside the destination.
+  const std::int64_t x0 = std::max<std::int64_t>(0, -x), x1 = std::min<std::int64_t>(w, W - x);
+  const std::int64_t y0 = std::max<std::int64_t>(0, -y), y1 = std::min<std::int64_t>(h, H - y);
+  if (x0 >= x1 || y0 >= y1) return;
+  const std::size_t count = static_cast<std::size_t>(x1 - x0);
+  for (std::int64_t sy = y0; sy < y1; ++sy) {
+    const std::uint8_t* s = source.Row(static_cast<std::uint32_t>(sy)) + x0 * 3;
+    std::uint8_t* d = destination.Row(static_cast<std::uint32_t>(sy + y)) + (x0 + x) * 3;
+    const std::uint8_t* a = source.AlphaRow(static_cast<std::uint32_t>(sy));
+    if (a == nullptr) {
+      std::memcpy(d, s, count * 3);
+      continue;
+    }
+    a += x0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (a[i] != 0) std::memcpy(d + i * 3, s + i * 3, 3);
+    }
+  }
+}
+
+Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h) {
+  Offset o;
+  o.x = W >= w ? static_cast<std::int64_t>(W / 2) - static_cast<std::int64_t>(w / 2)
+               : -static_cast<std::int64_t>((w - W) / 2);
+  o.y = H >= h ? static_cast<std::int64_t>(H / 2) - static_cast<std::int64_t>(h / 2)
+               : -static_cast<std::int64_t>((h - H) / 2);
+  return o;
+}
+
+void PlacePicture(Image& canvas, Image& picture, int position) {
+  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
+  const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
+  if (!canvas.IsValid() || w == 0 || h == 0) return;
+
+  if (position == kPositionStretch) {
+    const bool enlarged = w < W && h < H;
+    picture.Resample(W, H, 1, nullptr);
+    if (enlarged) {
+      static const std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
+      picture.Filter(kSmooth, 3, 16, 0);
+    }
+    CopyOpaquePixels(canvas, picture, 0, 0);
+  } else if (position == kPositionCenter) {
+    const Offset o = CenterOffset(W, H, w, h);
+    CopyOpaquePixels(canvas, picture, o.x, o.y);
+  } else {
+    const std::uint32_t columns = W / w + 1, rows = H / h + 1;
+    for (std::uint32_t c = 0; c < columns; ++c)
+      for (std::uint32_t r = 0; r < rows; ++r)
+        CopyOpaquePixels(canvas, picture, static_cast<std::int64_t>(c) * w, static_cast<std::int64_t>(r) * h);
+  }
+}
+
+}  // namespace vistelle

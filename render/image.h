@@ -1,0 +1,133 @@
+// The picture type of the whole program: 24-bit BGR pixels with an optional
+// 8-bit alpha plane, rows stored bottom-up (row 0 is the bottom row as shown),
+// which is also the layout of a Windows DIB and of a BMP file. Coordinates
+// passed to the pixel operations count x from the left and y from the bottom.
+//
+// Pixel work goes over rows through direct pointers; no operation makes a
+// virtual or bounds-checked call per pixel.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vistelle {
+
+// A 32-bit Windows colour reference: red in bits 0-7, green 8-15, blue 16-23.
+using ColorRef = std::uint32_t;
+
+constexpr ColorRef MakeColorRef(int r, int g, int b) {
+  return static_cast<ColorRef>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int ColorRefRed(ColorRef c) { return static_cast<int>(c & 0xFF); }
+constexpr int ColorRefGreen(ColorRef c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int ColorRefBlue(ColorRef c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+// Same field order as the Windows RGBQUAD.
+struct Rgba {
+  std::uint8_t blue = 0;
+  std::uint8_t green = 0;
+  std::uint8_t red = 0;
+  std::uint8_t alpha = 0;
+};
+
+// Limits on what the image layer agrees to hold. A picture beyond them is
+// refused before anything is allocated, so a hostile header cannot make the
+// program allocate without bound.
+constexpr std::uint32_t kMaxImageSide = 32767;
+constexpr std::uint64_t kMaxImagePixels = 268435456ull;  // 2^28
+
+bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height);
+
+class Image {
+ public:
+  Image() = default;
+  Image(const Image&) = default;
+  Image& operator=(const Image&) = default;
+  Image(Image&&) noexcept = default;
+  Image& operator=(Image&&) noexcept = default;
+
+  // A new black 24-bit image. Only 24 bits per pixel are supported; false
+  // (and an empty image) for any other depth or an unacceptable size.
+  bool Create(std::uint32_t width, std::uint32_t height, int bpp = 24);
+  void Clear();
+
+  // Decodes a file of any supported format, recognised from its content.
+  // False, with the image left as it was, when the file is missing, unknown,
+  // corrupt or too large. JPEG and TIFF pictures come out upright according
+  // to their EXIF orientation.
+  bool Load(const std::string& path);
+  // Decodes from memory (same rules as Load).
+  bool Decode(const std::uint8_t* data, std::size_t size);
+  // Writes a 24-bit BMP; the file is replaced only once it is complete.
+  // With flush false the file is not forced to the disk first (see
+  // WriteFileReplacing).
+  bool Save(const std::string& path, bool flush = true) const;
+  // The BMP file image of this picture.
+  std::vector<std::uint8_t> EncodeBmp() const;
+
+  bool IsValid() const { return width_ != 0 && height_ != 0; }
+  std::uint32_t GetWidth() const { return width_; }
+  std::uint32_t GetHeight() const { return height_; }
+
+  // Resizes to exactly width x height. mode 1 is the fast nearest-pixel
+  // method; any other mode is bilinear. With a destination the result goes
+  // there and this image is unchanged.
+  bool Resample(std::uint32_t width, std::uint32_t height, int mode = 1,
+                Image* destination = nullptr);
+
+  // 3x3 integer convolution of each colour channel: (sum of kernel-weighted
+  // neighbours) / divisor + offset, clamped to 0..255. Edge pixels take their
+  // nearest neighbour for the missing ones. A divisor of 0 counts as 1.
+  bool Filter(const std::int32_t* kernel, int kernel_size, int divisor, int offset);
+
+  // Alpha plane.
+  bool HasAlpha() const { return !alpha_.empty(); }
+  void AlphaCreate();       // fully opaque plane, kept if there is one
+  void AlphaDelete();
+  void AlphaSet(std::uint8_t level);
+  std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const;
+
+  // A pixel is transparent when the alpha plane holds 0 for it.
+  bool IsTransparent(std::int64_t x, std::int64_t y) const;
+  // Pixels outside the image read as black, alpha 0.
+  Rgba GetPixelColor(std::int64_t x, std::int64_t y, bool with_alpha = true) const;
+  // Writes outside the image are ignored.
+  void SetPixelColor(std::int64_t x, std::int64_t y, ColorRef color);
+  void SetPixelColor(std::int64_t x, std::int64_t y, Rgba color, bool set_alpha = false);
+
+  // Copies everything of source.
+  void Copy(const Image& source) { *this = source; }
+
+  // Row access for pixel work. Rows are bottom-up; each row holds width*3
+  // bytes in B, G, R order and is padded to 4 bytes (DIB layout).
+  std::size_t Stride() const { return stride_; }
+  std::uint8_t* Row(std::uint32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+  const std::uint8_t* Row(std::uint32_t y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+  }
+  std::uint8_t* Bits() { return pixels_.data(); }
+  const std::uint8_t* Bits() const { return pixels_.data(); }
+  std::uint8_t* AlphaRow(std::uint32_t y) {
+    return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(y) * width_;
+  }
+  const std::uint8_t* AlphaRow(std::uint32_t y) const {
+    return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(y) * width_;
+  }
+
+  // Turns the picture upside down (top-down decoders fill rows in reading
+  // order and flip once at the end).
+  void FlipVertical();
+  // Applies an EXIF orientation value (1..8); other values change nothing.
+  void ApplyOrientation(int orientation);
+
+ private:
+  std::uint32_t width_ = 0;
+  std::uint32_t height_ = 0;
+  std::size_t stride_ = 0;
+  std::vector<std::uint8_t> pixels_;
+  std::vector<std::uint8_t> alpha_;
+};
+
+}  // namespace vistelle

@@ -1,0 +1,54 @@
+// Picture decoders and the BMP encoder behind Image::Load and Image::Save.
+//
+// The format is recognised from the content, never from the file name.
+// Each decoder checks the declared size with ImageSizeAcceptable before it
+// allocates, and answers false for anything corrupt or truncated; none of
+// them may read outside the buffer it is given.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "render/image.h"
+
+namespace vistelle {
+
+enum class ImageFormat {
+  kUnknown,
+  kBmp,
+  kJpeg,
+  kPng,
+  kGif,
+  kTiff,
+  kIco,
+  kTga,
+  kPcx,
+  kWbmp,
+  kWmf,
+  kOther,  // a container the platform decoder may know (WebP, HEIF, ...)
+};
+
+ImageFormat DetectImageFormat(const std::uint8_t* data, std::size_t size);
+
+// Decodes any supported format and puts the picture upright (EXIF).
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out);
+
+// The platform's decoders: WIC on Windows, the reference libraries natively.
+// Called for every format the program does not decode itself.
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out);
+
+// The program's own decoders, used on every platform.
+bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out);
+bool DecodeTga(const std::uint8_t* data, std::size_t size, Image& out);
+bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out);
+bool DecodeWbmp(const std::uint8_t* data, std::size_t size, Image& out);
+bool DecodeIco(const std::uint8_t* data, std::size_t size, Image& out);
+
+// The EXIF orientation (1..8) of a JPEG or TIFF file, or 1 when it has none.
+int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
+
+// A 24-bit bottom-up BMP of the picture (alpha is dropped).
+std::vector<std::uint8_t> EncodeBmp24(const Image& image);
+
+}  // namespace vistelle

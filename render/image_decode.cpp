@@ -1,0 +1,95 @@
+#include <cstring>
+
+#include "render/byte_reader.h"
+#include "render/decoders_internal.h"
+#include "render/image_codecs.h"
+
+namespace vistelle {
+
+namespace {
+
+bool StartsWith(const std::uint8_t* data, std::size_t size, const char* magic, std::size_t length) {
+  return size >= length && std::memcmp(data, magic, length) == 0;
+}
+
+bool IsWmf(const std::uint8_t* data, std::size_t size) {
+  static const std::uint8_t kPlaceable[4] = {0xD7, 0xCD, 0xC6, 0x9A};
+  if (size >= 22 && std::memcmp(data, kPlaceable, 4) == 0) return true;
+  // A metafile without the placeable header starts with its own: type 1
+  // (memory) or 2 (disk), a header of 9 words, version 0x0100 or 0x0300.
+  if (size < 18) return false;
+  const std::uint16_t type = bytes::Le16(data);
+  const std::uint16_t header_words = bytes::Le16(data + 2);
+  const std::uint16_t version = bytes::Le16(data + 4);
+  return (type == 1 || type == 2) && header_words == 9 && (version == 0x0100 || version == 0x0300);
+}
+
+bool IsIsoMediaPicture(const std::uint8_t* data, std::size_t size) {
+  if (size < 12 || std::memcmp(data + 4, "ftyp", 4) != 0) return false;
+  static const char* const kBrands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis",
+                                        "avif", "avis", "mif1", "msf1"};
+  for (const char* brand : kBrands)
+    if (std::memcmp(data + 8, brand, 4) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+ImageFormat DetectImageFormat(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < 2) return ImageFormat::kUnknown;
+  static const std::uint8_t kJpeg[3] = {0xFF, 0xD8, 0xFF};
+  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  static const std::uint8_t kTiffLittle[4] = {'I', 'I', 0x2A, 0x00};
+  static const std::uint8_t kTiffBig[4] = {'M', 'M', 0x00, 0x2A};
+  static const std::uint8_t kIco[4] = {0x00, 0x00, 0x01, 0x00};
+
+  if (data[0] == 'B' && data[1] == 'M') return ImageFormat::kBmp;
+  if (size >= 3 && std::memcmp(data, kJpeg, 3) == 0) return ImageFormat::kJpeg;
+  if (size >= 8 && std::memcmp(data, kPng, 8) == 0) return ImageFormat::kPng;
+  if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) return ImageFormat::kGif;
+  if (size >= 4 && (std::memcmp(data, kTiffLittle, 4) == 0 || std::memcmp(data, kTiffBig, 4) == 0))
+    return ImageFormat::kTiff;
+  if (size >= 4 && std::memcmp(data, kIco, 4) == 0 && IcoDirectorySane(data, size)) return ImageFormat::kIco;
+  if (IsWmf(data, size)) return ImageFormat::kWmf;
+  if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0)
+    return ImageFormat::kOther;
+  if (IsIsoMediaPicture(data, size)) return ImageFormat::kOther;
+  if (PcxHeaderSane(data, size)) return ImageFormat::kPcx;
+  WbmpHeader wbmp;
+  if (ParseWbmpHeader(data, size, wbmp)) return ImageFormat::kWbmp;
+  // TGA has no signature at all, so it is tried last and only on a header
+  // whose every field makes sense.
+  if (TgaHeaderSane(data, size)) return ImageFormat::kTga;
+  return ImageFormat::kUnknown;
+}
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out) {
+  const ImageFormat format = DetectImageFormat(data, size);
+  Image decoded;
+  bool ok = false;
+  switch (format) {
+    case ImageFormat::kUnknown:
+      return false;
+    // Formats the platform decoders may not know are always decoded here,
+    // so they look the same everywhere.
+    case ImageFormat::kTga:
+      ok = DecodeTga(data, size, decoded);
+      break;
+    case ImageFormat::kPcx:
+      ok = DecodePcx(data, size, decoded);
+      break;
+    case ImageFormat::kWbmp:
+      ok = DecodeWbmp(data, size, decoded);
+      break;
+    default:
+      ok = DecodeWithPlatform(format, data, size, decoded);
+      break;
+  }
+  if (!ok || !decoded.IsValid()) return false;
+  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff)
+    decoded.ApplyOrientation(ReadExifOrientation(data, size));
+  out = std::move(decoded);
+  return true;
+}
+
+}  // namespace vistelle

@@ -1,0 +1,66 @@
+// WallpaperRenderer: the current picture, and the composition of the
+// wallpaper from it. One exists for the whole run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/config.h"
+#include "config/profile_store.h"
+#include "render/desktop.h"
+#include "render/image.h"
+
+namespace vistelle {
+
+class WallpaperRenderer {
+ public:
+  static constexpr const char* kErrorNoFile = "Error. The file doesn't exist.";
+  static constexpr const char* kErrorCaption = "Vistelle";
+  static constexpr const char* kPlaceholder = "Skin\\clear.jpg";
+  static constexpr const char* kWallpaperName = "pictora.bmp";
+  static constexpr const char* kConfigName = "config.ini";
+
+  // program_dir holds config.ini, the Skin and Calendar folders and the
+  // composed wallpaper. Loads the placeholder picture (silently) and the
+  // settings.
+  WallpaperRenderer(std::string program_dir, Desktop& desktop, ProfileStore& store);
+  virtual ~WallpaperRenderer() = default;
+
+  WallpaperRenderer(const WallpaperRenderer&) = delete;
+  WallpaperRenderer& operator=(const WallpaperRenderer&) = delete;
+
+  // Loads the picture into the current picture. A picture that does not
+  // load is reported in an error box and the current picture stays as it
+  // was. Returns whether it loaded (callers are free to ignore it).
+  bool LoadCurrentPicture(const std::string& path);
+
+  // Composes the wallpaper from the current picture and the settings,
+  // writes it to the wallpaper file and hands that file to the desktop.
+  void ComposeWallpaper();
+
+  // The composition alone, on a canvas of the given size (stretch changes
+  // the current picture, as in ComposeWallpaper).
+  Image ComposeCanvas(std::uint32_t width, std::uint32_t height);
+
+  Image& CurrentPicture() { return current_; }
+  const Image& CurrentPicture() const { return current_; }
+  TConfig& Settings() { return settings_; }
+  const TConfig& Settings() const { return settings_; }
+  ProfileStore& Store() { return store_; }
+  const std::string& ProgramDir() const { return program_dir_; }
+
+  // The composed wallpaper's file: the program folder's "pictora.bmp"
+  // unless set otherwise (the command-line composer writes elsewhere).
+  const std::string& WallpaperPath() const { return wallpaper_path_; }
+  void SetWallpaperPath(const std::string& path) { wallpaper_path_ = path; }
+
+ private:
+  std::string program_dir_;
+  Desktop& desktop_;
+  ProfileStore& store_;
+  Image current_;
+  TConfig settings_;
+  std::string wallpaper_path_;
+};
+
+}  // namespace vistelle

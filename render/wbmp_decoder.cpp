@@ -1,0 +1,61 @@
+// Wireless bitmaps (type 0): one bit a pixel, 1 white, rows padded to bytes.
+
+#include "render/decoders_internal.h"
+#include "render/image_codecs.h"
+
+namespace vistelle {
+
+namespace {
+
+// A multi-byte integer: seven bits a byte, high bit set on all but the last,
+// with at most four continuation bytes.
+bool ReadUintvar(const std::uint8_t* data, std::size_t size, std::size_t& pos, std::uint64_t& value) {
+  value = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (pos >= size) return false;
+    const std::uint8_t b = data[pos++];
+    value = (value << 7) | (b & 0x7Fu);
+    if ((b & 0x80) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseWbmpHeader(const std::uint8_t* data, std::size_t size, WbmpHeader& header) {
+  if (data == nullptr || size < 4 || data[0] != 0 || data[1] != 0) return false;
+  std::size_t pos = 2;
+  std::uint64_t width = 0, height = 0;
+  if (!ReadUintvar(data, size, pos, width) || !ReadUintvar(data, size, pos, height)) return false;
+  if (width == 0 || height == 0) return false;
+  // The file has no signature, so its size has to match the header exactly.
+  const std::uint64_t row_bytes = (width + 7) / 8;
+  const std::uint64_t remaining = size - pos;
+  if (row_bytes > remaining || height > remaining || row_bytes * height != remaining) return false;
+  header.width = width;
+  header.height = height;
+  header.bits_pos = pos;
+  return true;
+}
+
+bool DecodeWbmp(const std::uint8_t* data, std::size_t size, Image& out) {
+  WbmpHeader header;
+  if (!ParseWbmpHeader(data, size, header) || !ImageSizeAcceptable(header.width, header.height)) return false;
+  const auto width = static_cast<std::uint32_t>(header.width);
+  const auto height = static_cast<std::uint32_t>(header.height);
+  const std::size_t row_bytes = (width + 7) / 8;
+  Image img;
+  if (!img.Create(width, height)) return false;
+  for (std::uint32_t r = 0; r < height; ++r) {
+    const std::uint8_t* s = data + header.bits_pos + row_bytes * r;
+    std::uint8_t* d = img.Row(height - 1 - r);
+    for (std::uint32_t x = 0; x < width; ++x, d += 3) {
+      const std::uint8_t level = ((s[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
+      d[0] = d[1] = d[2] = level;
+    }
+  }
+  out = std::move(img);
+  return true;
+}
+
+}  // namespace vistelle
