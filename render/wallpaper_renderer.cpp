@@ -25,6 +25,8 @@ bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
   return false;
 }
 
+void WallpaperRenderer::RefreshCalendarDate() {}
+
 Image WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
   Image canvas;
   if (!canvas.Create(width, height)) return canvas;

@@ -38,6 +38,10 @@ class WallpaperRenderer {
   // writes it to the wallpaper file and hands that file to the desktop.
   void ComposeWallpaper();
 
+  // Reads the clock for the month calendar; the rotation calls it before
+  // every composition so that the calendar shows the month of the change.
+  void RefreshCalendarDate();
+
   // The composition alone, on a canvas of the given size (stretch changes
   // the current picture, as in ComposeWallpaper).
   Image ComposeCanvas(std::uint32_t width, std::uint32_t height);
