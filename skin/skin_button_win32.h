@@ -1,0 +1,96 @@
+// The skin's buttons and the tooltips of its buttons and labels.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "skin/skin_object_win32.h"
+
+namespace vistelle {
+
+// What a button posts to its parent; wParam is the mouse-key state of the
+// mouse message, lParam the address of the button's name (valid while the
+// button exists).
+constexpr UINT kSkinLeftDown = WM_USER + 1;
+constexpr UINT kSkinRightDown = WM_USER + 2;
+constexpr UINT kSkinLeftUp = WM_USER + 3;  // the click that runs the button's command
+constexpr UINT kSkinRightUp = WM_USER + 4;
+
+// A shaped child window that shows its normal, hover, pressed or inactive
+// look and reports presses and releases to its parent. It never captures
+// the mouse: a release counts only over the button.
+class SkinButton : public SkinObject {
+ public:
+  enum class Look { kNormal, kHover, kPressed, kInactive };
+
+  SkinButton() = default;
+  ~SkinButton() override;
+
+  LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnPaint(HDC dc) override;
+
+  virtual void OnMouseMove(WPARAM wparam, LPARAM lparam);
+  virtual void OnRightButtonUp(WPARAM wparam, LPARAM lparam);
+  virtual void OnLeftButtonUp(WPARAM wparam, LPARAM lparam);
+  virtual void OnRightButtonDown(WPARAM wparam, LPARAM lparam);
+  virtual void OnLeftButtonDown(WPARAM wparam, LPARAM lparam);
+
+  // From Windows bitmap files; the hover look is loaded only when flags has
+  // the bit 0x800.
+  virtual HWND CreateFromStateFiles(const char* name, DWORD flags, int x, int y, HWND parent, HINSTANCE instance,
+                                    const char* mask_file, const char* normal_file, const char* pressed_file,
+                                    const char* hover_file, const char* inactive_file);
+
+  // From bitmaps, which the button takes over. The name is the window class
+  // and title, and what the button reports.
+  HWND CreateFromSkinBitmaps(const char* name, int x, int y, HWND parent, HINSTANCE instance, HBITMAP mask,
+                             HBITMAP normal, HBITMAP pressed, HBITMAP hover, HBITMAP inactive);
+
+  // The application's activation: an inactive button shows its inactive look
+  // unless it is hovered or pressed.
+  void SetActive(bool active);
+
+  Look CurrentLook() const;
+  const char* Name() const { return name_.c_str(); }
+  bool IsPressed() const { return pressed_; }
+  bool IsHovered() const { return hover_; }
+  bool IsActive() const { return active_; }
+
+ private:
+  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | 0x4003;
+
+  void Post(UINT message, WPARAM wparam);
+  void Redraw();
+
+  BitmapHolder hover_look_;
+  BitmapHolder pressed_look_;
+  BitmapHolder inactive_look_;
+  std::string name_;
+  HWND parent_ = nullptr;
+  bool pressed_ = false;
+  bool hover_ = false;
+  bool active_ = true;
+  bool tracking_ = false;
+};
+
+// A standard tooltip over the whole client area of one window.
+class KToolTip {
+ public:
+  KToolTip() = default;
+  // Removes the tool; the tooltip window goes with its owner.
+  virtual ~KToolTip();
+  KToolTip(const KToolTip&) = delete;
+  KToolTip& operator=(const KToolTip&) = delete;
+
+  // The tooltip control keeps its own copy of the text.
+  HWND Attach(HWND owner, HINSTANCE instance, const char* text);
+  HWND Handle() const { return tooltip_; }
+
+ private:
+  HWND tooltip_ = nullptr;
+  TOOLINFOA tool_{};
+};
+
+}  // namespace vistelle
