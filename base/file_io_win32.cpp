@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <utility>
 
 #include "base/file_io.h"
 

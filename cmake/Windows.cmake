@@ -31,6 +31,10 @@ set_target_properties(Pictora PROPERTIES OUTPUT_NAME Pictora)
 add_executable(vistelle-compose tools/vistelle_compose.cpp resources/manifest_only.rc)
 target_link_libraries(vistelle-compose PRIVATE vistelle_core)
 
+# Shows a skin with sample contents, for looking at skins (not installed).
+add_executable(skin-demo tools/skin_demo_win32.cpp resources/manifest_only.rc)
+target_link_libraries(skin-demo PRIVATE ${VISTELLE_UI_LIB} vistelle_core)
+
 install(TARGETS Pictora RUNTIME DESTINATION .)
 
 if(VISTELLE_TESTS)

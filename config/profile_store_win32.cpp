@@ -14,15 +14,17 @@ namespace {
 constexpr std::size_t kMaxStringBuffer = 1u << 20;
 
 // The functions look for a name without a folder in the Windows folder. Our
-// INI files live beside the program or wherever the caller says, so a name
-// without a folder is taken from the current folder, as the native store
-// does.
+// INI files live beside the program or wherever the caller says, so a
+// relative name is taken from the current folder, as the native store does.
 std::string FullPath(const std::string& file) {
-  if (file.empty() || file.find_first_of("\\/:") != std::string::npos) return file;
-  char buffer[MAX_PATH];
-  const DWORD length = GetFullPathNameA(file.c_str(), MAX_PATH, buffer, nullptr);
-  if (length == 0 || length >= MAX_PATH) return file;
-  return std::string(buffer, length);
+  if (file.empty()) return file;
+  const DWORD needed = GetFullPathNameA(file.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return file;
+  std::string full(needed, '\0');
+  const DWORD length = GetFullPathNameA(file.c_str(), needed, &full[0], nullptr);
+  if (length == 0 || length >= needed) return file;
+  full.resize(length);
+  return full;
 }
 
 class SystemProfileStore final : public ProfileStore {

@@ -28,15 +28,17 @@ class TestDir {
   TestDir(const TestDir&) = delete;
   TestDir& operator=(const TestDir&) = delete;
 
-  std::string Path() const { return path_.string(); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // Paths are UTF-8 throughout the program; std::filesystem would read
+  // narrow strings in the C runtime's code page on Windows.
+  std::string Path() const { return path_.u8string(); }
+  std::string File(const std::string& name) const { return (path_ / std::filesystem::u8path(name)).u8string(); }
 
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream f(path_ / name, std::ios::binary);
+    std::ofstream f(path_ / std::filesystem::u8path(name), std::ios::binary);
     f << bytes;
   }
   std::string Read(const std::string& name) const {
-    std::ifstream f(path_ / name, std::ios::binary);
+    std::ifstream f(path_ / std::filesystem::u8path(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   }
 

@@ -1,0 +1,96 @@
+#!/bin/bash
+# The Windows composer must make the same wallpaper, byte for byte, as the
+# native one: same pictures, same settings, same screen.
+#
+#   tests/e2e/compose_matches_native.sh [NATIVE_COMPOSE [WINDOWS_COMPOSE_EXE]]
+#
+# Defaults: build/native/vistelle-compose and build/windows/vistelle-compose.exe.
+# The Windows one runs under Wine through tools/wine-run (no display needed;
+# run the whole script under tools/with-xvfb to share one wineserver).
+# The calendar is off: its text comes from each platform's own font engine.
+set -u
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+native=${1:-$root/build/native/vistelle-compose}
+windows=${2:-$root/build/windows/vistelle-compose.exe}
+native=$(realpath "$native" 2>/dev/null || echo "$native")
+windows=$(realpath "$windows" 2>/dev/null || echo "$windows")
+for program in "$native" "$windows"; do
+  if ! [ -f "$program" ]; then
+    echo "compose_matches_native: $program is missing (build it first)" >&2
+    exit 2
+  fi
+done
+command -v convert >/dev/null || { echo "compose_matches_native: ImageMagick's convert is needed" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vistelle-e2e.XXXXXX") || exit 2
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+mkdir data
+
+# Pictures with an odd size and nothing symmetric about them, so that
+# flips, row padding and rounding show; one larger than the screen, one
+# much smaller (the tiles), one with transparency.
+convert -size 333x257 gradient:'#1040c0-#f0d020' \
+  -fill '#c02020' -draw 'rectangle 20,30 120,90' -fill '#20a040' -draw 'circle 250,180 290,200' \
+  -type TrueColor BMP3:wide.bmp
+convert -seed 4 -size 1500x977 plasma:fractal -blur 0x1 -type TrueColor BMP3:large.bmp 2>/dev/null ||
+  convert -size 1500x977 gradient:'#ffffff-#000000' -type TrueColor BMP3:large.bmp
+convert -size 97x61 xc:'#3070b0' -fill '#e0e0e0' -draw 'polygon 0,0 96,10 20,60' \
+  -depth 8 -define png:color-type=2 small.png
+convert -size 200x150 gradient:'#ff8000-#0080ff' \( -size 200x150 gradient:'#ffffff-#202020' \) \
+  -alpha off -compose CopyOpacity -composite -depth 8 -define png:color-type=6 alpha.png
+
+write_config() {  # name position [extra lines]
+  local name=$1 position=$2
+  shift 2
+  {
+    printf '[setting]\r\n'
+    printf 'sposob_wyswietlania=%s\r\n' "$position"
+    printf 'Cactivecalendar=0\r\n'
+    for line in "$@"; do printf '%s\r\n' "$line"; done
+  } >"$name"
+}
+write_config stretch.ini 0
+write_config centre.ini 2
+write_config tile.ini 1
+write_config effects.ini 0 Sharpen=1 Contrast=1 ContrastInt=35 Colorize=1 Lighten=1 LightenInt=10
+
+failures=0
+cases=0
+run_case() {  # config picture screen
+  local config=$1 picture=$2 screen=$3
+  local name="${config%.ini}-${picture%.*}-$screen"
+  local args=(--config "$config" --screen "$screen" --date 2024-03-15 --seed 7 --data data "$picture")
+  cases=$((cases + 1))
+  if ! "$native" "${args[@]}" -o "native-$name.bmp" >"native-$name.log" 2>&1; then
+    echo "FAIL $name: the native composer failed:"; cat "native-$name.log"
+    failures=$((failures + 1))
+    return
+  fi
+  if ! "$root/tools/wine-run" "$windows" "${args[@]}" -o "windows-$name.bmp" >"windows-$name.log" 2>&1; then
+    echo "FAIL $name: the Windows composer failed:"; cat "windows-$name.log"
+    failures=$((failures + 1))
+    return
+  fi
+  if cmp -s "native-$name.bmp" "windows-$name.bmp"; then
+    echo "ok   $name"
+  else
+    echo "FAIL $name: the wallpapers differ"
+    cmp "native-$name.bmp" "windows-$name.bmp" | head -1
+    failures=$((failures + 1))
+  fi
+}
+
+for config in stretch.ini centre.ini tile.ini; do
+  for picture in wide.bmp large.bmp small.png alpha.png; do
+    run_case "$config" "$picture" 1024x768
+  done
+done
+run_case effects.ini wide.bmp 1024x768
+run_case effects.ini alpha.png 1024x768
+run_case centre.ini small.png 801x599
+run_case tile.ini wide.bmp 801x599
+
+echo "$((cases - failures)) of $cases wallpapers match"
+[ "$failures" -eq 0 ]
