@@ -23,8 +23,9 @@ namespace {
 // Working memory libjpeg may take beyond the picture itself (progressive
 // pictures keep all their coefficients). More than this fails cleanly.
 constexpr long kJpegMemoryLimit = 512L << 20;
-// Progressive files can repeat scans endlessly; real ones have about ten.
-constexpr int kJpegMaxScans = 1000;
+// Progressive files can repeat scans endlessly, each one a pass over the
+// whole picture; real ones have about ten.
+constexpr int kJpegMaxScans = 256;
 
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so the library's pointer is ours too
@@ -243,6 +244,9 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out) {
 
 // ---------------------------------------------------------------- GIF
 
+// Logical screens up to this size are always honoured.
+constexpr std::uint64_t kGifFreeScreenPixels = 1u << 22;
+
 struct GifSource {
   const std::uint8_t* data;
   std::size_t size;
@@ -279,8 +283,16 @@ bool DecodeGifFrame(GifFileType* gif, int transparent, Image& img) {
   std::uint64_t screen_w = gif->SWidth > 0 ? static_cast<std::uint64_t>(gif->SWidth) : 0;
   std::uint64_t screen_h = gif->SHeight > 0 ? static_cast<std::uint64_t>(gif->SHeight) : 0;
   // A frame reaching past the screen (or a screen of size 0) widens it.
-  if (left + frame_w > screen_w) screen_w = left + frame_w;
-  if (top + frame_h > screen_h) screen_h = top + frame_h;
+  const std::uint64_t extent_w = left + frame_w, extent_h = top + frame_h;
+  if (extent_w > screen_w) screen_w = extent_w;
+  if (extent_h > screen_h) screen_h = extent_h;
+  // A large screen around a far smaller frame would only be empty space
+  // (and a few bytes could ask for a gigabyte of it): the picture is then
+  // cut to the frame's extent.
+  if (screen_w * screen_h > kGifFreeScreenPixels && screen_w * screen_h / 16 > extent_w * extent_h) {
+    screen_w = extent_w;
+    screen_h = extent_h;
+  }
   if (!ImageSizeAcceptable(screen_w, screen_h)) return false;
   const auto width = static_cast<std::uint32_t>(screen_w);
   const auto height = static_cast<std::uint32_t>(screen_h);

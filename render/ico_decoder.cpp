@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t kDirectoryHeader = 6;
 constexpr std::size_t kEntrySize = 16;
+constexpr std::size_t kMaxAttempts = 4;
 
 struct Candidate {
   std::uint32_t offset = 0;
@@ -85,7 +86,11 @@ bool DecodeIco(const std::uint8_t* data, std::size_t size, Image& out) {
     return a.pixels != b.pixels ? a.pixels > b.pixels : a.depth > b.depth;
   });
   // The best picture that decodes; a damaged one falls back to the next.
+  // Only a few are tried, since every entry may point at the same large
+  // picture.
+  std::size_t attempts = 0;
   for (const Candidate& c : candidates) {
+    if (++attempts > kMaxAttempts) break;
     const std::uint8_t* p = data + c.offset;
     Image img;
     bool ok;
