@@ -53,4 +53,11 @@ if(VISTELLE_TESTS)
   # Each test binary is one ctest entry: starting a Wine process per test
   # case would cost more than the tests themselves.
   add_test(NAME windows_tests COMMAND vistelle_win_tests --gtest_color=no)
+
+  # End-to-end checks of the real programs; they need the native build too.
+  if(VISTELLE_NATIVE_BUILD_DIR)
+    add_test(NAME e2e_compose_matches_native
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/compose_matches_native.sh
+                     ${VISTELLE_NATIVE_BUILD_DIR}/vistelle-compose $<TARGET_FILE:vistelle-compose>)
+  endif()
 endif()

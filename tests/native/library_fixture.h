@@ -1,0 +1,90 @@
+// A library in a fresh folder, with a desktop and user messages that only
+// record what they are asked, and small one-colour pictures to rotate.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/user_messages.h"
+#include "config/profile_store.h"
+#include "library/wallpaper_library.h"
+#include "render/desktop.h"
+#include "render/image.h"
+#include "tests/shared/test_dir.h"
+
+namespace vistelle::testing {
+
+class RecordingDesktop final : public Desktop {
+ public:
+  ScreenSize PrimaryScreenSize() override { return ScreenSize{8, 6}; }
+  bool SetWallpaper(const std::string& bmp_path) override {
+    wallpapers.push_back(bmp_path);
+    return true;
+  }
+  void ShowError(const std::string& text, const std::string& caption) override {
+    errors.push_back(caption + ": " + text);
+  }
+  std::vector<std::string> wallpapers;
+  std::vector<std::string> errors;
+};
+
+class RecordingMessages final : public UserMessages {
+ public:
+  void Warning(const std::string& text, MessageOwner owner) override { warnings.emplace_back(text, owner); }
+  std::vector<std::pair<std::string, MessageOwner>> warnings;
+};
+
+class LibraryFixture {
+ public:
+  static constexpr ColorRef kPlaceholderColor = MakeColorRef(9, 9, 9);
+
+  LibraryFixture() : store_(MakeIniFileProfileStore()) {
+    std::filesystem::create_directories(dir.File("Skin"));
+    WritePicture(dir.File("Skin/clear.jpg"), kPlaceholderColor);
+  }
+
+  // A 4x4 picture of one colour at path.
+  static void WritePicture(const std::string& path, ColorRef color) {
+    Image image;
+    image.Create(4, 4);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        image.SetPixelColor(x, y, MakeColorRef(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    ASSERT_TRUE(image.Save(path));
+  }
+
+  // Picture i of a category: a file named p<i>.bmp in the test folder, red i.
+  std::string Picture(int i) {
+    const std::string path = dir.File("p" + std::to_string(i) + ".bmp");
+    if (!std::filesystem::exists(path)) WritePicture(path, ColorOf(i));
+    return path;
+  }
+  static ColorRef ColorOf(int i) { return MakeColorRef(i, 100, 200); }
+
+  void WriteLibrary(const std::string& bytes) { dir.Write("pictora.txt", bytes); }
+  void WriteSelection(int category, int wallpaper) {
+    store_->WriteString(dir.File("config.ini"), "setting", "category", std::to_string(category));
+    store_->WriteString(dir.File("config.ini"), "setting", "current_wallpaper", std::to_string(wallpaper));
+  }
+  int ReadKey(const char* key) { return store_->GetInt(dir.File("config.ini"), "setting", key, -999); }
+
+  std::unique_ptr<WallpaperLibrary> MakeLibrary() {
+    return std::make_unique<WallpaperLibrary>(dir.Path(), desktop, *store_);
+  }
+
+  // The colour of the library's current picture (the preview).
+  static ColorRef Shown(const WallpaperLibrary& library) {
+    const Rgba c = library.renderer.CurrentPicture().GetPixelColor(0, 0);
+    return MakeColorRef(c.red, c.green, c.blue);
+  }
+
+  TestDir dir;
+  RecordingDesktop desktop;
+
+ private:
+  std::unique_ptr<ProfileStore> store_;
+};
+
+}  // namespace vistelle::testing

@@ -1,0 +1,252 @@
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/rotation.h"
+#include "tests/native/library_fixture.h"
+
+namespace vistelle {
+namespace {
+
+using testing::LibraryFixture;
+using testing::RecordingMessages;
+
+// A library of category 0 "Three" (pictures 0, 1, 2), category 1 "Empty"
+// and category 2 "Gone" (pictures 20, a missing file, 22), loaded with the
+// given remembered selection.
+class RotationTest : public ::testing::Test {
+ protected:
+  void Load(int category, int wallpaper) {
+    f.WriteLibrary("Three\r\n" + f.Picture(0) + "\r\n" + f.Picture(1) + "\r\n" + f.Picture(2) +
+                   "\r\n\r\nEmpty\r\n\r\nGone\r\n" + f.Picture(20) + "\r\n" + f.dir.File("missing.bmp") + "\r\n" +
+                   f.Picture(22));
+    f.WriteSelection(category, wallpaper);
+    library = f.MakeLibrary();
+    library->Load();
+    rotation = std::make_unique<Rotation>(*library, messages);
+    Counter() = 7;
+  }
+  std::int32_t& Counter() { return library->renderer.Settings().second_counter; }
+  TConfig& Settings() { return library->renderer.Settings(); }
+  ColorRef Shown() const { return LibraryFixture::Shown(*library); }
+  std::size_t Composed() const { return f.desktop.wallpapers.size(); }
+
+  LibraryFixture f;
+  RecordingMessages messages;
+  std::unique_ptr<WallpaperLibrary> library;
+  std::unique_ptr<Rotation> rotation;
+};
+
+TEST_F(RotationTest, NextAndPreviousWrapAtBothEndsAndTheListFollows) {
+  Load(0, 2);
+  ASSERT_EQ(library->PictureList().Selection(), 2);
+  rotation->SetNextWallpaper();
+  EXPECT_EQ(library->currentWallpaper, 0);
+  EXPECT_EQ(library->selectedPicture, 0);
+  EXPECT_EQ(library->PictureList().Selection(), 0);
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(0));
+  EXPECT_EQ(Composed(), 1u);
+  EXPECT_EQ(Counter(), 0);
+
+  Counter() = 3;
+  rotation->SetPreviousWallpaper();
+  EXPECT_EQ(library->currentWallpaper, 2);
+  EXPECT_EQ(library->PictureList().Selection(), 2);
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(2));
+  EXPECT_EQ(Counter(), 0);
+
+  // Far out of range in either direction: the last or the first picture.
+  rotation->SetWallpaperAt(-40);
+  EXPECT_EQ(library->currentWallpaper, 2);
+  rotation->SetWallpaperAt(40);
+  EXPECT_EQ(library->currentWallpaper, 0);
+  EXPECT_TRUE(messages.warnings.empty());
+  EXPECT_EQ(Composed(), 4u);
+  // The composed wallpaper is the program folder's pictora.bmp.
+  EXPECT_EQ(f.desktop.wallpapers.back(), library->renderer.WallpaperPath());
+}
+
+TEST_F(RotationTest, AManualChangeWithoutASelectedPictureOnlyWarns) {
+  Load(0, 1);
+  library->ClearPictureList();  // "clear list"
+  rotation->SetNextWallpaper();
+  ASSERT_EQ(messages.warnings.size(), 1u);
+  EXPECT_EQ(messages.warnings[0].first, "Please select a file.");
+  EXPECT_EQ(messages.warnings[0].second, MessageOwner::kNone);
+  EXPECT_EQ(library->currentWallpaper, 1);
+  EXPECT_EQ(Composed(), 0u);
+  EXPECT_EQ(Counter(), 0);
+
+  // An empty category has nothing to select either.
+  library->CategoryList().Select(1);
+  library->SelectCategory();
+  rotation->SetSelectedWallpaper();
+  EXPECT_EQ(messages.warnings.size(), 2u);
+  EXPECT_EQ(Composed(), 0u);
+}
+
+TEST_F(RotationTest, AutomaticChangesGoOnFromTheLastWallpaperAlsoAcrossRuns) {
+  Load(0, 2);
+  library->selectedPicture = 0;  // the user's click in the list does not count
+  EXPECT_EQ(rotation->AutomaticChoice(), 0);
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(library->currentWallpaper, 0);
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(library->currentWallpaper, 1);
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(1));
+  ASSERT_TRUE(library->Save());
+
+  // The next run starts where this one stopped.
+  Load(0, 1);
+  ASSERT_EQ(library->currentWallpaper, 1);
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(library->currentWallpaper, 2);
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(2));
+}
+
+TEST_F(RotationTest, AnAutomaticChangeShowsTheCategoryAgainInBothLists) {
+  Load(0, 0);
+  library->ClearPictureList();
+  library->CategoryList().Select(-1);
+  rotation->ChangeAutomatically();
+  const auto& pictures = static_cast<const MemoryListView&>(library->PictureList());
+  EXPECT_EQ(pictures.Items(), (std::vector<std::string>{"p0.bmp", "p1.bmp", "p2.bmp"}));
+  EXPECT_EQ(pictures.Selection(), 1);
+  EXPECT_EQ(library->CategoryList().Selection(), 0);
+  EXPECT_EQ(Counter(), 0);
+}
+
+TEST_F(RotationTest, AnAutomaticChangeInAnEmptyCategoryOnlyResetsTheCounter) {
+  for (int order : {0, 1}) {
+    Load(1, 0);
+    Settings().sposob_wybierania = order;
+    rotation->ChangeAutomatically();
+    EXPECT_EQ(Composed(), 0u);
+    EXPECT_EQ(Counter(), 0);
+    EXPECT_TRUE(messages.warnings.empty());
+    EXPECT_EQ(library->currentWallpaper, 0);
+  }
+  // No category at all: the same.
+  Load(-1, 0);
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(Composed(), 0u);
+  EXPECT_EQ(Counter(), 0);
+}
+
+TEST_F(RotationTest, AMissingPictureIsReportedAndTheRotationMovesOnPastIt) {
+  Load(2, 0);
+  ASSERT_TRUE(f.desktop.errors.empty());
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(f.desktop.errors, std::vector<std::string>{"Vistelle: Error. The file doesn't exist."});
+  EXPECT_EQ(library->currentWallpaper, 1);
+  EXPECT_EQ(library->PictureList().Selection(), 1);
+  EXPECT_EQ(Composed(), 1u);  // composed from what the preview still holds
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(20));
+  EXPECT_EQ(Counter(), 0);
+  rotation->ChangeAutomatically();
+  EXPECT_EQ(library->currentWallpaper, 2);
+  EXPECT_EQ(Shown(), LibraryFixture::ColorOf(22));
+}
+
+TEST_F(RotationTest, ChangeAtStartActsOnlyInChangeModeZeroWithACategorySelected) {
+  Load(0, 0);
+  Settings().zmiana_tapety_co = 1;
+  rotation->ChangeAtStart();
+  EXPECT_EQ(Composed(), 0u);
+  EXPECT_EQ(Counter(), 7);
+
+  Settings().zmiana_tapety_co = 0;
+  rotation->ChangeAtStart();
+  EXPECT_EQ(Composed(), 1u);
+  EXPECT_EQ(library->currentWallpaper, 1);
+
+  Load(-1, 0);
+  rotation->ChangeAtStart();
+  EXPECT_EQ(Composed(), 1u);
+  EXPECT_EQ(Counter(), 7);
+}
+
+TEST_F(RotationTest, TheRandomCommandNeedsACategoryAndPictures) {
+  Load(-1, 0);
+  rotation->SetRandomWallpaper();
+  ASSERT_EQ(messages.warnings.size(), 1u);
+  EXPECT_EQ(messages.warnings[0].first, "Please select a category.");
+  EXPECT_EQ(messages.warnings[0].second, MessageOwner::kMainWindow);
+  EXPECT_EQ(Counter(), 7);
+
+  messages.warnings.clear();
+  Load(1, 0);
+  rotation->SetRandomWallpaper();
+  EXPECT_TRUE(messages.warnings.empty());
+  EXPECT_EQ(Composed(), 0u);
+  EXPECT_EQ(Counter(), 7);
+
+  Load(0, 0);
+  rotation->SeedRandom(1);
+  std::vector<int> seen(3, 0);
+  for (int i = 0; i < 60; ++i) {
+    rotation->SetRandomWallpaper();
+    ASSERT_EQ(library->PictureList().Selection(), library->currentWallpaper);
+    ++seen[static_cast<std::size_t>(library->currentWallpaper)];
+  }
+  EXPECT_EQ(Composed(), 60u);
+  for (int count : seen) EXPECT_GT(count, 5);
+  EXPECT_EQ(Counter(), 0);
+}
+
+TEST_F(RotationTest, RandomAutomaticChoiceReachesEveryPicture) {
+  Load(0, 0);
+  Settings().sposob_wybierania = 1;
+  rotation->SeedRandom(2);
+  std::vector<int> seen(3, 0);
+  for (int i = 0; i < 300; ++i) ++seen[static_cast<std::size_t>(rotation->AutomaticChoice())];
+  for (int count : seen) EXPECT_GT(count, 60);
+}
+
+TEST(RandomDraw, IsUniformAlsoBeyond32768Pictures) {
+  LibraryFixture f;
+  auto library = f.MakeLibrary();
+  RecordingMessages messages;
+  Rotation rotation(*library, messages);
+  rotation.SeedRandom(3);
+  // 70,000 positions in 7 bands of 10,000: each band gets about a seventh.
+  constexpr int kDraws = 70000;
+  std::vector<int> bands(7, 0);
+  for (int i = 0; i < kDraws; ++i) {
+    const std::int32_t p = rotation.DrawBelow(70000);
+    ASSERT_GE(p, 0);
+    ASSERT_LT(p, 70000);
+    ++bands[static_cast<std::size_t>(p / 10000)];
+  }
+  for (int count : bands) {
+    EXPECT_GT(count, 9500);
+    EXPECT_LT(count, 10500);
+  }
+  EXPECT_EQ(rotation.DrawBelow(1), 0);
+  // The largest count there can be.
+  const std::int32_t big = rotation.DrawBelow(2147483647);
+  EXPECT_GE(big, 0);
+}
+
+TEST(RandomDraw, FollowsTheProgramsSrand) {
+  LibraryFixture f;
+  auto library = f.MakeLibrary();
+  RecordingMessages messages;
+  auto draws = [&] {
+    Rotation rotation(*library, messages);
+    std::vector<std::int32_t> out;
+    for (int i = 0; i < 8; ++i) out.push_back(rotation.DrawBelow(1000000));
+    return out;
+  };
+  std::srand(41);
+  const auto first = draws();
+  std::srand(41);
+  EXPECT_EQ(draws(), first);
+  std::srand(42);
+  EXPECT_NE(draws(), first);
+}
+
+}  // namespace
+}  // namespace vistelle
