@@ -45,7 +45,7 @@ if(VISTELLE_TESTS)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   file(GLOB windows_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/windows/*.cpp")
   add_executable(vistelle_win_tests ${windows_tests} ${VISTELLE_SHARED_TEST_SOURCES}
-                 resources/manifest_only.rc)
+                 resources/pictora.rc)
   target_include_directories(vistelle_win_tests PRIVATE ${CMAKE_SOURCE_DIR})
   # Where the tests find their fixture files (tests/data).
   target_compile_definitions(vistelle_win_tests PRIVATE VISTELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
