@@ -20,6 +20,10 @@ constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
 
 }  // namespace
 
+// The fast path of Filter for kernels with equal outer weights
+// (image_effects.cpp); false when it does not apply.
+bool FilterRing(Image& image, const std::int32_t* kernel, int divisor, int offset);
+
 bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height) {
   return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&
          width * height <= kMaxImagePixels;
@@ -161,6 +165,7 @@ bool Image::Resample(std::uint32_t width, std::uint32_t height, int mode, Image*
 bool Image::Filter(const std::int32_t* kernel, int kernel_size, int divisor, int offset) {
   if (!IsValid() || kernel == nullptr || kernel_size != 3) return false;
   if (divisor == 0) divisor = 1;
+  if (FilterRing(*this, kernel, divisor, offset)) return true;
   const std::uint32_t w = width_, h = height_;
   // Three source rows with one pixel of edge replication on each side,
   // refilled as the window moves up, so the filter works in place.

@@ -40,6 +40,10 @@ constexpr std::uint64_t kMaxImagePixels = 268435456ull;  // 2^28
 
 bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height);
 
+// Seeds the generator behind Image::Noise; the same seed gives the same
+// noise in every build.
+void SeedImageNoise(std::uint32_t seed);
+
 class Image {
  public:
   Image() = default;
@@ -81,6 +85,46 @@ class Image {
   // neighbours) / divisor + offset, clamped to 0..255. Edge pixels take their
   // nearest neighbour for the missing ones. A divisor of 0 counts as 1.
   bool Filter(const std::int32_t* kernel, int kernel_size, int divisor, int offset);
+
+  // Image effects. Every one works on the three colour channels in integer
+  // arithmetic (so every build gives the same pixels), clamps its results to
+  // 0..255 and leaves the alpha plane alone; each is false on an empty image.
+
+  // Edge-preserving smoothing (anisotropic diffusion): each iteration moves
+  // every channel value v by radius * (sum over its four neighbours n of
+  // f(n - v)), rounded, where the flow f(d) is d for |d| <= 16 and falls
+  // linearly to 0 at |d| = 32: small differences even out, edges stay.
+  // radius is the step, 0..0.25 (larger steps would overshoot, so they
+  // count as 0.25); only colour space 0 (RGB).
+  bool Repair(float radius = 0.25f, int iterations = 2, int color_space = 0);
+  // v' = 255 - v.
+  bool Negative();
+  // Each pixel becomes (y, y, y) with y = (77 r + 150 g + 29 b + 128) >> 8;
+  // the image stays 24-bit.
+  bool GrayScale();
+  // Whether every pixel has equal red, green and blue.
+  bool IsGrayScale() const;
+  // False colours: the gray level y (the luma above) of each pixel picks a
+  // hue, from blue (0) through cyan, green and yellow to red (255), at full
+  // saturation. correction is a gamma applied to y first (1: none).
+  bool HuePalette(float correction = 1.0f);
+  // Adds to every channel of every pixel its own random offset, uniform in
+  // -level/2 .. level - level/2 (level clamped to 0..255). The generator is
+  // seeded once per run (SeedImageNoise, else from one std::rand() call).
+  bool Noise(int level);
+  // Contrast about the middle gray, then brightness:
+  // v' = 128 + round((v - 128) * (100 + contrast) / 100) + brightness,
+  // brightness -255..255 and contrast -100..100 (clamped to these ranges).
+  bool Light(int brightness, int contrast = 0);
+  // v' = v + shift, per channel (red, green, blue).
+  bool ShiftRGB(int red, int green, int blue);
+  // Blends source over this image, source pixel (x + x_offset, y + y_offset)
+  // onto pixel (x, y); pixels that the source does not cover are unchanged.
+  // The only operation is kMixBlend: d' = (s * a + d * (255 - a)) / 255,
+  // rounded, with a the source's alpha (255 without an alpha plane). With
+  // mix_alpha and an alpha plane here, that plane becomes a + d_a (255 - a) / 255.
+  static constexpr int kMixBlend = 9;
+  bool Mix(const Image& source, int op, std::int64_t x_offset, std::int64_t y_offset, bool mix_alpha = false);
 
   // Alpha plane.
   bool HasAlpha() const { return !alpha_.empty(); }

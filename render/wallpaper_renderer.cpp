@@ -17,6 +17,7 @@ WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, 
   current_.Load(JoinPath(program_dir_, kPlaceholder));
   settings_.SetPath(JoinPath(program_dir_, kConfigName));
   settings_.Load(store_);
+  LoadConfiguredCalendarBackground();
 }
 
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
@@ -25,7 +26,18 @@ bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
   return false;
 }
 
-void WallpaperRenderer::RefreshCalendarDate() {}
+void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
+
+void WallpaperRenderer::LoadCalendarBackground(const std::string& path, int choice) {
+  calendar_.LoadBackground(program_dir_, path, choice);
+}
+
+void WallpaperRenderer::LoadConfiguredCalendarBackground() {
+  if (settings_.calendar_background)
+    LoadCalendarBackground(settings_.calendar_background_user, -1);
+  else
+    LoadCalendarBackground(std::string(), settings_.calendar_background_prog);
+}
 
 Image WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
   Image canvas;
@@ -33,8 +45,9 @@ Image WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height
   const int position = settings_.sposob_wyswietlania;
   if (position == kPositionCenter) FillCanvas(canvas, settings_.color_background);
   PlacePicture(canvas, current_, position);
-  // The image effects follow here, in their fixed order, and then the
-  // month calendar on top of everything.
+  effects_.ApplyConfigured(canvas, settings_);
+  // The calendar lies on top of everything, effects included.
+  if (settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
   return canvas;
 }
 

@@ -7,7 +7,9 @@
 
 #include "config/config.h"
 #include "config/profile_store.h"
+#include "render/calendar.h"
 #include "render/desktop.h"
+#include "render/effects.h"
 #include "render/image.h"
 
 namespace vistelle {
@@ -21,8 +23,9 @@ class WallpaperRenderer {
   static constexpr const char* kConfigName = "config.ini";
 
   // program_dir holds config.ini, the Skin and Calendar folders and the
-  // composed wallpaper. Loads the placeholder picture (silently) and the
-  // settings.
+  // composed wallpaper. Reads the date for the calendar, loads the
+  // placeholder picture (silently), the settings and the calendar's
+  // background picture.
   WallpaperRenderer(std::string program_dir, Desktop& desktop, ProfileStore& store);
   virtual ~WallpaperRenderer() = default;
 
@@ -42,10 +45,19 @@ class WallpaperRenderer {
   // every composition so that the calendar shows the month of the change.
   void RefreshCalendarDate();
 
+  // Loads the calendar's background picture: choice -1 the picture at path
+  // (resized to 195 x 173), 0..2 a built-in one; any other choice keeps the
+  // picture held.
+  void LoadCalendarBackground(const std::string& path, int choice);
+  // The same with the choice the settings make (after the settings change).
+  void LoadConfiguredCalendarBackground();
+
   // The composition alone, on a canvas of the given size (stretch changes
   // the current picture, as in ComposeWallpaper).
   Image ComposeCanvas(std::uint32_t width, std::uint32_t height);
 
+  CalendarState& Calendar() { return calendar_; }
+  const TEffects& Effects() const { return effects_; }
   Image& CurrentPicture() { return current_; }
   const Image& CurrentPicture() const { return current_; }
   TConfig& Settings() { return settings_; }
@@ -63,6 +75,8 @@ class WallpaperRenderer {
   Desktop& desktop_;
   ProfileStore& store_;
   Image current_;
+  CalendarState calendar_;  // reads the date when built
+  TEffects effects_;
   TConfig settings_;
   std::string wallpaper_path_;
 };

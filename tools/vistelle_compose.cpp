@@ -2,14 +2,18 @@
 // picture and a config.ini, at a given screen size, into a BMP file.
 //
 //   vistelle-compose [--config config.ini] [--screen 1920x1080]
-//                    [--data DIR] picture [-o pictora.bmp]
+//                    [--date YYYY-MM-DD] [--seed N] [--data DIR]
+//                    picture [-o pictora.bmp]
 //
 // --data names the folder with the program's Skin and Calendar folders
 // (default: the current folder). Without --screen the size of this
 // computer's primary display is used where there is one, else 1920x1080.
+// The calendar shows today's month, or that of --date. The noise effect is
+// seeded from the clock, as in the program, or with --seed.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "config/profile_store.h"
@@ -35,7 +39,8 @@ class CommandLineDesktop final : public vistelle::Desktop {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: vistelle-compose [--config config.ini] [--screen WIDTHxHEIGHT] [--data DIR]\n"
+               "usage: vistelle-compose [--config config.ini] [--screen WIDTHxHEIGHT]\n"
+               "                        [--date YYYY-MM-DD] [--seed N] [--data DIR]\n"
                "                        picture [-o output.bmp]\n");
   return 2;
 }
@@ -52,11 +57,33 @@ bool ParseScreen(const char* text, ScreenSize& size) {
   return true;
 }
 
+struct Date {
+  int year = 0, month = 0, day = 0;
+};
+
+bool ParseDate(const char* text, Date& date) {
+  char tail = 0;
+  if (std::sscanf(text, "%4d-%2d-%2d%c", &date.year, &date.month, &date.day, &tail) != 3) return false;
+  return date.year >= 1 && date.month >= 1 && date.month <= 12 && date.day >= 1 &&
+         date.day <= vistelle::DaysInMonth(date.year, date.month);
+}
+
+bool ParseSeed(const char* text, unsigned& seed) {
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0' || v > 0xFFFFFFFFul) return false;
+  seed = static_cast<unsigned>(v);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string config_path, picture, output = "pictora.bmp", data_dir = ".";
   ScreenSize screen;
+  Date date;
+  bool have_seed = false;
+  unsigned seed = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
@@ -64,6 +91,11 @@ int main(int argc, char** argv) {
       config_path = argv[++i];
     } else if (arg == "--screen" && has_value) {
       if (!ParseScreen(argv[++i], screen)) return Usage();
+    } else if (arg == "--date" && has_value) {
+      if (!ParseDate(argv[++i], date)) return Usage();
+    } else if (arg == "--seed" && has_value) {
+      if (!ParseSeed(argv[++i], seed)) return Usage();
+      have_seed = true;
     } else if (arg == "--data" && has_value) {
       data_dir = argv[++i];
     } else if (arg == "-o" && has_value) {
@@ -85,13 +117,19 @@ int main(int argc, char** argv) {
     if (screen.width == 0 || screen.height == 0) screen = {1920, 1080};
   }
 
+  // As the program does at start; the noise effect draws its seed from it.
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  if (have_seed) vistelle::SeedImageNoise(seed);
+
   auto store = vistelle::MakeSystemProfileStore();
   CommandLineDesktop desktop(screen);
   vistelle::WallpaperRenderer renderer(data_dir, desktop, *store);
   if (!config_path.empty()) {
     renderer.Settings().SetPath(config_path);
     renderer.Settings().Load(*store);
+    renderer.LoadConfiguredCalendarBackground();
   }
+  if (date.year != 0) renderer.Calendar().SetDate(date.year, date.month, date.day);
   renderer.SetWallpaperPath(output);
   if (!renderer.LoadCurrentPicture(picture)) return 1;
   renderer.ComposeWallpaper();

@@ -1,0 +1,27 @@
+// The platform's half of DrawStringEx: turning a string into a coverage
+// mask. FreeType natively (text_native.cpp), GDI on Windows (text_win32.cpp).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/text.h"
+
+namespace vistelle {
+
+// Antialiased coverage of a string, 0 (none) .. 255 (full), rows top-down.
+// The mask's top-left pixel lies at (left, top) from the pen origin: the
+// start of the string on its baseline (so top is negative above the
+// baseline). advance is the width the string advances the pen.
+struct TextMask {
+  int width = 0;
+  int height = 0;
+  int left = 0;
+  int top = 0;
+  int advance = 0;
+  std::vector<std::uint8_t> coverage;
+};
+
+bool RasterizeText(const TextInfo& info, TextMask& mask);
+
+}  // namespace vistelle
