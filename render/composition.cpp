@@ -51,14 +51,18 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
   return o;
 }
 
-void PlacePicture(Image& canvas, Image& picture, int position) {
+void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch) {
   const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
   const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
   if (!canvas.IsValid() || w == 0 || h == 0) return;
 
   if (position == kPositionStretch) {
     const bool enlarged = w < W && h < H;
-    picture.Resample(W, H, 1, nullptr);
+    if (scratch != nullptr && scratch != &picture) {
+      if (picture.Resample(W, H, 1, scratch)) picture.Swap(*scratch);
+    } else {
+      picture.Resample(W, H, 1, nullptr);
+    }
     if (enlarged) {
       static const std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
       picture.Filter(kSmooth, 3, 16, 0);

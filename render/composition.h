@@ -32,10 +32,12 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
 // Puts the picture on the canvas in the given position:
 //  - stretch: the picture itself is resized to the canvas (nearest pixel)
 //    and, when it was smaller in both directions, lightly smoothed; then
-//    copied at (0, 0). The picture keeps the canvas size afterwards.
+//    copied at (0, 0). The picture keeps the canvas size afterwards. With a
+//    scratch image the resizing happens in its memory (which then holds the
+//    picture's old pixels), so repeated compositions allocate nothing.
 //  - centre: copied at CenterOffset, never scaled.
 //  - tiled (any other value): copies from the bottom-left corner, W/w + 1
 //    columns by H/h + 1 rows, the last ones cut at the edges.
-void PlacePicture(Image& canvas, Image& picture, int position);
+void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
 
 }  // namespace vistelle

@@ -15,6 +15,10 @@ inline std::uint8_t ClampByte(int v) {
   return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+// Bytes allocated past the last row, so that pixel loops may read and write
+// a whole 32-bit word for a 3-byte pixel anywhere in the image.
+constexpr std::size_t kRowSlack = 4;
+
 // Largest file Load agrees to read; far beyond any real picture.
 constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
 
@@ -30,13 +34,27 @@ bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height) {
 }
 
 bool Image::Create(std::uint32_t width, std::uint32_t height, int bpp) {
-  Clear();
-  if (bpp != 24 || !ImageSizeAcceptable(width, height)) return false;
+  if (bpp != 24 || !ImageSizeAcceptable(width, height)) {
+    Clear();
+    return false;
+  }
   width_ = width;
   height_ = height;
   stride_ = (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
-  pixels_.assign(stride_ * height, 0);
+  // The buffers keep their memory: an image made again at the same size (the
+  // wallpaper canvas) touches no fresh pages, which cost far more than
+  // clearing the old ones.
+  pixels_.assign(stride_ * height + kRowSlack, 0);
+  alpha_.clear();
   return true;
+}
+
+void Image::Swap(Image& other) noexcept {
+  std::swap(width_, other.width_);
+  std::swap(height_, other.height_);
+  std::swap(stride_, other.stride_);
+  pixels_.swap(other.pixels_);
+  alpha_.swap(other.alpha_);
 }
 
 void Image::Clear() {
@@ -71,8 +89,11 @@ bool Image::Save(const std::string& path, bool flush) const {
 std::vector<std::uint8_t> Image::EncodeBmp() const { return EncodeBmp24(*this); }
 
 bool Image::Resample(std::uint32_t width, std::uint32_t height, int mode, Image* destination) {
-  if (!IsValid()) return false;
-  Image out;
+  if (!IsValid() || destination == this) return false;
+  // In place, the result is made beside the picture and then takes its
+  // place; into a destination, the destination's memory is used again.
+  Image local;
+  Image& out = destination ? *destination : local;
   if (!out.Create(width, height)) return false;
   const bool alpha = HasAlpha();
   if (alpha) out.AlphaCreate();
@@ -90,14 +111,27 @@ bool Image::Resample(std::uint32_t width, std::uint32_t height, int mode, Image*
       if (sy == previous_sy) {
         std::memcpy(d, out.Row(y - 1), static_cast<std::size_t>(width) * 3);
       } else {
+        // Each pixel moves as one 32-bit word whose fourth byte the next
+        // pixel overwrites; the row slack keeps the last word in bounds.
         const std::uint8_t* s = Row(sy);
-        for (std::uint32_t x = 0; x < width; ++x) {
-          const std::uint8_t* p = s + static_cast<std::size_t>(src_x[x]) * 3;
-          d[0] = p[0];
-          d[1] = p[1];
-          d[2] = p[2];
-          d += 3;
+        const std::uint32_t* sx = src_x.data();
+        auto move_pixel = [s](std::uint8_t* to, std::uint32_t from) {
+          std::uint32_t word;
+          std::memcpy(&word, s + static_cast<std::size_t>(from) * 3, 4);
+          std::memcpy(to, &word, 4);
+        };
+        std::uint32_t x = 0;
+        for (; x + 4 <= width; x += 4, d += 12) {
+          move_pixel(d, sx[x]);
+          move_pixel(d + 3, sx[x + 1]);
+          move_pixel(d + 6, sx[x + 2]);
+          move_pixel(d + 9, sx[x + 3]);
         }
+        for (; x < width; ++x, d += 3) move_pixel(d, sx[x]);
+        // The stray byte after the row's last pixel lies in the row's
+        // padding or in the next row, which is written after this one, or
+        // in the slack; clear it where it is padding.
+        if (width * 3 != out.Stride()) out.Row(y)[static_cast<std::size_t>(width) * 3] = 0;
       }
       if (alpha) {
         const std::uint8_t* sa = AlphaRow(sy);
@@ -155,10 +189,7 @@ bool Image::Resample(std::uint32_t width, std::uint32_t height, int mode, Image*
     }
   }
 
-  if (destination)
-    *destination = std::move(out);
-  else
-    *this = std::move(out);
+  if (!destination) Swap(local);
   return true;
 }
 

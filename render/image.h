@@ -52,10 +52,13 @@ class Image {
   Image(Image&&) noexcept = default;
   Image& operator=(Image&&) noexcept = default;
 
-  // A new black 24-bit image. Only 24 bits per pixel are supported; false
-  // (and an empty image) for any other depth or an unacceptable size.
+  // A new black 24-bit image without alpha, in the memory the image already
+  // holds where it is large enough. Only 24 bits per pixel are supported;
+  // false (and an empty image) for any other depth or an unacceptable size.
   bool Create(std::uint32_t width, std::uint32_t height, int bpp = 24);
+  // Empties the image and gives its memory back.
   void Clear();
+  void Swap(Image& other) noexcept;
 
   // Decodes a file of any supported format, recognised from its content.
   // False, with the image left as it was, when the file is missing, unknown,
@@ -76,8 +79,9 @@ class Image {
   std::uint32_t GetHeight() const { return height_; }
 
   // Resizes to exactly width x height. mode 1 is the fast nearest-pixel
-  // method; any other mode is bilinear. With a destination the result goes
-  // there and this image is unchanged.
+  // method; any other mode is bilinear. With a destination (not this image)
+  // the result goes there, in the destination's memory where it is large
+  // enough, and this image is unchanged.
   bool Resample(std::uint32_t width, std::uint32_t height, int mode = 1,
                 Image* destination = nullptr);
 

@@ -39,12 +39,12 @@ void WallpaperRenderer::LoadConfiguredCalendarBackground() {
     LoadCalendarBackground(std::string(), settings_.calendar_background_prog);
 }
 
-Image WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
-  Image canvas;
+const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
+  Image& canvas = canvas_;
   if (!canvas.Create(width, height)) return canvas;
   const int position = settings_.sposob_wyswietlania;
   if (position == kPositionCenter) FillCanvas(canvas, settings_.color_background);
-  PlacePicture(canvas, current_, position);
+  PlacePicture(canvas, current_, position, &scratch_);
   effects_.ApplyConfigured(canvas, settings_);
   // The calendar lies on top of everything, effects included.
   if (settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
@@ -53,7 +53,7 @@ Image WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height
 
 void WallpaperRenderer::ComposeWallpaper() {
   const ScreenSize screen = desktop_.PrimaryScreenSize();
-  const Image canvas = ComposeCanvas(screen.width, screen.height);
+  const Image& canvas = ComposeCanvas(screen.width, screen.height);
   if (!canvas.IsValid()) return;
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.

@@ -53,8 +53,9 @@ class WallpaperRenderer {
   void LoadConfiguredCalendarBackground();
 
   // The composition alone, on a canvas of the given size (stretch changes
-  // the current picture, as in ComposeWallpaper).
-  Image ComposeCanvas(std::uint32_t width, std::uint32_t height);
+  // the current picture, as in ComposeWallpaper). The canvas belongs to the
+  // renderer and is made again by the next composition.
+  const Image& ComposeCanvas(std::uint32_t width, std::uint32_t height);
 
   CalendarState& Calendar() { return calendar_; }
   const TEffects& Effects() const { return effects_; }
@@ -79,6 +80,9 @@ class WallpaperRenderer {
   TEffects effects_;
   TConfig settings_;
   std::string wallpaper_path_;
+  // Kept between compositions so that each one reuses their memory.
+  Image canvas_;
+  Image scratch_;
 };
 
 }  // namespace vistelle
