@@ -266,6 +266,13 @@ bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t siz
   bool ok = false;
   if (format == ImageFormat::kGif && IsEqualGUID(pixel_format, GUID_WICPixelFormat8bppIndexed)) {
     ok = DecodeIndexedGif(factory.Get(), frame.Get(), image);
+  } else if (IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR)) {
+    // The image's own layout (a colour JPEG, a 24-bit BMP): rows are only
+    // turned bottom-up, without a conversion to 32 bits and back.
+    const std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
+    ok = CopyInBands(frame.Get(), width, height, 3, [&](std::uint32_t top, const std::uint8_t* row) {
+      std::memcpy(image.Row(height - 1 - top), row, row_bytes);
+    });
   } else {
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
