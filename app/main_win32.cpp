@@ -1,19 +1,27 @@
-// Pictora.exe for now: works in the program's folder and, given a picture,
-// makes the wallpaper from it.
+// Pictora.exe: the program's start and end.
 //
-//   Pictora.exe [picture]
+//   Pictora.exe [hide]
+//
+// With exactly "hide" (as the system-start entry gives it) the main window
+// stays hidden, reachable through the tray icon, and the wallpaper changes
+// once when the settings ask for a change at system start.
 #include <windows.h>
-#include <shellapi.h>
+#include <commctrl.h>
 
-#include <memory>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
-#include "config/profile_store.h"
-#include "render/desktop.h"
-#include "render/wallpaper_renderer.h"
+#include "app/tskin_win32.h"
 
 namespace {
+
+constexpr const char* kMutexName = "PICTORA20WIDGET";
+constexpr const char* kCaption = "Vistelle";
+constexpr int kApplicationIcon = 126;
+constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
 
 // UTF-16 to the program's UTF-8.
 std::string Narrow(const wchar_t* text) {
@@ -22,17 +30,6 @@ std::string Narrow(const wchar_t* text) {
   std::string out(static_cast<std::size_t>(length), '\0');
   if (WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], length, nullptr, nullptr) != length) return std::string();
   out.resize(static_cast<std::size_t>(length) - 1);
-  return out;
-}
-
-// The full name of a path given relative to the current folder.
-std::wstring FullPathW(const wchar_t* path) {
-  const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
-  if (needed == 0) return std::wstring();
-  std::wstring out(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path, needed, &out[0], nullptr);
-  if (length == 0 || length >= needed) return std::wstring();
-  out.resize(length);
   return out;
 }
 
@@ -48,37 +45,87 @@ std::string ProgramFolder() {
     buffer.resize(buffer.size() * 2);
   }
   std::wstring path(buffer.data());
-  const std::size_t slash = path.find_last_of(L"\\/");
+  const std::size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return std::string();
   path.resize(slash);
   return Narrow(path.c_str());
 }
 
-// The picture named on the command line, as a full path, or empty.
-std::string PictureArgument() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr) return std::string();
-  std::string picture;
-  if (count > 1 && arguments[1][0] != L'\0') picture = Narrow(FullPathW(arguments[1]).c_str());
-  LocalFree(arguments);
-  return picture;
+HWND CreateList(HWND parent, int id, int x, int y, int width, int height, HINSTANCE instance) {
+  return CreateWindowExA(0, "LISTBOX", nullptr, kListStyle, x, y, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+HICON LoadApplicationIcon(HINSTANCE instance, int size_metric) {
+  const int size = GetSystemMetrics(size_metric);
+  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kApplicationIcon), IMAGE_ICON, size, size, 0));
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // The picture's name may be relative to where we were started from.
-  const std::string picture = PictureArgument();
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_command) {
+  // One copy at a time; the name stays taken until this process ends.
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (mutex != nullptr) CloseHandle(mutex);
+    return 0;
+  }
+
+  // Every file of the program lies beside it, wherever it was started from.
   const std::string folder = ProgramFolder();
   if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return 1;
-  if (picture.empty()) return 0;
 
-  std::unique_ptr<vistelle::Desktop> desktop = vistelle::MakeSystemDesktop();
-  std::unique_ptr<vistelle::ProfileStore> store = vistelle::MakeSystemProfileStore();
-  if (!desktop || !store) return 1;
-  vistelle::WallpaperRenderer renderer(folder, *desktop, *store);
-  if (!renderer.LoadCurrentPicture(picture)) return 1;
-  renderer.ComposeWallpaper();
-  return 0;
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  if (!InitCommonControlsEx(&controls)) InitCommonControls();
+
+  int code = 0;
+  {
+    // Reads the settings before any window exists.
+    vistelle::TSkin skin(folder);
+
+    HICON small_icon = LoadApplicationIcon(instance, SM_CXSMICON);
+    HICON big_icon = LoadApplicationIcon(instance, SM_CXICON);
+    skin.SetIcons(small_icon, big_icon);
+
+    const std::string skin_file = folder + "\\Skin\\skin.ini";
+    HWND window = skin.CreateFromSkin(kCaption, 200, 200, instance, skin_file.c_str());
+    HWND pictures = nullptr;
+    HWND categories = nullptr;
+    HFONT list_font = nullptr;
+    if (window != nullptr) {
+      pictures = CreateList(window, vistelle::TSkin::kPictureListId, 266, 139, 289, 224, instance);
+      categories = CreateList(window, vistelle::TSkin::kCategoryListId, 266, 51, 144, 80, instance);
+    }
+    if (window == nullptr || pictures == nullptr || categories == nullptr) {
+      // Without its window and lists the program cannot be used, and must
+      // not go on to change anything.
+      if (window != nullptr) DestroyWindow(window);
+      code = 1;
+    } else {
+      list_font = CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+      SendMessageA(pictures, WM_SETFONT, reinterpret_cast<WPARAM>(list_font), 1);
+      SendMessageA(categories, WM_SETFONT, reinterpret_cast<WPARAM>(list_font), 1);
+      skin.AttachListBoxes(pictures, categories);
+
+      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon));
+      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+
+      skin.LoadLibrary();
+      skin.SetDragByBackground(true);
+
+      // Exactly "hide": not "HIDE", not " hide", not "hide" and more.
+      const bool hidden = command_line != nullptr && std::strcmp(command_line, "hide") == 0;
+      if (!hidden) ShowWindow(window, show_command);
+      UpdateWindow(window);
+      if (hidden) skin.ChangeAtStart();
+
+      code = skin.MessageLoop();
+    }
+    if (list_font != nullptr) DeleteObject(list_font);
+    if (small_icon != nullptr) DestroyIcon(small_icon);
+    if (big_icon != nullptr) DestroyIcon(big_icon);
+  }
+  return code;
 }

@@ -4,7 +4,7 @@
 #   name_posix.cpp   native only, system twin of a name_win32.cpp
 #   name_native.cpp  native only, built on Debian's libraries
 #   *.cpp otherwise  portable core, both builds
-# Entry points (main_*.cpp, tools/*.cpp) are never part of a library.
+# Entry points (main_win32.cpp, tools/*.cpp) are never part of a library.
 
 set(VISTELLE_CORE_DIRS base config render library skin settings app)
 
@@ -16,7 +16,7 @@ foreach(dir IN LISTS VISTELLE_CORE_DIRS)
   file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
   foreach(f IN LISTS files)
     get_filename_component(name "${f}" NAME_WE)
-    if(name MATCHES "^main_")
+    if(name MATCHES "^main(_win32|_posix)?$")
       continue()
     elseif(name MATCHES "_win32$")
       # The rendering, settings and file layers sit in the core; windows,

@@ -25,6 +25,10 @@ endif()
 # Every executable carries the program's manifest (Common Controls 6, the
 # UTF-8 code page); the program also carries its icons and dialogs.
 add_executable(Pictora WIN32 app/main_win32.cpp resources/pictora.rc)
+# The icons and menu pictures that pictora.rc takes in through app.rc.
+file(GLOB VISTELLE_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*")
+set_source_files_properties(resources/pictora.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/app.rc;${VISTELLE_ICON_FILES}")
 target_link_libraries(Pictora PRIVATE ${VISTELLE_UI_LIB} vistelle_core)
 set_target_properties(Pictora PROPERTIES OUTPUT_NAME Pictora)
 
@@ -53,6 +57,18 @@ if(VISTELLE_TESTS)
   # Each test binary is one ctest entry: starting a Wine process per test
   # case would cost more than the tests themselves.
   add_test(NAME windows_tests COMMAND vistelle_win_tests --gtest_color=no)
+
+  # Drives the running Pictora.exe from outside in the end-to-end tests.
+  add_executable(vistelle-controller tests/e2e/controller_win32.cpp resources/manifest_only.rc)
+  target_link_libraries(vistelle-controller PRIVATE user32 shell32)
+
+  # The program itself, installed as a portable folder and driven from
+  # outside.
+  foreach(name IN ITEMS program_start program_session program_hide)
+    add_test(NAME e2e_${name}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh ${CMAKE_BINARY_DIR}
+                     $<TARGET_FILE:vistelle-controller>)
+  endforeach()
 
   # End-to-end checks of the real programs; they need the native build too.
   if(VISTELLE_NATIVE_BUILD_DIR)

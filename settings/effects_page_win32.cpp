@@ -1,0 +1,206 @@
+// The Effects page: the ten effect boxes, the amounts of brightness,
+// contrast and noise, the colorize colour and a live preview of the sample
+// picture with the ticked effects applied. The trackbars store their
+// amounts as soon as a thumb is released; the boxes and the colour only on
+// OK.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "base/paths.h"
+#include "render/effects.h"
+#include "render/image.h"
+#include "render/image_draw_win32.h"
+#include "resources/settings_ids.h"
+#include "settings/settings_pages_win32.h"
+#include "settings/settings_values.h"
+
+namespace vistelle {
+
+namespace {
+
+constexpr const char* kSamplePicture = "Skin\\clear.jpg";
+// The colorize colour's swatch, in page pixels (see PageScale).
+constexpr SwatchRect kSwatch = {120, 22, 160, 42};
+// Where the preview is drawn (page pixels, see PageScale): inside the frame
+// of control 1008, at the size of its client area.
+constexpr int kPreviewX = 212;
+constexpr int kPreviewY = 22;
+
+struct EffectBox {
+  int id;
+  std::uint8_t TConfig::*flag;
+};
+constexpr EffectBox kBoxes[] = {
+    {IDC_FX_COLORIZE, &TConfig::colorize},   {IDC_FX_LIGHTEN, &TConfig::lighten},
+    {IDC_FX_GRAY, &TConfig::gray},           {IDC_FX_PSEUDOCOLORS, &TConfig::pseudocolors},
+    {IDC_FX_CONTRAST, &TConfig::contrast},   {IDC_FX_BLUR, &TConfig::blur},
+    {IDC_FX_SHARPEN, &TConfig::sharpen},     {IDC_FX_NEGATIVE, &TConfig::negativ},
+    {IDC_FX_SMARTBLUR, &TConfig::smartblur}, {IDC_FX_NOISE, &TConfig::noise},
+};
+
+struct Amount {
+  int id;
+  int minimum;
+  int maximum;
+  std::int32_t TConfig::*value;
+};
+constexpr Amount kAmounts[] = {
+    {IDC_FX_LIGHTEN_AMOUNT, -255, 255, &TConfig::lighten_int},
+    {IDC_FX_CONTRAST_AMOUNT, -100, 100, &TConfig::contrast_int},
+    {IDC_FX_NOISE_AMOUNT, 0, 255, &TConfig::noise_int},
+};
+
+struct EffectsPage {
+  SwatchRect swatch = kSwatch;
+  POINT preview_at = {kPreviewX, kPreviewY};
+  Image sample;   // the sample picture as loaded
+  Image preview;  // the sample with the ticked effects
+  ColorRef colour = 0;
+  GdiObjectHolder brush;
+};
+
+EffectsPage& Page() {
+  static EffectsPage page;
+  return page;
+}
+
+// The page's effects, made the first time the page runs, kept for the run.
+const TEffects& PageEffects() {
+  static const TEffects effects;
+  return effects;
+}
+
+bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+// The preview anew from the untouched sample, so effects never pile up.
+void Recompute(HWND page) {
+  EffectsPage& state = Page();
+  state.preview.Copy(state.sample);
+  PreviewEffects ticks;
+  ticks.negative = Checked(page, IDC_FX_NEGATIVE);
+  ticks.gray = Checked(page, IDC_FX_GRAY);
+  ticks.lighten = Checked(page, IDC_FX_LIGHTEN);
+  ticks.contrast = Checked(page, IDC_FX_CONTRAST);
+  ticks.blur = Checked(page, IDC_FX_BLUR);
+  ticks.sharpen = Checked(page, IDC_FX_SHARPEN);
+  ticks.smartblur = Checked(page, IDC_FX_SMARTBLUR);
+  ticks.noise = Checked(page, IDC_FX_NOISE);
+  ticks.pseudocolors = Checked(page, IDC_FX_PSEUDOCOLORS);
+  ticks.colorize = Checked(page, IDC_FX_COLORIZE);
+  ApplyPreviewEffects(PageEffects(), state.preview, ticks, SheetSettings(), state.colour);
+  InvalidateRect(page, nullptr, TRUE);
+}
+
+BOOL OnInitDialog(HWND page) {
+  PageEffects();
+  const TConfig& settings = SheetSettings();
+  for (const Amount& amount : kAmounts) {
+    SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMIN, TRUE, amount.minimum);
+    SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMAX, TRUE, amount.maximum);
+    SendDlgItemMessageA(page, amount.id, TBM_SETPOS, TRUE, settings.*amount.value);
+  }
+  for (const EffectBox& box : kBoxes)
+    if (settings.*box.flag) CheckDlgButton(page, box.id, BST_CHECKED);
+
+  EffectsPage& state = Page();
+  const PageScale scale = ScaleOf(page);
+  state.swatch = scale.Scale(kSwatch);
+  state.preview_at.x = scale.X(kPreviewX);
+  state.preview_at.y = scale.Y(kPreviewY);
+  state.sample.Clear();
+  state.preview.Clear();
+  // A missing sample leaves the preview empty; the page works otherwise.
+  state.sample.Load(JoinPath(ProgramFolder(), kSamplePicture));
+
+  state.colour = TEffects::PackColorize(settings.colorize_r, settings.colorize_g, settings.colorize_b);
+  state.brush.Reset(CreateSolidBrush(state.colour));
+  Recompute(page);
+  return TRUE;
+}
+
+void OnPaint(HWND page) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(page, &paint);
+  if (dc != nullptr) {
+    const EffectsPage& state = Page();
+    PaintSwatch(dc, state.brush, state.swatch.left, state.swatch.top, state.swatch.right, state.swatch.bottom);
+    RECT frame = {};
+    if (GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame))
+      Draw2(state.preview, dc, state.preview_at.x, state.preview_at.y, frame.right - frame.left,
+            frame.bottom - frame.top);
+  }
+  EndPaint(page, &paint);
+}
+
+// Only a released thumb counts: moves by keyboard, by clicks in the channel
+// or during the drag are not taken.
+void OnHScroll(HWND page, int request, HWND bar) {
+  if (request != TB_THUMBPOSITION || bar == nullptr) return;
+  for (const Amount& amount : kAmounts) {
+    if (bar != GetDlgItem(page, amount.id)) continue;
+    SheetSettings().*amount.value = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+    Recompute(page);
+    return;
+  }
+}
+
+void OnLButtonUp(HWND page, POINT at) {
+  EffectsPage& state = Page();
+  if (!state.swatch.Contains(at.x, at.y)) return;
+  ChooseColour(state.colour, page);
+  state.brush.Reset(CreateSolidBrush(state.colour));
+  Recompute(page);
+}
+
+void OnApply(HWND page) {
+  TConfig& settings = SheetSettings();
+  for (const EffectBox& box : kBoxes) settings.*box.flag = Checked(page, box.id) ? 1 : 0;
+  settings.colorize_r = ColorRefRed(Page().colour);
+  settings.colorize_g = ColorRefGreen(Page().colour);
+  settings.colorize_b = ColorRefBlue(Page().colour);
+}
+
+void ReleasePictures() {
+  Page().sample.Clear();
+  Page().preview.Clear();
+}
+
+}  // namespace
+
+INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(page);
+    case WM_COMMAND:
+      Recompute(page);
+      return TRUE;
+    case WM_PAINT:
+      OnPaint(page);
+      return TRUE;
+    case WM_HSCROLL:
+      OnHScroll(page, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return FALSE;
+    case WM_LBUTTONUP:
+      OnLButtonUp(page, MousePosition(lparam));
+      return FALSE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+      OnApply(page);
+      NoteSheetApplied();
+      return AcceptNotification(page);
+    }
+    case WM_CLOSE:
+      ReleasePictures();
+      return TRUE;
+    case WM_DESTROY:
+      ReleasePictures();
+      Page().brush.Reset();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace vistelle

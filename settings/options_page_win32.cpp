@@ -1,0 +1,178 @@
+// The Options page: where the picture goes on the screen, when and in which
+// order the wallpaper changes, the background colour and the start with the
+// system. Nothing reaches the settings before OK (PSN_APPLY).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "resources/settings_ids.h"
+#include "settings/settings_pages_win32.h"
+#include "settings/settings_values.h"
+
+namespace vistelle {
+
+namespace {
+
+// The background colour's swatch, in page pixels (see PageScale).
+constexpr SwatchRect kSwatch = {80, 150, 115, 164};
+constexpr int kAmountMin = 1;
+constexpr int kAmountMax = 999;
+constexpr int kAmountStart = 25;
+constexpr int kAmountDigits = 3;
+
+// The page exists once at a time.
+struct OptionsPage {
+  SwatchRect swatch = kSwatch;
+  ColorRef colour = 0;
+  GdiObjectHolder brush;
+  GdiObjectHolder font;
+};
+
+OptionsPage& Page() {
+  static OptionsPage page;
+  return page;
+}
+
+bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+void EnableInterval(HWND page, bool enabled) {
+  EnableWindow(GetDlgItem(page, IDC_OPT_UNIT), enabled);
+  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT), enabled);
+  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
+}
+
+HWND CreateUnitList(HWND page, const PageScale& scale) {
+  // Beside the up-down control.
+  const HWND list = CreateWindowExA(0, "combobox", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+                                    scale.X(135), scale.Y(224), scale.X(70), scale.Y(140), page,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPT_UNIT)),
+                                    GetModuleHandleA(nullptr), nullptr);
+  if (list == nullptr) return nullptr;
+  for (const char* name : kIntervalUnitNames)
+    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+  Page().font.Reset(CreateListFont());
+  if (Page().font.Get() != nullptr) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(Page().font.Get()), TRUE);
+  return list;
+}
+
+BOOL OnInitDialog(HWND page) {
+  const TConfig& settings = SheetSettings();
+  OptionsPage& state = Page();
+  const PageScale scale = ScaleOf(page);
+  state.swatch = scale.Scale(kSwatch);
+  state.colour = MakeColorRef(settings.background_r, settings.background_g, settings.background_b);
+  state.brush.Reset(CreateSolidBrush(state.colour));
+
+  if (StartupEntryExists()) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
+
+  SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kAmountMax, kAmountMin));
+  SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
+  SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
+
+  const HWND list = CreateUnitList(page, scale);
+  // The amount as stored (the 25 the up-down control wrote gives way).
+  SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);
+  // A unit with no item (neither 0 nor 1) leaves the list without a choice.
+  if (list != nullptr) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.godz_sek), 0);
+
+  if (settings.zmiana_tapety_co != 0) {
+    CheckDlgButton(page, IDC_OPT_EVERY, BST_CHECKED);
+  } else {
+    CheckDlgButton(page, IDC_OPT_AT_START, BST_CHECKED);
+    EnableInterval(page, false);
+  }
+
+  switch (settings.sposob_wyswietlania) {
+    case 0: CheckDlgButton(page, IDC_OPT_STRETCH, BST_CHECKED); break;
+    case 1: CheckDlgButton(page, IDC_OPT_TILED, BST_CHECKED); break;
+    case 2: CheckDlgButton(page, IDC_OPT_CENTER, BST_CHECKED); break;
+    default: break;
+  }
+  if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
+  if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
+  return TRUE;
+}
+
+void OnCommand(HWND page, int id, int code) {
+  if (code != BN_CLICKED) return;
+  if (id == IDC_OPT_AT_START) EnableInterval(page, false);
+  if (id == IDC_OPT_EVERY) EnableInterval(page, true);
+}
+
+void OnPaint(HWND page) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(page, &paint);
+  const SwatchRect& r = Page().swatch;
+  if (dc != nullptr) PaintSwatch(dc, Page().brush, r.left, r.top, r.right, r.bottom);
+  EndPaint(page, &paint);
+}
+
+void OnLButtonUp(HWND page, POINT at) {
+  OptionsPage& state = Page();
+  const SwatchRect& r = state.swatch;
+  if (!r.Contains(at.x, at.y)) return;
+  ChooseColour(state.colour, page);
+  state.brush.Reset(CreateSolidBrush(state.colour));
+  const RECT swatch = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(page, &swatch, TRUE);
+}
+
+// OK: every control of the page goes into the settings, taken as the
+// control holds it (a typed 0 is stored as 0, a value that is no number
+// as 0).
+void OnApply(HWND page) {
+  TConfig& settings = SheetSettings();
+  const ColorRef colour = Page().colour;
+  settings.background_r = ColorRefRed(colour);
+  settings.background_g = ColorRefGreen(colour);
+  settings.background_b = ColorRefBlue(colour);
+
+  BOOL is_number = FALSE;
+  settings.co_ile_sek_godz = static_cast<int>(GetDlgItemInt(page, IDC_OPT_AMOUNT, &is_number, TRUE));
+  settings.godz_sek = static_cast<int>(SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_GETCURSEL, 0, 0));
+
+  if (Checked(page, IDC_OPT_STRETCH)) settings.sposob_wyswietlania = 0;
+  else if (Checked(page, IDC_OPT_TILED)) settings.sposob_wyswietlania = 1;
+  else if (Checked(page, IDC_OPT_CENTER)) settings.sposob_wyswietlania = 2;
+
+  if (Checked(page, IDC_OPT_SEQUENCE)) settings.sposob_wybierania = 0;
+  else if (Checked(page, IDC_OPT_RANDOM)) settings.sposob_wybierania = 1;
+
+  if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
+  else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;
+
+  SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), ProgramFolder());
+}
+
+}  // namespace
+
+INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(page);
+    case WM_COMMAND:
+      OnCommand(page, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
+    case WM_PAINT:
+      OnPaint(page);
+      return TRUE;
+    case WM_LBUTTONUP:
+      OnLButtonUp(page, MousePosition(lparam));
+      return FALSE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+      OnApply(page);
+      NoteSheetApplied();
+      return AcceptNotification(page);
+    }
+    case WM_DESTROY:
+      Page().brush.Reset();
+      Page().font.Reset();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace vistelle

@@ -1,0 +1,202 @@
+// The settings sheet: three pages over one settings record of its own,
+// loaded from config.ini when the sheet opens and written back when it
+// closes, by OK or Cancel. The Options page commits its controls on OK only;
+// the Effects and Calendar pages store some values at once (the trackbars,
+// the calendar's position and background), and those reach the file after
+// Cancel too.
+#include "settings/settings_sheet_win32.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "base/paths.h"
+#include "config/profile_file_replace.h"
+#include "config/profile_store.h"
+#include "resources/settings_ids.h"
+#include "settings/picture_chooser_win32.h"
+#include "settings/settings_pages_win32.h"
+
+namespace vistelle {
+
+namespace {
+
+constexpr const char* kSheetCaption = "Pictora 2.0";
+constexpr const char* kConfigName = "config.ini";
+
+bool g_applied = false;
+// The sheet while it is open: the pages keep one state each, so a second
+// request (the tray menu works while the sheet is open) only brings the
+// open sheet forward.
+bool g_running = false;
+HWND g_sheet = nullptr;
+
+// The custom colours of every colour dialog of the run.
+COLORREF g_custom_colours[16] = {};
+
+// Takes the help button off the sheet's title bar: the sheet has no help.
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lparam) {
+  if (message == PSCB_INITIALIZED) g_sheet = sheet;
+  if (message != PSCB_PRECREATE || lparam == 0) return 0;
+  auto* bytes = reinterpret_cast<unsigned char*>(lparam);
+  WORD signature = 0;
+  std::memcpy(&signature, bytes + sizeof(WORD), sizeof signature);
+  // An extended template (DLGTEMPLATEEX) keeps its style after the version,
+  // signature, help id and extended style; a plain one starts with it.
+  unsigned char* style_at = signature == 0xFFFF ? bytes + 12 : bytes;
+  DWORD style = 0;
+  std::memcpy(&style, style_at, sizeof style);
+  style &= ~static_cast<DWORD>(DS_CONTEXTHELP);
+  std::memcpy(style_at, &style, sizeof style);
+  return 1;
+}
+
+UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA) { return message == PSPCB_CREATE ? 1 : 0; }
+
+PROPSHEETPAGEA MakePage(HINSTANCE instance, int template_id, DLGPROC procedure) {
+  PROPSHEETPAGEA page = {};
+  page.dwSize = sizeof page;
+  page.dwFlags = PSP_USECALLBACK;
+  page.hInstance = instance;
+  page.pszTemplate = MAKEINTRESOURCEA(template_id);
+  page.pfnDlgProc = procedure;
+  page.lParam = 0;
+  page.pfnCallback = PageCallback;
+  return page;
+}
+
+}  // namespace
+
+TConfig& SheetSettings() {
+  static TConfig settings;
+  return settings;
+}
+
+std::string ProgramFolder() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return std::string();
+    if (length < buffer.size()) return std::string(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+void NoteSheetApplied() { g_applied = true; }
+
+bool RunSettingsSheet(HWND owner) {
+  if (g_running) {
+    if (g_sheet != nullptr) SetForegroundWindow(g_sheet);
+    return false;
+  }
+  g_running = true;
+  TConfig& settings = SheetSettings();
+  const std::unique_ptr<ProfileStore> system_store = MakeSystemProfileStore();
+  ReplacingProfileStore store(*system_store);
+  settings.SetPath(JoinPath(ProgramFolder(), kConfigName));
+  settings.Load(store);
+  g_applied = false;
+
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  PROPSHEETPAGEA pages[3] = {
+      MakePage(instance, IDD_OPTIONS_PAGE, OptionsPageProc),
+      MakePage(instance, IDD_EFFECTS_PAGE, EffectsPageProc),
+      MakePage(instance, IDD_CALENDAR_PAGE, CalendarPageProc),
+  };
+
+  PROPSHEETHEADERA header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPTITLE | PSH_USEICONID | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USECALLBACK |
+                   PSH_STRETCHWATERMARK;
+  header.hwndParent = owner;
+  header.hInstance = instance;
+  header.pszIcon = MAKEINTRESOURCEA(IDI_SETTINGS_SHEET);
+  header.pszCaption = kSheetCaption;
+  header.nPages = 3;
+  header.nStartPage = 0;
+  header.ppsp = pages;
+  header.pfnCallback = SheetCallback;
+  PropertySheetA(&header);
+
+  // Whatever closed the sheet: what the pages stored at once is kept. The
+  // file takes all the keys in one step, or stays as it was.
+  // (Without the copy the keys are written to the file one by one.)
+  const bool staged = store.Begin(settings.Path());
+  settings.Save(store);
+  if (staged) store.Commit();
+  g_sheet = nullptr;
+  g_running = false;
+  return g_applied;
+}
+
+void ChooseColour(ColorRef& colour, HWND owner) {
+  CHOOSECOLORA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.rgbResult = colour;
+  dialog.lpCustColors = g_custom_colours;
+  dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (ChooseColorA(&dialog)) colour = dialog.rgbResult & 0x00FFFFFFu;
+}
+
+bool ChooseCalendarPicture(HWND owner) {
+  const std::string folder = ProgramFolder();
+  char file[MAX_PATH] = "";
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = kPictureFilters;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  dialog.lpstrDefExt = "bmp";
+  const bool chosen = GetOpenFileNameA(&dialog) != 0;
+  if (chosen) {
+    TConfig& settings = SheetSettings();
+    settings.calendar_background_user = file;
+    settings.calendar_background = 1;
+  }
+  // The dialog may have moved the current directory to the folder the user
+  // browsed; the program resolves its own files against it.
+  if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+  return chosen;
+}
+
+void PaintSwatch(HDC dc, const GdiObjectHolder& brush, int left, int top, int right, int bottom) {
+  if (brush.Get() == nullptr) return;
+  const HGDIOBJ previous = SelectObject(dc, brush.Get());
+  Rectangle(dc, left, top, right, bottom);
+  SelectObject(dc, previous);
+}
+
+PageScale ScaleOf(HWND page) {
+  RECT units = {0, 0, 4, 8};
+  PageScale scale;
+  if (MapDialogRect(page, &units) && units.right > 0 && units.bottom > 0) {
+    scale.base_x = units.right;
+    scale.base_y = units.bottom;
+  }
+  return scale;
+}
+
+HFONT CreateListFont() { return CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"); }
+
+POINT MousePosition(LPARAM lparam) {
+  POINT p;
+  p.x = GET_X_LPARAM(lparam);
+  p.y = GET_Y_LPARAM(lparam);
+  return p;
+}
+
+INT_PTR AcceptNotification(HWND page) {
+  SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+  return TRUE;
+}
+
+}  // namespace vistelle

@@ -1,0 +1,52 @@
+#include "settings/settings_values.h"
+
+namespace vistelle {
+
+int ScaleDesignPixels(int value, int base, int standard_base) {
+  if (standard_base <= 0 || base == standard_base) return value;
+  const std::int64_t product = static_cast<std::int64_t>(value) * base;
+  const std::int64_t half = standard_base / 2;
+  const std::int64_t scaled = product >= 0 ? (product + half) / standard_base : -((-product + half) / standard_base);
+  return static_cast<int>(scaled);
+}
+
+int CalendarPositionOfButton(int id) {
+  for (int i = 0; i < 9; ++i)
+    if (kCalendarPositionButtons[i] == id) return i;
+  return -1;
+}
+
+int CalendarButtonOfPosition(int position) {
+  if (position < 0 || position > 8) return 0;
+  return kCalendarPositionButtons[position];
+}
+
+void ApplyPreviewEffects(const TEffects& effects, Image& image, const PreviewEffects& ticks,
+                         const TConfig& settings, ColorRef colorize) {
+  if (ticks.negative) effects.ApplyNegative(image);
+  if (ticks.gray) effects.ApplyGray(image);
+  if (ticks.lighten) effects.ApplyLighten(image, settings.lighten_int);
+  if (ticks.contrast) effects.ApplyContrast(image, settings.contrast_int);
+  if (ticks.blur) effects.ApplyBlur(image);
+  if (ticks.sharpen) effects.ApplySharpen(image);
+  if (ticks.smartblur) effects.ApplySmartBlur(image);
+  if (ticks.noise) effects.ApplyNoise(image, settings.noise_int);
+  if (ticks.pseudocolors) effects.ApplyPseudocolors(image);
+  if (ticks.colorize) effects.ApplyColorize(image, colorize);
+}
+
+std::string StartupCommand(const std::string& program_dir) {
+  std::string command = program_dir;
+  // A drive root already ends in its separator ("C:\").
+  if (!command.empty() && command.back() == '\\') command.pop_back();
+  return command + "\\Pictora.exe hide";
+}
+
+const char* BuiltInCalendarBackground(int choice) {
+  static constexpr const char* kFiles[3] = {"Calendar\\calendar1.jpg", "Calendar\\calendar2.jpg",
+                                            "Calendar\\calendar3.jpg"};
+  if (choice < 0 || choice > 2) return nullptr;
+  return kFiles[choice];
+}
+
+}  // namespace vistelle

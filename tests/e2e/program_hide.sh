@@ -1,0 +1,61 @@
+#!/bin/bash
+# Pictora.exe started with the system: exactly "hide" starts it hidden and,
+# when the settings say so, changes the wallpaper once; anything else is a
+# normal visible start without a change.
+#   tests/e2e/program_hide.sh BUILD_DIR CONTROLLER_EXE
+set -u
+. "$(dirname "$0")/program_lib.sh"
+
+install_program
+# Change at system start (mode 0), in sequence, in "Mountains" after its
+# second picture.
+write_config zmiana_tapety_co=0 sposob_wybierania=0 category=0 current_wallpaper=1
+start_program hide
+check "\"hide\": the main window is created" ctl wait-window 20
+check "the wallpaper is composed once at start" wait_file "$app/pictora.bmp" 20
+ctl visible
+check "the window stays hidden" test "$out" = hidden
+ctl tray-icon
+check "the tray icon is there" test "$out" = present
+ctl list 202
+check "the next picture after the last wallpaper is selected" test "$(tail -1 <<<"$out")" = "selected 2"
+ctl command 1
+check "the tray's \"Open\" shows the window" ctl wait-visible 1 10
+ctl command 3
+wait_program 20
+check "\"Close\" ends it with code 0 (got $program_status)" test "$program_status" = 0
+check "the new wallpaper is remembered" test "$(config_value "$app/config.ini" current_wallpaper)" = 2
+
+for argument in HIDE " hide" "hide x" ""; do
+  rm -f "$app/pictora.bmp"
+  if [ "$argument" = "hide x" ]; then start_program hide x
+  elif [ -z "$argument" ]; then start_program
+  else start_program "$argument"; fi
+  check "\"$argument\": the window is shown" ctl wait-window 20 + wait-visible 1 10
+  ctl sleep 500
+  check "\"$argument\": no wallpaper change" test ! -f "$app/pictora.bmp"
+  ctl close
+  wait_program 20
+  check "\"$argument\": the program ends with code 0 (got $program_status)" test "$program_status" = 0
+done
+
+# With change mode 1 a hidden start changes nothing; without a category
+# neither.
+write_config zmiana_tapety_co=1 category=0
+start_program hide
+check "\"hide\" in change mode 1: the program starts" ctl wait-window 20 + sleep 1000
+check "no change at start" test ! -f "$app/pictora.bmp"
+ctl visible
+check "hidden" test "$out" = hidden
+ctl close
+wait_program 20
+write_config zmiana_tapety_co=0 category=-1
+start_program hide
+check "\"hide\" with no category: the program starts" ctl wait-window 20 + sleep 1000
+check "no change at start" test ! -f "$app/pictora.bmp"
+ctl post command 8
+ctl answer-box 10
+check "the tray's random command asks for a category ($out)" test "$out" = "Communicat|Please select a category."
+ctl close
+wait_program 20
+finish

@@ -1,0 +1,723 @@
+// The editing commands on real list boxes, with their message boxes, the
+// New-category dialog, the About box and the open-file dialog driven the way
+// a person would: each dialog of this thread is caught by a CBT hook as it
+// opens, read, filled in and answered.
+//
+// With VISTELLE_LOOK_MS set, the About box and the picture chooser stay
+// open that many milliseconds before they are answered, to be looked at.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/about_dialog_win32.h"
+#include "config/profile_store.h"
+#include "library/editing_commands_win32.h"
+#include "library/list_box_view_win32.h"
+#include "library/wallpaper_library.h"
+#include "render/desktop.h"
+#include "render/image.h"
+#include "resources/editing_ids.h"
+#include "tests/shared/test_dir.h"
+
+namespace vistelle {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], length);
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], length, nullptr, nullptr);
+  return out;
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], length + 1)));
+  return text;
+}
+
+int LookMilliseconds() {
+  const char* value = std::getenv("VISTELLE_LOOK_MS");
+  return value ? std::atoi(value) : 0;
+}
+
+// --- Dialogs of this thread, caught as they open ---------------------------
+
+// What is done with each dialog as it opens, in order: a message box is
+// read and answered, another dialog driven in steps.
+using DialogHandler = std::function<void(HWND)>;
+std::deque<DialogHandler> g_handlers;
+std::set<HWND> g_seen;
+int g_unexpected = 0;
+bool g_timed_out = false;
+HHOOK g_hook = nullptr;
+
+LRESULT CALLBACK CatchDialog(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE) {
+    const auto window = reinterpret_cast<HWND>(wparam);
+    wchar_t class_name[32] = L"";
+    GetClassNameW(window, class_name, 32);
+    if (lstrcmpW(class_name, L"#32770") == 0 && g_seen.insert(window).second) {
+      if (g_handlers.empty()) {
+        ++g_unexpected;
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      } else {
+        DialogHandler handler = std::move(g_handlers.front());
+        g_handlers.pop_front();
+        handler(window);
+      }
+    }
+  }
+  return CallNextHookEx(g_hook, code, wparam, lparam);
+}
+
+BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
+  wchar_t class_name[32] = L"";
+  GetClassNameW(window, class_name, 32);
+  if (lstrcmpW(class_name, L"#32770") == 0) {
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+
+// Should a dialog be left open, this closes it so that the run goes on.
+void CALLBACK CloseAfterTimeout(HWND, UINT, UINT_PTR, DWORD) {
+  g_timed_out = true;
+  EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
+}
+
+class DialogCatcher {
+ public:
+  DialogCatcher() {
+    g_handlers.clear();
+    g_seen.clear();
+    g_unexpected = 0;
+    g_timed_out = false;
+    g_hook = SetWindowsHookExW(WH_CBT, CatchDialog, nullptr, GetCurrentThreadId());
+    timer_ = SetTimer(nullptr, 0, 20000 + static_cast<UINT>(LookMilliseconds()), CloseAfterTimeout);
+  }
+  ~DialogCatcher() {
+    KillTimer(nullptr, timer_);
+    UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+  }
+  DialogCatcher(const DialogCatcher&) = delete;
+  DialogCatcher& operator=(const DialogCatcher&) = delete;
+
+  void Then(DialogHandler handler) { g_handlers.push_back(std::move(handler)); }
+  // Every dialog expected was there, none more, and none was left open.
+  void ExpectAllAnswered() const {
+    EXPECT_TRUE(g_handlers.empty());
+    EXPECT_EQ(g_unexpected, 0);
+    EXPECT_FALSE(g_timed_out);
+  }
+
+ private:
+  UINT_PTR timer_ = 0;
+};
+
+// A message box as a person sees it.
+struct Box {
+  std::wstring caption;
+  std::wstring text;
+  HWND owner = nullptr;
+  HICON icon = nullptr;
+  bool yes_no = false;
+};
+std::vector<Box> g_boxes;
+
+BOOL CALLBACK ReadBoxChild(HWND child, LPARAM) {
+  wchar_t class_name[32] = L"";
+  GetClassNameW(child, class_name, 32);
+  if (lstrcmpiW(class_name, L"Static") != 0) return TRUE;
+  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+    g_boxes.back().icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+  else if (GetWindowTextLengthW(child) > 0)
+    g_boxes.back().text = WindowText(child);
+  return TRUE;
+}
+
+// Reads the message box and presses the button.
+DialogHandler Answer(int button) {
+  return [button](HWND box) {
+    Box seen;
+    seen.caption = WindowText(box);
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.yes_no = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
+    g_boxes.push_back(seen);
+    EnumChildWindows(box, ReadBoxChild, 0);
+    PostMessageW(box, WM_COMMAND, button, 0);
+  };
+}
+
+// Runs the steps on the dialog one after another, each a moment after the
+// one before, so that the dialog handles what a step started first.
+std::deque<std::function<void(HWND)>> g_steps;
+UINT g_next_delay = 300;
+
+void CALLBACK RunNextStep(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(dialog, timer);
+  if (g_steps.empty()) return;
+  auto step = std::move(g_steps.front());
+  g_steps.pop_front();
+  g_next_delay = 300;
+  step(dialog);
+  if (!g_steps.empty()) SetTimer(dialog, timer, g_next_delay, RunNextStep);
+}
+
+// Leaves the dialog as it is for VISTELLE_LOOK_MS before the next step.
+void LetLook() {
+  const int look = LookMilliseconds();
+  if (look > 0) g_next_delay = static_cast<UINT>(look);
+}
+
+DialogHandler InSteps(std::vector<std::function<void(HWND)>> steps) {
+  return [steps](HWND dialog) {
+    g_steps.assign(steps.begin(), steps.end());
+    SetTimer(dialog, 1, 300, RunNextStep);
+  };
+}
+
+void Press(HWND dialog, int button) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+// --- The main window's list boxes ------------------------------------------
+
+std::vector<std::string> Items(HWND list_box) {
+  std::vector<std::string> out;
+  const LRESULT count = SendMessageW(list_box, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list_box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(list_box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+    out.push_back(Utf8(text));
+  }
+  return out;
+}
+
+int Selected(HWND list_box) { return static_cast<int>(SendMessageW(list_box, LB_GETCURSEL, 0, 0)); }
+
+// A stand-in for the main window: the picture list (202) and the category
+// list (203).
+class Host {
+ public:
+  Host() {
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "VistelleEditingTestHost";
+    RegisterClassExA(&wc);  // fails harmlessly when already registered
+    window_ = CreateWindowExA(0, wc.lpszClassName, "Vistelle", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 460, 260,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY;
+    pictures_ = CreateWindowExA(0, "LISTBOX", "", style, 10, 10, 200, 200, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(202)), wc.hInstance, nullptr);
+    categories_ = CreateWindowExA(0, "LISTBOX", "", style, 230, 10, 200, 200, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(203)), wc.hInstance, nullptr);
+  }
+  ~Host() { DestroyWindow(window_); }
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  HWND Window() const { return window_; }
+  HWND Pictures() const { return pictures_; }
+  HWND Categories() const { return categories_; }
+
+ private:
+  HWND window_ = nullptr;
+  HWND pictures_ = nullptr;
+  HWND categories_ = nullptr;
+};
+
+class QuietDesktop final : public Desktop {
+ public:
+  ScreenSize PrimaryScreenSize() override { return ScreenSize{16, 12}; }
+  bool SetWallpaper(const std::string&) override { return true; }
+  void ShowError(const std::string&, const std::string&) override {}
+};
+
+void WritePicture(const std::string& path, int width, int height, ColorRef color) {
+  Image image;
+  ASSERT_TRUE(image.Create(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.SetPixelColor(x, y, color);
+  ASSERT_TRUE(image.Save(path));
+}
+
+std::string CurrentDirectory() {
+  char folder[MAX_PATH * 3] = "";
+  GetCurrentDirectoryA(sizeof folder, folder);
+  return folder;
+}
+
+// Three categories, "Ptaki", "Koty" (current, with a.bmp, b.bmp, c.bmp)
+// and "Psy", on real list boxes, with the editor of the main window.
+class EditingOnListBoxes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string bytes = "Ptaki\r\n" + dir.Path() + "\\bird.bmp\r\n\r\nKoty";
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) bytes += "\r\n" + dir.Path() + "\\" + name;
+    bytes += "\r\n\r\nPsy";
+    dir.Write("pictora.txt", bytes);
+    store->WriteString(dir.File("config.ini"), "setting", "category", "1");
+    library = std::make_unique<WallpaperLibrary>(dir.Path(), desktop, *store);
+    picture_view.Attach(host.Pictures());
+    category_view.Attach(host.Categories());
+    library->AttachLists(picture_view, category_view);
+    ASSERT_TRUE(library->Load());
+    editor = std::make_unique<LibraryEditor>(*library, host.Window());
+    previous_directory = CurrentDirectory();
+  }
+  void TearDown() override { SetCurrentDirectoryA(previous_directory.c_str()); }
+
+  std::vector<std::string> Model(int category) const { return library->CategoryAt(category).pictures; }
+
+  testing::TestDir dir;
+  std::unique_ptr<ProfileStore> store = MakeSystemProfileStore();
+  QuietDesktop desktop;
+  Host host;
+  ListBoxView picture_view;
+  ListBoxView category_view;
+  std::unique_ptr<WallpaperLibrary> library;
+  std::unique_ptr<LibraryEditor> editor;
+  std::string previous_directory;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(EditingOnListBoxes, ClearListAnsweredNoKeepsTheCategoryAndYesEmptiesIt) {
+  DialogCatcher catcher;
+  g_boxes.clear();
+  catcher.Then(Answer(IDNO));
+  catcher.Then(Answer(IDYES));
+  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
+  EXPECT_EQ(Model(1).size(), 3u);
+  EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp"}));
+
+  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
+  catcher.ExpectAllAnswered();
+  ASSERT_EQ(g_boxes.size(), 2u);
+  for (const Box& box : g_boxes) {
+    EXPECT_EQ(box.caption, L"Vistelle");
+    EXPECT_EQ(box.text, L"Are you sure?");
+    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_QUESTION));
+    EXPECT_TRUE(box.yes_no);
+    EXPECT_EQ(box.owner, nullptr);
+  }
+  EXPECT_TRUE(Model(1).empty());
+  EXPECT_TRUE(Items(host.Pictures()).empty());
+  EXPECT_EQ(Items(host.Categories()), (Names{"Ptaki", "Koty", "Psy"}));
+  EXPECT_EQ(Selected(host.Categories()), 1);
+}
+
+TEST_F(EditingOnListBoxes, DeleteCategoryAsksOverTheMainWindowAndLeavesNoneSelected) {
+  DialogCatcher catcher;
+  g_boxes.clear();
+  catcher.Then(Answer(IDNO));
+  catcher.Then(Answer(IDYES));
+  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
+  EXPECT_EQ(library->CategoryCount(), 3);
+  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
+  catcher.ExpectAllAnswered();
+  ASSERT_EQ(g_boxes.size(), 2u);
+  EXPECT_EQ(g_boxes[1].caption, L"Vistelle");
+  EXPECT_EQ(g_boxes[1].text, L"Are you sure?");
+  EXPECT_EQ(g_boxes[1].owner, host.Window());
+  EXPECT_TRUE(g_boxes[1].yes_no);
+
+  EXPECT_EQ(Items(host.Categories()), (Names{"Ptaki", "Psy"}));
+  EXPECT_EQ(Selected(host.Categories()), -1);
+  EXPECT_TRUE(Items(host.Pictures()).empty());
+  EXPECT_EQ(library->currentCategory, -1);
+  ASSERT_TRUE(library->Save());
+  EXPECT_EQ(store->GetInt(dir.File("config.ini"), "setting", "category", 0), -1);
+}
+
+TEST_F(EditingOnListBoxes, EachCommandWithoutASelectionWarnsInItsOwnWords) {
+  SendMessageW(host.Pictures(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  DialogCatcher catcher;
+  g_boxes.clear();
+  for (int i = 0; i < 3; ++i) catcher.Then(Answer(IDOK));
+  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
+  editor->RunSkinCommand("BUTTON_MOVEUP");
+  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  for (int i = 0; i < 3; ++i) catcher.Then(Answer(IDOK));
+  editor->RunSkinCommand("BUTTON_CLEARLIST");
+  editor->RunSkinCommand("BUTTON_CATEGORYDEL");
+  SetCurrentDirectoryA("C:\\");
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");  // no dialog opens
+  catcher.ExpectAllAnswered();
+
+  const std::vector<std::pair<std::wstring, HWND>> expected = {
+      {L"Please select a file.", nullptr},   {L"Please, select a file.", nullptr},
+      {L"Please select a file.", nullptr},   {L"Please select category", nullptr},
+      {L"Please select a category", host.Window()}, {L"Please select a category.", host.Window()}};
+  ASSERT_EQ(g_boxes.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(g_boxes[i].caption, L"Communicat");
+    EXPECT_EQ(g_boxes[i].text, expected[i].first) << i;
+    EXPECT_EQ(g_boxes[i].owner, expected[i].second) << i;
+    EXPECT_EQ(g_boxes[i].icon, LoadIconA(nullptr, IDI_WARNING)) << i;
+  }
+  EXPECT_EQ(library->CategoryCount(), 3);
+  EXPECT_EQ(Model(1).size(), 3u);
+  // Even so, the working directory is the program's folder again.
+  EXPECT_EQ(CurrentDirectory(), dir.Path());
+}
+
+TEST_F(EditingOnListBoxes, MovesAndDeletesKeepTheListBoxInStepWithTheCategory) {
+  const std::string a = dir.Path() + "\\a.bmp", b = dir.Path() + "\\b.bmp", c = dir.Path() + "\\c.bmp";
+  DialogCatcher catcher;
+  SendMessageW(host.Pictures(), LB_SETCURSEL, 0, 0);
+  editor->RunSkinCommand("BUTTON_MOVEUP");
+  EXPECT_EQ(Model(1), (Names{b, c, a}));
+  EXPECT_EQ(Items(host.Pictures()), (Names{"b.bmp", "c.bmp", "a.bmp"}));
+  EXPECT_EQ(Selected(host.Pictures()), 2);
+  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp"}));
+  EXPECT_EQ(Selected(host.Pictures()), 0);
+  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  EXPECT_EQ(Items(host.Pictures()), (Names{"b.bmp", "a.bmp", "c.bmp"}));
+  EXPECT_EQ(Selected(host.Pictures()), 1);
+  editor->RunSkinCommand("BUTTON_MOVEUP");
+  EXPECT_EQ(Model(1), (Names{a, b, c}));
+  EXPECT_EQ(Selected(host.Pictures()), 0);
+  EXPECT_EQ(library->selectedPicture, 0);
+
+  SendMessageW(host.Pictures(), LB_SETCURSEL, 1, 0);
+  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
+  EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "c.bmp"}));
+  EXPECT_EQ(Selected(host.Pictures()), 1);
+  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
+  EXPECT_EQ(Model(1), Names{a});
+  EXPECT_EQ(Selected(host.Pictures()), -1);
+
+  editor->RunSkinCommand("BUTTON_CLEAR");
+  EXPECT_TRUE(Items(host.Pictures()).empty());
+  EXPECT_EQ(Model(1), Names{a});
+  EXPECT_FALSE(editor->RunSkinCommand("BUTTON_ABOUT"));
+  catcher.ExpectAllAnswered();
+}
+
+TEST_F(EditingOnListBoxes, TooManyChosenFilesAreToldInPolishOverTheMainWindow) {
+  class TooMany final : public PictureChooser {
+   public:
+    ChosenFiles Choose() override {
+      SetCurrentDirectoryA("C:\\");  // the dialog may move it
+      ChosenFiles chosen;
+      chosen.outcome = ChosenFiles::Outcome::kBufferTooSmall;
+      return chosen;
+    }
+  } chooser;
+  DialogCatcher catcher;
+  g_boxes.clear();
+  catcher.Then(Answer(IDOK));
+  editor->AddPictures(chooser);
+  catcher.ExpectAllAnswered();
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].caption, L"B\u0142\u0105d");
+  EXPECT_EQ(g_boxes[0].text, L"Zbyt du\u017co zaznaczonych plik\u00f3w.");
+  EXPECT_EQ(g_boxes[0].icon, LoadIconA(nullptr, IDI_ERROR));
+  EXPECT_EQ(g_boxes[0].owner, host.Window());
+  EXPECT_EQ(Model(1).size(), 3u);
+  EXPECT_EQ(CurrentDirectory(), dir.Path());
+}
+
+// --- The New-category dialog -----------------------------------------------
+
+// Types the name into the dialog's edit box and presses the button.
+DialogHandler TypeName(const std::wstring& name, int button) {
+  return [name, button](HWND dialog) {
+    EXPECT_EQ(WindowText(dialog), L"New category");
+    EXPECT_NE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_SYSMENU, 0);
+    EXPECT_NE(GetWindow(dialog, GW_OWNER), nullptr);
+    const HWND edit = GetDlgItem(dialog, IDC_NEW_CATEGORY_NAME);
+    for (wchar_t c : name) PostMessageW(edit, WM_CHAR, c, 1);
+    Press(dialog, button);
+  };
+}
+
+// Puts a whole name into the edit box at once, as pasting does.
+DialogHandler PasteName(const std::wstring& name) {
+  return [name](HWND dialog) {
+    SetDlgItemTextW(dialog, IDC_NEW_CATEGORY_NAME, name.c_str());
+    Press(dialog, IDOK);
+  };
+}
+
+TEST_F(EditingOnListBoxes, TheNewCategoryDialogAddsWhatWasTypedAtTheEnd) {
+  DialogCatcher catcher;
+  catcher.Then(TypeName(L"", IDOK));
+  catcher.Then(TypeName(L"Holiday", IDCANCEL));
+  catcher.Then(TypeName(L"Holiday", IDOK));
+  catcher.Then(TypeName(L"Holiday", IDOK));
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYADD"));
+  catcher.Then(TypeName(std::wstring(300, L'x'), IDOK));
+  catcher.Then(PasteName(L"\u017b\u00f3\u0142wie"));
+  editor->NewCategory();
+  editor->NewCategory();
+  catcher.ExpectAllAnswered();
+
+  EXPECT_EQ(Items(host.Categories()),
+            (Names{"Ptaki", "Koty", "Psy", "Holiday", "Holiday", std::string(254, 'x'), u8"\u017b\u00f3\u0142wie"}));
+  ASSERT_EQ(library->CategoryCount(), 7);
+  EXPECT_EQ(library->CategoryAt(3).name, "Holiday");
+  EXPECT_EQ(library->CategoryAt(4).name, "Holiday");
+  EXPECT_EQ(library->CategoryAt(5).name, std::string(254, 'x'));
+  EXPECT_EQ(library->CategoryAt(6).name, u8"\u017b\u00f3\u0142wie");
+  EXPECT_TRUE(library->CategoryAt(6).pictures.empty());
+  EXPECT_EQ(Selected(host.Categories()), 1);
+  EXPECT_EQ(library->currentCategory, 1);
+  EXPECT_FALSE(editor->Commands().pendingCategory);
+}
+
+// --- The About box ---------------------------------------------------------
+
+struct AboutSeen {
+  bool opened = false;
+  bool logo = false;
+  bool button_picture = false;
+  std::string text;
+  bool open_after_escape = false;
+};
+
+DialogHandler LookAtAbout(AboutSeen& seen) {
+  return InSteps({
+      [&seen](HWND dialog) {
+        seen.opened = true;
+        EXPECT_EQ(WindowText(dialog), L"About");
+        EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_SYSMENU, 0);
+        seen.logo = SendDlgItemMessageW(dialog, IDC_ABOUT_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+        seen.button_picture = SendDlgItemMessageW(dialog, IDOK, BM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+        seen.text = Utf8(WindowText(GetDlgItem(dialog, IDC_ABOUT_TEXT)));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // Escape
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        LetLook();
+      },
+      [&seen](HWND dialog) {
+        seen.open_after_escape = IsWindow(dialog) != FALSE;
+        Press(dialog, IDOK);
+      },
+  });
+}
+
+TEST(AboutDialog, ShowsTheSkinsPicturesAndTheTextAndClosesOnlyWithOk) {
+  testing::TestDir dir;
+  std::filesystem::create_directories(std::filesystem::u8path(dir.File("Skin")));
+  for (const char* name : {"logo.bmp", "bok.bmp"})
+    std::filesystem::copy_file(std::filesystem::u8path(std::string(VISTELLE_SOURCE_DIR) + "/data/Skin/" + name),
+                               std::filesystem::u8path(dir.File(std::string("Skin/") + name)));
+  const std::string previous = CurrentDirectory();
+  Host host;
+
+  AboutSeen with_pictures;
+  AboutSeen without_pictures;
+  {
+    DialogCatcher catcher;
+    catcher.Then(LookAtAbout(with_pictures));
+    SetCurrentDirectoryA(dir.Path().c_str());
+    RunAboutDialog(host.Window());
+    catcher.Then(LookAtAbout(without_pictures));
+    SetCurrentDirectoryA(previous.c_str());
+    RunAboutDialog(host.Window());
+    catcher.ExpectAllAnswered();
+  }
+  SetCurrentDirectoryA(previous.c_str());
+
+  EXPECT_TRUE(with_pictures.opened);
+  EXPECT_TRUE(with_pictures.logo);
+  EXPECT_TRUE(with_pictures.button_picture);
+  EXPECT_EQ(with_pictures.text, kAboutText);
+  EXPECT_NE(with_pictures.text.find("Vistelle 2.0\r\n"), std::string::npos);
+  EXPECT_TRUE(with_pictures.open_after_escape);
+  EXPECT_TRUE(without_pictures.opened);
+  EXPECT_FALSE(without_pictures.logo);
+  EXPECT_FALSE(without_pictures.button_picture);
+  EXPECT_EQ(without_pictures.text, kAboutText);
+}
+
+// --- The picture chooser ---------------------------------------------------
+
+// Types into the open-file dialog's file-name box and presses Open: a folder
+// opens it, names choose its files.
+void TypeAndOpen(HWND dialog, const std::string& text) {
+  const std::wstring wide = Wide(text);
+  HWND box = GetDlgItem(dialog, cmb13);
+  if (!box) box = GetDlgItem(dialog, edt1);
+  ASSERT_NE(box, nullptr);
+  SetWindowTextW(box, wide.c_str());
+  Press(dialog, IDOK);
+}
+
+TEST_F(EditingOnListBoxes, TheChooserAddsThreeFilesOfAFolderInOrderAndFilesOfADriveRoot) {
+  // A folder with three pictures and something that is not one.
+  const std::string folder = dir.File(u8"Zdj\u0119cia");
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+    WritePicture(folder + "\\" + name, 8, 8, MakeColorRef(200, 10, 10));
+  // Pictures in the drive root, named for this run.
+  const std::string tag = std::to_string(GetCurrentProcessId());
+  const std::string root_one = "vistelle_" + tag + "_one.bmp", root_two = "vistelle_" + tag + "_two.bmp";
+  WritePicture("C:\\" + root_one, 4, 4, MakeColorRef(1, 2, 3));
+  WritePicture("C:\\" + root_two, 4, 4, MakeColorRef(1, 2, 3));
+  SendMessageW(host.Pictures(), LB_SETCURSEL, 1, 0);
+  library->selectedPicture = 1;
+  SetCurrentDirectoryA("C:\\windows");
+
+  DialogCatcher catcher;
+  catcher.Then(InSteps({
+      [&](HWND dialog) { TypeAndOpen(dialog, folder); },
+      [&](HWND dialog) { TypeAndOpen(dialog, "\"a.bmp\" \"b.bmp\" \"c.bmp\""); },
+  }));
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  EXPECT_EQ(CurrentDirectory(), dir.Path());
+  catcher.Then(InSteps({[&](HWND dialog) { TypeAndOpen(dialog, "C:\\" + root_one); }}));
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  catcher.Then(InSteps({
+      [&](HWND dialog) { TypeAndOpen(dialog, "C:\\"); },
+      [&](HWND dialog) { TypeAndOpen(dialog, "\"" + root_two + "\" \"" + root_one + "\""); },
+  }));
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  catcher.Then(InSteps({[&](HWND dialog) { Press(dialog, IDCANCEL); }}));
+  editor->RunSkinCommand("BUTTON_CLEAR");
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  catcher.ExpectAllAnswered();
+  DeleteFileA(("C:\\" + root_one).c_str());
+  DeleteFileA(("C:\\" + root_two).c_str());
+
+  const Names model = Model(1);
+  ASSERT_EQ(model.size(), 9u);
+  EXPECT_EQ(Names(model.begin() + 3, model.end()),
+            (Names{folder + "\\a.bmp", folder + "\\b.bmp", folder + "\\c.bmp", "C:\\" + root_one,
+                   "C:\\" + root_two, "C:\\" + root_one}));
+  // After the cancelled dialog too, the list is whole again, with the
+  // selected picture selected.
+  EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp", "a.bmp", "b.bmp", "c.bmp", root_one, root_two,
+                                          root_one}));
+  EXPECT_EQ(Selected(host.Pictures()), 1);
+  EXPECT_EQ(CurrentDirectory(), dir.Path());
+}
+
+HWND FindPanel(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM out) -> BOOL {
+        if (GetDlgCtrlID(child) != IDC_CHOOSER_SHOW_THUMB) return TRUE;
+        *reinterpret_cast<HWND*>(out) = GetParent(child);
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND FindFileList(HWND dialog) {
+  const HWND view = FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr);
+  return view ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+}
+
+void SelectFile(HWND dialog, int item) {
+  const HWND list = FindFileList(dialog);
+  ASSERT_NE(list, nullptr);
+  LVITEMW state;
+  ZeroMemory(&state, sizeof state);
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
+struct PanelSeen {
+  bool checked_at_start = false;
+  std::wstring width, height;
+  COLORREF middle = CLR_INVALID;
+  std::wstring width_after_uncheck, height_after_uncheck;
+  std::wstring width_unchecked_change;
+};
+
+TEST_F(EditingOnListBoxes, ThePanelShowsTheSelectedPicturesThumbnailAndSize) {
+  const std::string folder = dir.File("thumbs");
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  WritePicture(folder + "\\big.bmp", 160, 120, MakeColorRef(230, 120, 20));
+  WritePicture(folder + "\\small.bmp", 30, 20, MakeColorRef(20, 90, 200));
+
+  PanelSeen seen;
+  HWND panel = nullptr;
+  DialogCatcher catcher;
+  catcher.Then(InSteps({
+      [&](HWND dialog) {
+        panel = FindPanel(dialog);
+        ASSERT_NE(panel, nullptr);
+        seen.checked_at_start = IsDlgButtonChecked(panel, IDC_CHOOSER_SHOW_THUMB) == BST_CHECKED;
+        TypeAndOpen(dialog, folder);
+      },
+      [&](HWND dialog) { SelectFile(dialog, 0); },  // big.bmp
+      [&](HWND) {
+        seen.width = WindowText(GetDlgItem(panel, IDC_CHOOSER_WIDTH));
+        seen.height = WindowText(GetDlgItem(panel, IDC_CHOOSER_HEIGHT));
+        const HWND area = GetDlgItem(panel, IDC_CHOOSER_THUMB);
+        RECT rect;
+        GetClientRect(area, &rect);
+        const HDC dc = GetDC(area);
+        seen.middle = GetPixel(dc, rect.right / 2, rect.bottom / 2);
+        ReleaseDC(area, dc);
+        LetLook();
+      },
+      [&](HWND) { SendDlgItemMessageW(panel, IDC_CHOOSER_SHOW_THUMB, BM_CLICK, 0, 0); },
+      [&](HWND dialog) {
+        seen.width_after_uncheck = WindowText(GetDlgItem(panel, IDC_CHOOSER_WIDTH));
+        seen.height_after_uncheck = WindowText(GetDlgItem(panel, IDC_CHOOSER_HEIGHT));
+        SelectFile(dialog, 1);  // small.bmp, with the box unticked
+      },
+      [&](HWND dialog) {
+        seen.width_unchecked_change = WindowText(GetDlgItem(panel, IDC_CHOOSER_WIDTH));
+        Press(dialog, IDCANCEL);
+      },
+  }));
+  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  catcher.ExpectAllAnswered();
+
+  EXPECT_TRUE(seen.checked_at_start);
+  EXPECT_EQ(seen.width, L"160");
+  EXPECT_EQ(seen.height, L"120");
+  EXPECT_EQ(seen.middle, RGB(230, 120, 20));
+  EXPECT_EQ(seen.width_after_uncheck, L"0");
+  EXPECT_EQ(seen.height_after_uncheck, L"120");
+  EXPECT_EQ(seen.width_unchecked_change, L"0");
+  EXPECT_EQ(Model(1).size(), 3u);
+}
+
+}  // namespace
+}  // namespace vistelle

@@ -1,0 +1,831 @@
+// The settings sheet as the user meets it: the real sheet over config.ini in
+// a folder of its own, driven from a timer inside the sheet's own loop (the
+// user's clicks sent as the controls' messages), with the colour and file
+// dialogs answered by a hook.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/config.h"
+#include "config/profile_store.h"
+#include "render/effects.h"
+#include "render/image.h"
+#include "resources/settings_ids.h"
+#include "settings/settings_pages_win32.h"
+#include "settings/settings_sheet_win32.h"
+#include "tests/shared/test_dir.h"
+
+namespace vistelle {
+namespace {
+
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr int kOptionsPage = 0;
+constexpr int kEffectsPage = 1;
+constexpr int kCalendarPage = 2;
+
+// The colour dialog's red, green and blue fields.
+constexpr int kColourRed = 706;
+constexpr int kColourGreen = 707;
+constexpr int kColourBlue = 708;
+
+// ---------------------------------------------------------------------------
+// The program's folder for one test: config.ini, the sample picture and the
+// calendar backgrounds, made the current directory while the test runs.
+
+class ProgramFolderFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string source = std::string(VISTELLE_SOURCE_DIR) + "/data/";
+    std::filesystem::create_directories(std::filesystem::u8path(dir_.File("Skin")));
+    std::filesystem::create_directories(std::filesystem::u8path(dir_.File("Calendar")));
+    for (const char* name : {"Skin/clear.jpg", "Calendar/calendar1.jpg", "Calendar/calendar2.jpg",
+                             "Calendar/calendar3.jpg"})
+      std::filesystem::copy_file(std::filesystem::u8path(source + name), std::filesystem::u8path(dir_.File(name)));
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    previous_dir_ = previous;
+    ASSERT_TRUE(SetCurrentDirectoryA(dir_.Path().c_str()));
+    folder_ = ProgramFolder();
+    // The tests own the start-with-the-system value while they run; one
+    // that was there before is put back afterwards.
+    had_user_value_ = RunValue(HKEY_CURRENT_USER, &user_value_);
+    had_machine_value_ = RunValue(HKEY_LOCAL_MACHINE, &machine_value_);
+    DeleteRunValue(HKEY_CURRENT_USER);
+    DeleteRunValue(HKEY_LOCAL_MACHINE);
+  }
+  void TearDown() override {
+    DeleteRunValue(HKEY_CURRENT_USER);
+    DeleteRunValue(HKEY_LOCAL_MACHINE);
+    if (had_user_value_) SetRunValue(HKEY_CURRENT_USER, user_value_.c_str(), Size(user_value_));
+    if (had_machine_value_) SetRunValue(HKEY_LOCAL_MACHINE, machine_value_.c_str(), Size(machine_value_));
+    SetCurrentDirectoryA(previous_dir_.c_str());
+  }
+  static DWORD Size(const std::string& text) { return static_cast<DWORD>(text.size() + 1); }
+
+  void WriteConfig(const std::string& keys) { dir_.Write("config.ini", "[setting]\r\n" + keys); }
+
+  TConfig ReadConfig() {
+    TConfig config;
+    config.SetPath(dir_.File("config.ini"));
+    config.Load(*MakeSystemProfileStore());
+    return config;
+  }
+
+  static bool RunValue(HKEY root, std::string* data) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    char buffer[1024] = "";
+    DWORD size = sizeof buffer - 1;
+    DWORD type = 0;
+    const LONG result = RegQueryValueExA(key, "Pictora", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return false;
+    if (data != nullptr) *data = buffer;
+    return type == REG_SZ;
+  }
+  static bool SetRunValue(HKEY root, const char* data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      return false;
+    const LONG result = RegSetValueExA(key, "Pictora", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+  }
+  static void DeleteRunValue(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, "Pictora");
+    RegCloseKey(key);
+  }
+
+  testing::TestDir dir_;
+  std::string previous_dir_;
+  std::string folder_;
+  bool had_user_value_ = false;
+  bool had_machine_value_ = false;
+  std::string user_value_;
+  std::string machine_value_;
+};
+
+// ---------------------------------------------------------------------------
+// Driving the modal sheet: one step per timer tick, each given the sheet's
+// window. The last step presses OK or Cancel; a sheet still open long after
+// its steps ran out is cancelled so that a failing test ends.
+
+HWND FindSheet() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM out) -> BOOL {
+        if (IsWindowVisible(window) && FindWindowExA(window, nullptr, "SysTabControl32", nullptr) != nullptr) {
+          *reinterpret_cast<HWND*>(out) = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND CurrentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+HWND ShowPage(HWND sheet, int index) {
+  SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  return CurrentPage(sheet);
+}
+
+void PressOk(HWND sheet) { SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); }
+void PressCancel(HWND sheet) { SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); }
+
+void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
+bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+// The pages place their swatches and previews in the pixels of a dialog
+// font with base units of 6 x 13 (the pages' font on Windows); with another
+// font they move along with the template's controls.
+POINT PagePixels(HWND page, int x, int y) {
+  RECT units = {0, 0, 4, 8};
+  MapDialogRect(page, &units);
+  return POINT{MulDiv(x, units.right, 6), MulDiv(y, units.bottom, 13)};
+}
+
+// A click at (x, y) of the page as it is laid out on Windows.
+void ClickAt(HWND page, int x, int y) {
+  const POINT p = PagePixels(page, x, y);
+  SendMessageA(page, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+std::string Text(HWND page, int id) {
+  char text[256] = "";
+  GetDlgItemTextA(page, id, text, sizeof text);
+  return text;
+}
+
+// A thumb dragged to position and released.
+void DragThumb(HWND page, int id, int position) {
+  const HWND bar = GetDlgItem(page, id);
+  SendMessageA(bar, TBM_SETPOS, TRUE, position);
+  SendMessageA(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(bar));
+}
+
+class SheetScript {
+ public:
+  using Step = std::function<void(HWND sheet)>;
+
+  SheetScript& Then(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+  }
+
+  // Runs the sheet to its end; what RunSettingsSheet answered.
+  bool Run(HWND owner = nullptr) {
+    running_ = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &SheetScript::Tick);
+    const bool result = RunSettingsSheet(owner);
+    KillTimer(nullptr, timer);
+    running_ = nullptr;
+    EXPECT_EQ(next_, steps_.size()) << "the sheet closed before every step ran";
+    EXPECT_FALSE(timed_out_) << "the sheet stayed open and was cancelled";
+    return result;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    SheetScript* script = running_;
+    if (script == nullptr) return;
+    const HWND sheet = FindSheet();
+    if (sheet == nullptr) return;
+    if (script->busy_) {
+      // A step that waits on a window nobody answers (a second sheet, a
+      // dialog the hook does not know) is ended rather than left hanging.
+      if (++script->idle_ > 250) {
+        script->timed_out_ = true;
+        PostMessageA(GetForegroundWindow() ? GetForegroundWindow() : sheet, WM_COMMAND, IDCANCEL, 0);
+      }
+      return;
+    }
+    if (script->next_ < script->steps_.size()) {
+      script->busy_ = true;
+      Step& step = script->steps_[script->next_++];
+      step(sheet);
+      script->busy_ = false;
+    } else if (++script->idle_ > 250) {
+      script->timed_out_ = true;
+      PressCancel(sheet);
+    }
+  }
+
+  static SheetScript* running_;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  int idle_ = 0;
+  bool timed_out_ = false;
+};
+SheetScript* SheetScript::running_ = nullptr;
+
+// ---------------------------------------------------------------------------
+// Answers the colour and file dialogs the pages open, as they are activated.
+
+class DialogAnswers {
+ public:
+  DialogAnswers() {
+    current_ = this;
+    hook_ = SetWindowsHookExA(WH_CBT, &DialogAnswers::Hook, nullptr, GetCurrentThreadId());
+  }
+  ~DialogAnswers() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  DialogAnswers(const DialogAnswers&) = delete;
+  DialogAnswers& operator=(const DialogAnswers&) = delete;
+
+  // The next colour dialogs choose this colour; without one they cancel.
+  void ChooseColour(ColorRef colour) {
+    choose_colour_ = true;
+    colour_ = colour;
+  }
+  void CancelColour() { choose_colour_ = false; }
+  // The next file dialogs choose this file; with an empty name they cancel.
+  void ChooseFile(const std::string& path) { file_ = path; }
+
+  int colour_dialogs = 0;
+  ColorRef last_initial_colour = 0;
+  int file_dialogs = 0;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE && current_ != nullptr) current_->Answer(reinterpret_cast<HWND>(wparam));
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+
+  void Answer(HWND dialog) {
+    if (!answered_.insert(dialog).second) return;
+    if (GetDlgItem(dialog, kColourRed) != nullptr) {
+      ++colour_dialogs;
+      last_initial_colour = MakeColorRef(static_cast<int>(GetDlgItemInt(dialog, kColourRed, nullptr, FALSE)),
+                                         static_cast<int>(GetDlgItemInt(dialog, kColourGreen, nullptr, FALSE)),
+                                         static_cast<int>(GetDlgItemInt(dialog, kColourBlue, nullptr, FALSE)));
+      if (choose_colour_) {
+        SetDlgItemInt(dialog, kColourRed, static_cast<UINT>(ColorRefRed(colour_)), FALSE);
+        SetDlgItemInt(dialog, kColourGreen, static_cast<UINT>(ColorRefGreen(colour_)), FALSE);
+        SetDlgItemInt(dialog, kColourBlue, static_cast<UINT>(ColorRefBlue(colour_)), FALSE);
+      }
+      PostMessageA(dialog, WM_COMMAND, choose_colour_ ? IDOK : IDCANCEL, 0);
+      return;
+    }
+    if (GetDlgItem(dialog, cmb13) != nullptr || GetDlgItem(dialog, edt1) != nullptr) {
+      ++file_dialogs;
+      if (!file_.empty()) {
+        SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1, file_.c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      } else {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      }
+    }
+  }
+
+  static DialogAnswers* current_;
+  HHOOK hook_ = nullptr;
+  std::set<HWND> answered_;
+  bool choose_colour_ = false;
+  ColorRef colour_ = 0;
+  std::string file_;
+};
+DialogAnswers* DialogAnswers::current_ = nullptr;
+
+// Settings that differ from every default, so that a value written back can
+// only have come from the file.
+constexpr const char* kLoadedKeys =
+    "sposob_wyswietlania=1\r\nsposob_wybierania=1\r\nzmiana_tapety_co=1\r\nco_ile_sek_godz=42\r\n"
+    "godz_sek=1\r\nsecond_counter=7\r\nSmartblur=1\r\nNegativ=0\r\nGray=1\r\nPseudocolors=0\r\n"
+    "Noise=1\r\nNoiseInt=33\r\nSharpen=0\r\nBlur=1\r\nContrast=1\r\nContrastInt=-40\r\nLighten=1\r\n"
+    "LightenInt=-60\r\nColorize=1\r\nCoorizeIntR=10\r\nCoorizeIntG=20\r\nCoorizeIntB=30\r\n"
+    "Ccalendar_background_user=\r\nCcalendar_background_prog=2\r\nCcalendar_background=0\r\n"
+    "Cactivecalendar=0\r\nCalpha=77\r\nCposition=5\r\nCRGB_mf_R=1\r\nCRGB_mf_G=2\r\nCRGB_mf_B=3\r\n"
+    "CRGB_saturday_R=4\r\nCRGB_saturday_G=5\r\nCRGB_saturday_B=6\r\nCRGB_sunday_R=7\r\nCRGB_sunday_G=8\r\n"
+    "CRGB_sunday_B=9\r\nCRGB_background_R=11\r\nCRGB_background_G=12\r\nCRGB_background_B=13\r\n"
+    "Cshadow=0\r\nCRGB_shadow_R=14\r\nCRGB_shadow_G=15\r\nCRGB_shadow_B=16\r\n";
+
+void ExpectSameSettings(const TConfig& a, const TConfig& b) {
+  EXPECT_EQ(a.sposob_wyswietlania, b.sposob_wyswietlania);
+  EXPECT_EQ(a.sposob_wybierania, b.sposob_wybierania);
+  EXPECT_EQ(a.zmiana_tapety_co, b.zmiana_tapety_co);
+  EXPECT_EQ(a.co_ile_sek_godz, b.co_ile_sek_godz);
+  EXPECT_EQ(a.godz_sek, b.godz_sek);
+  EXPECT_EQ(a.second_counter, b.second_counter);
+  EXPECT_EQ(a.smartblur, b.smartblur);
+  EXPECT_EQ(a.negativ, b.negativ);
+  EXPECT_EQ(a.gray, b.gray);
+  EXPECT_EQ(a.pseudocolors, b.pseudocolors);
+  EXPECT_EQ(a.noise, b.noise);
+  EXPECT_EQ(a.noise_int, b.noise_int);
+  EXPECT_EQ(a.sharpen, b.sharpen);
+  EXPECT_EQ(a.blur, b.blur);
+  EXPECT_EQ(a.contrast, b.contrast);
+  EXPECT_EQ(a.contrast_int, b.contrast_int);
+  EXPECT_EQ(a.lighten, b.lighten);
+  EXPECT_EQ(a.lighten_int, b.lighten_int);
+  EXPECT_EQ(a.colorize, b.colorize);
+  EXPECT_EQ(TEffects::PackColorize(a.colorize_r, a.colorize_g, a.colorize_b),
+            TEffects::PackColorize(b.colorize_r, b.colorize_g, b.colorize_b));
+  EXPECT_EQ(a.calendar_background_user, b.calendar_background_user);
+  EXPECT_EQ(a.calendar_background_prog, b.calendar_background_prog);
+  EXPECT_EQ(a.calendar_background, b.calendar_background);
+  EXPECT_EQ(a.active_calendar, b.active_calendar);
+  EXPECT_EQ(a.calendar_alpha, b.calendar_alpha);
+  EXPECT_EQ(a.calendar_position, b.calendar_position);
+  EXPECT_EQ(a.color_mf, b.color_mf);
+  EXPECT_EQ(a.color_saturday, b.color_saturday);
+  EXPECT_EQ(a.color_sunday, b.color_sunday);
+  EXPECT_EQ(a.color_background, b.color_background);
+  EXPECT_EQ(a.shadow, b.shadow);
+  EXPECT_EQ(a.color_shadow, b.color_shadow);
+}
+
+using SettingsSheetTest = ProgramFolderFixture;
+
+// ---------------------------------------------------------------------------
+// The sheet itself.
+
+TEST_F(SettingsSheetTest, OkOnUntouchedPagesWritesBackWhatWasLoaded) {
+  WriteConfig(kLoadedKeys);
+  const TConfig loaded = ReadConfig();
+  bool help_button = true;
+  bool apply_button = true;
+  SheetScript script;
+  script
+      .Then([&](HWND sheet) {
+        help_button = (GetWindowLongPtrA(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) != 0 ||
+                      (GetWindowLongPtrA(sheet, GWL_STYLE) & DS_CONTEXTHELP) != 0;
+        const HWND apply = GetDlgItem(sheet, 0x3021);
+        apply_button = apply != nullptr && IsWindowVisible(apply);
+        char caption[128] = "";
+        GetWindowTextA(sheet, caption, sizeof caption);
+        EXPECT_NE(std::string(caption).find("Pictora 2.0"), std::string::npos) << caption;
+
+        const HWND page = CurrentPage(sheet);
+        EXPECT_TRUE(IsChecked(page, IDC_OPT_TILED));
+        EXPECT_FALSE(IsChecked(page, IDC_OPT_STRETCH));
+        EXPECT_TRUE(IsChecked(page, IDC_OPT_RANDOM));
+        EXPECT_TRUE(IsChecked(page, IDC_OPT_EVERY));
+        EXPECT_EQ(Text(page, IDC_OPT_AMOUNT), "42");
+        EXPECT_EQ(Text(page, IDC_OPT_UNIT), "min.");
+        EXPECT_FALSE(IsChecked(page, IDC_OPT_RUN_AT_START));
+      })
+      .Then([&](HWND sheet) {
+        const HWND page = ShowPage(sheet, kEffectsPage);
+        EXPECT_TRUE(IsChecked(page, IDC_FX_LIGHTEN));
+        EXPECT_TRUE(IsChecked(page, IDC_FX_SMARTBLUR));
+        EXPECT_FALSE(IsChecked(page, IDC_FX_NEGATIVE));
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, TBM_GETPOS, 0, 0), -60);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_FX_CONTRAST_AMOUNT, TBM_GETPOS, 0, 0), -40);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_FX_NOISE_AMOUNT, TBM_GETPOS, 0, 0), 33);
+      })
+      .Then([&](HWND sheet) {
+        const HWND page = ShowPage(sheet, kCalendarPage);
+        EXPECT_FALSE(IsChecked(page, IDC_CAL_ACTIVE));
+        EXPECT_FALSE(IsChecked(page, IDC_CAL_SHADOW));
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_CAL_ALPHA, TBM_GETPOS, 0, 0), 77);
+        EXPECT_EQ(Text(page, IDC_CAL_BACKGROUND), "green");
+        PressOk(sheet);
+      });
+  EXPECT_TRUE(script.Run());
+  EXPECT_FALSE(help_button);
+  EXPECT_FALSE(apply_button);
+  ExpectSameSettings(ReadConfig(), loaded);
+  // The box was unticked: OK leaves no start with the system.
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+}
+
+TEST_F(SettingsSheetTest, MissingFileGetsEveryKeyWithItsDefault) {
+  SheetScript script;
+  script.Then([](HWND sheet) { PressCancel(sheet); });
+  EXPECT_FALSE(script.Run());
+  TConfig defaults;
+  defaults.SetDefaults();
+  defaults.DeriveColors();
+  ExpectSameSettings(ReadConfig(), defaults);
+}
+
+TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce) {
+  WriteConfig(kLoadedKeys);
+  const TConfig loaded = ReadConfig();
+  DialogAnswers answers;
+  answers.ChooseColour(MakeColorRef(200, 100, 50));
+  SheetScript script;
+  script
+      .Then([](HWND sheet) {
+        const HWND page = CurrentPage(sheet);
+        Click(page, IDC_OPT_CENTER);
+        Click(page, IDC_OPT_SEQUENCE);
+        Click(page, IDC_OPT_AT_START);
+        SetDlgItemTextA(page, IDC_OPT_AMOUNT, "7");
+        ClickAt(page, 90, 155);  // a new background colour
+        Click(page, IDC_OPT_RUN_AT_START);
+      })
+      .Then([](HWND sheet) {
+        const HWND page = ShowPage(sheet, kEffectsPage);
+        Click(page, IDC_FX_NEGATIVE);
+        Click(page, IDC_FX_LIGHTEN);
+        DragThumb(page, IDC_FX_CONTRAST_AMOUNT, -50);
+        DragThumb(page, IDC_FX_NOISE_AMOUNT, 200);
+        // The arrow keys move the thumb but store nothing.
+        SetFocus(GetDlgItem(page, IDC_FX_LIGHTEN_AMOUNT));
+        SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, WM_KEYDOWN, VK_RIGHT, 0);
+        SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, WM_KEYUP, VK_RIGHT, 0);
+        EXPECT_NE(SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, TBM_GETPOS, 0, 0), -60);
+        EXPECT_EQ(SheetSettings().lighten_int, -60);
+        EXPECT_EQ(SheetSettings().contrast_int, -50);
+      })
+      .Then([](HWND sheet) {
+        const HWND page = ShowPage(sheet, kCalendarPage);
+        Click(page, IDC_CAL_ACTIVE);
+        Click(page, IDC_CAL_POSITION_6);
+        DragThumb(page, IDC_CAL_ALPHA, 201);
+        ClickAt(page, 118, 60);  // the weekday colour
+        PressCancel(sheet);
+      });
+  EXPECT_FALSE(script.Run());
+  EXPECT_EQ(answers.colour_dialogs, 2);
+
+  const TConfig after = ReadConfig();
+  TConfig expected = loaded;
+  expected.contrast_int = -50;
+  expected.noise_int = 200;
+  expected.calendar_position = 6;
+  expected.calendar_alpha = 201;
+  ExpectSameSettings(after, expected);
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+}
+
+TEST_F(SettingsSheetTest, OkStoresWhatThePagesShow) {
+  WriteConfig(kLoadedKeys);
+  DialogAnswers answers;
+  answers.ChooseColour(MakeColorRef(200, 100, 50));
+  SheetScript script;
+  script
+      .Then([](HWND sheet) {
+        const HWND page = CurrentPage(sheet);
+        Click(page, IDC_OPT_CENTER);
+        Click(page, IDC_OPT_SEQUENCE);
+        Click(page, IDC_OPT_AT_START);
+        SetDlgItemTextA(page, IDC_OPT_AMOUNT, "0");  // held to nothing: stored as typed
+        SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_SETCURSEL, 0, 0);
+        ClickAt(page, 90, 155);
+      })
+      .Then([&answers](HWND sheet) {
+        const HWND page = ShowPage(sheet, kEffectsPage);
+        Click(page, IDC_FX_NEGATIVE);
+        Click(page, IDC_FX_LIGHTEN);
+        // The colour dialog opens on the swatch's colour.
+        ClickAt(page, 140, 30);
+        EXPECT_EQ(answers.last_initial_colour, MakeColorRef(10, 20, 30));
+      })
+      .Then([](HWND sheet) {
+        const HWND page = ShowPage(sheet, kCalendarPage);
+        Click(page, IDC_CAL_ACTIVE);
+        Click(page, IDC_CAL_SHADOW);
+        ClickAt(page, 170, 120);  // the shadow colour
+        PressOk(sheet);
+      });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(answers.colour_dialogs, 3);
+
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(after.sposob_wyswietlania, 2);
+  EXPECT_EQ(after.sposob_wybierania, 0);
+  EXPECT_EQ(after.zmiana_tapety_co, 0);
+  EXPECT_EQ(after.co_ile_sek_godz, 0);
+  EXPECT_EQ(after.godz_sek, 0);
+  EXPECT_EQ(after.color_background, MakeColorRef(200, 100, 50));
+  EXPECT_EQ(after.negativ, 1);
+  EXPECT_EQ(after.lighten, 0);
+  EXPECT_EQ(after.gray, 1);
+  EXPECT_EQ(TEffects::PackColorize(after.colorize_r, after.colorize_g, after.colorize_b),
+            MakeColorRef(200, 100, 50));
+  EXPECT_EQ(after.active_calendar, 1);
+  EXPECT_EQ(after.shadow, 1);
+  EXPECT_EQ(after.color_shadow, MakeColorRef(200, 100, 50));
+  EXPECT_EQ(after.color_mf, MakeColorRef(1, 2, 3));
+}
+
+TEST_F(SettingsSheetTest, ASecondRequestWhileOpenLeavesTheOpenSheetAlone) {
+  WriteConfig("sposob_wyswietlania=1\r\n");
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    Click(page, IDC_OPT_CENTER);
+    // The tray menu still works while the sheet is open.
+    EXPECT_FALSE(RunSettingsSheet(nullptr));
+    EXPECT_TRUE(IsWindow(sheet));
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_CENTER));
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(ReadConfig().sposob_wyswietlania, 2);
+}
+
+// ---------------------------------------------------------------------------
+// The Options page.
+
+TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
+  WriteConfig("zmiana_tapety_co=0\r\nco_ile_sek_godz=999\r\ngodz_sek=0\r\n");
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    const auto interval_enabled = [page] {
+      const bool list = IsWindowEnabled(GetDlgItem(page, IDC_OPT_UNIT)) != FALSE;
+      const bool amount = IsWindowEnabled(GetDlgItem(page, IDC_OPT_AMOUNT)) != FALSE;
+      const bool spin = IsWindowEnabled(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN)) != FALSE;
+      EXPECT_EQ(list, amount);
+      EXPECT_EQ(list, spin);
+      return list;
+    };
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_AT_START));
+    EXPECT_FALSE(interval_enabled());
+    EXPECT_EQ(Text(page, IDC_OPT_UNIT), "hour.");
+    Click(page, IDC_OPT_EVERY);
+    EXPECT_TRUE(interval_enabled());
+    Click(page, IDC_OPT_AT_START);
+    EXPECT_FALSE(interval_enabled());
+    Click(page, IDC_OPT_EVERY);
+
+    // The up-down control wraps at its ends: 999 up gives 1, 1 down 999.
+    const HWND spin = GetDlgItem(page, IDC_OPT_AMOUNT_SPIN);
+    RECT r;
+    GetClientRect(spin, &r);
+    const LPARAM upper = MAKELPARAM(r.right / 2, r.bottom / 4);
+    const LPARAM lower = MAKELPARAM(r.right / 2, r.bottom * 3 / 4);
+    EXPECT_EQ(Text(page, IDC_OPT_AMOUNT), "999");
+    SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, upper);
+    SendMessageA(spin, WM_LBUTTONUP, 0, upper);
+    EXPECT_EQ(Text(page, IDC_OPT_AMOUNT), "1");
+    SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, lower);
+    SendMessageA(spin, WM_LBUTTONUP, 0, lower);
+    EXPECT_EQ(Text(page, IDC_OPT_AMOUNT), "999");
+
+    // A fourth digit cannot be typed.
+    const HWND amount = GetDlgItem(page, IDC_OPT_AMOUNT);
+    SetWindowTextA(amount, "");
+    for (char c : {'1', '2', '3', '4'}) SendMessageA(amount, WM_CHAR, static_cast<WPARAM>(c), 0);
+    EXPECT_EQ(Text(page, IDC_OPT_AMOUNT), "123");
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(after.zmiana_tapety_co, 1);
+  EXPECT_EQ(after.co_ile_sek_godz, 123);
+}
+
+TEST_F(SettingsSheetTest, OnlyAClickInsideASwatchOpensTheColourDialog) {
+  DialogAnswers answers;
+  SheetScript script;
+  script
+      .Then([&answers](HWND sheet) {
+        const HWND page = CurrentPage(sheet);
+        // The Options swatch, (80, 150) to (115, 164): its border and beyond.
+        for (POINT p : {POINT{80, 157}, POINT{115, 157}, POINT{97, 150}, POINT{97, 164}, POINT{60, 157}})
+          ClickAt(page, p.x, p.y);
+        EXPECT_EQ(answers.colour_dialogs, 0);
+        ClickAt(page, 81, 151);
+        EXPECT_EQ(answers.colour_dialogs, 1);
+        // Cancelled: the default red background stays.
+        EXPECT_EQ(answers.last_initial_colour, MakeColorRef(254, 1, 1));
+      })
+      .Then([&answers](HWND sheet) {
+        const HWND page = ShowPage(sheet, kEffectsPage);
+        ClickAt(page, 120, 30);
+        ClickAt(page, 140, 42);
+        EXPECT_EQ(answers.colour_dialogs, 1);
+        ClickAt(page, 121, 23);
+        EXPECT_EQ(answers.colour_dialogs, 2);
+      })
+      .Then([&answers](HWND sheet) {
+        const HWND page = ShowPage(sheet, kCalendarPage);
+        for (POINT p : {POINT{108, 60}, POINT{128, 60}, POINT{118, 69}, POINT{118, 72}, POINT{184, 120}})
+          ClickAt(page, p.x, p.y);
+        EXPECT_EQ(answers.colour_dialogs, 2);
+        for (POINT p : {POINT{118, 60}, POINT{118, 80}, POINT{118, 95}, POINT{170, 120}}) ClickAt(page, p.x, p.y);
+        EXPECT_EQ(answers.colour_dialogs, 6);
+        PressOk(sheet);
+      });
+  EXPECT_TRUE(script.Run());
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(after.color_background, MakeColorRef(254, 1, 1));
+  EXPECT_EQ(after.color_mf, MakeColorRef(255, 255, 255));
+  EXPECT_EQ(after.color_shadow, MakeColorRef(1, 1, 1));
+}
+
+TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
+  const auto run_sheet = [](bool expect_ticked, bool tick) {
+    SheetScript script;
+    script.Then([=](HWND sheet) {
+      const HWND page = CurrentPage(sheet);
+      EXPECT_EQ(IsChecked(page, IDC_OPT_RUN_AT_START), expect_ticked);
+      if (IsChecked(page, IDC_OPT_RUN_AT_START) != tick) Click(page, IDC_OPT_RUN_AT_START);
+      PressOk(sheet);
+    });
+    script.Run();
+  };
+
+  run_sheet(false, true);
+  std::string data;
+  ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
+  EXPECT_EQ(data, folder_ + "\\Pictora.exe hide");
+
+  run_sheet(true, false);
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+
+  // A value without data starts nothing and shows unticked.
+  ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, "", 0));
+  run_sheet(false, false);
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+
+  // An entry for the whole machine shows too, and goes with the box where
+  // the rights allow (here they do; a user without them keeps it).
+  const char* old_entry = "C:\\Old\\Pictora.exe hide";
+  if (!SetRunValue(HKEY_LOCAL_MACHINE, old_entry, static_cast<DWORD>(std::strlen(old_entry) + 1)))
+    GTEST_SKIP() << "the machine's Run key cannot be written here";
+  run_sheet(true, false);
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+  EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, nullptr));
+}
+
+TEST_F(SettingsSheetTest, CancelLeavesTheStartWithTheSystemAlone) {
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    Click(CurrentPage(sheet), IDC_OPT_RUN_AT_START);
+    PressCancel(sheet);
+  });
+  script.Run();
+  EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+}
+
+// ---------------------------------------------------------------------------
+// The Calendar page.
+
+TEST_F(SettingsSheetTest, CalendarGridMarksThePositionAndStoresAClickAtOnce) {
+  WriteConfig("Cposition=2\r\n");
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = ShowPage(sheet, kCalendarPage);
+    const int buttons[] = {IDC_CAL_POSITION_0, IDC_CAL_POSITION_1, IDC_CAL_POSITION_2,
+                           IDC_CAL_POSITION_3, IDC_CAL_POSITION_4, IDC_CAL_POSITION_5,
+                           IDC_CAL_POSITION_6, IDC_CAL_POSITION_7, IDC_CAL_POSITION_8};
+    for (int id : buttons) {
+      EXPECT_EQ(Text(page, id), id == IDC_CAL_POSITION_2 ? "*" : "") << id;
+      EXPECT_FALSE(IsChecked(page, id)) << id;
+    }
+    Click(page, IDC_CAL_POSITION_6);
+    for (int id : buttons) EXPECT_EQ(Text(page, id), id == IDC_CAL_POSITION_6 ? "*" : "") << id;
+    EXPECT_EQ(SheetSettings().calendar_position, 6);
+    Click(page, IDC_CAL_POSITION_0);
+    EXPECT_EQ(Text(page, IDC_CAL_POSITION_0), "*");
+    EXPECT_EQ(SheetSettings().calendar_position, 0);
+    PressCancel(sheet);
+  });
+  script.Run();
+  EXPECT_EQ(ReadConfig().calendar_position, 0);
+}
+
+TEST_F(SettingsSheetTest, CalendarBackgroundFromTheListOrFromAFile) {
+  // A picture of the user's in another folder, which the file dialog visits.
+  testing::TestDir pictures;
+  Image picture;
+  ASSERT_TRUE(picture.Create(40, 30));
+  const std::string picture_path = pictures.File("mine.bmp");
+  ASSERT_TRUE(picture.Save(picture_path));
+
+  WriteConfig("Ccalendar_background_prog=0\r\nCcalendar_background=0\r\n");
+  DialogAnswers answers;
+  SheetScript script;
+  script.Then([&](HWND sheet) {
+    const HWND page = ShowPage(sheet, kCalendarPage);
+    const HWND list = GetDlgItem(page, IDC_CAL_BACKGROUND);
+    EXPECT_EQ(Text(page, IDC_CAL_BACKGROUND), "blue");
+
+    answers.ChooseFile(picture_path);
+    Click(page, IDC_CAL_FROM_FILE);
+    EXPECT_EQ(answers.file_dialogs, 1);
+    EXPECT_EQ(SheetSettings().calendar_background, 1);
+    EXPECT_EQ(ProgramFolder(), folder_);
+
+    // Cancelled: nothing changes.
+    answers.ChooseFile("");
+    Click(page, IDC_CAL_FROM_FILE);
+    EXPECT_EQ(answers.file_dialogs, 2);
+    EXPECT_EQ(SheetSettings().calendar_background, 1);
+
+    SendMessageA(list, CB_SETCURSEL, 1, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CAL_BACKGROUND, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(SheetSettings().calendar_background_prog, 1);
+    EXPECT_EQ(SheetSettings().calendar_background, 0);
+
+    answers.ChooseFile(picture_path);
+    Click(page, IDC_CAL_FROM_FILE);
+    PressCancel(sheet);
+  });
+  script.Run();
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(after.calendar_background, 1);
+  EXPECT_EQ(after.calendar_background_prog, 1);
+  EXPECT_EQ(std::filesystem::u8path(after.calendar_background_user), std::filesystem::u8path(picture_path));
+  EXPECT_EQ(ProgramFolder(), folder_);
+}
+
+// ---------------------------------------------------------------------------
+// The Effects page's preview, read back from the page's pixels.
+
+COLORREF PreviewPixel(HWND page) {
+  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT frame;
+  GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame);
+  const HDC dc = GetDC(page);
+  const POINT at = PagePixels(page, 212, 22);
+  const COLORREF c = GetPixel(dc, at.x + frame.right / 2, at.y + frame.bottom / 2);
+  ReleaseDC(page, dc);
+  return c;
+}
+
+TEST_F(SettingsSheetTest, EffectsPreviewShowsTheTickedEffects) {
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = ShowPage(sheet, kEffectsPage);
+    const COLORREF plain = PreviewPixel(page);
+    Click(page, IDC_FX_NEGATIVE);
+    const COLORREF inverted = PreviewPixel(page);
+    EXPECT_NEAR(GetRValue(inverted), 255 - GetRValue(plain), 8);
+    EXPECT_NEAR(GetGValue(inverted), 255 - GetGValue(plain), 8);
+    EXPECT_NEAR(GetBValue(inverted), 255 - GetBValue(plain), 8);
+    // Unticked again: the preview starts from the sample, nothing piles up.
+    Click(page, IDC_FX_NEGATIVE);
+    EXPECT_EQ(PreviewPixel(page), plain);
+    PressCancel(sheet);
+  });
+  script.Run();
+}
+
+}  // namespace
+}  // namespace vistelle
+
+namespace vistelle {
+namespace {
+
+// Pictures of the three pages for a person to look at: with
+// VISTELLE_SHEET_SHOTS naming a folder, each page is shown in turn; the
+// test writes "shot-N.ready" there and waits (at most 20 s) for
+// "shot-N.done", which whoever takes the picture writes.
+TEST_F(SettingsSheetTest, ShowsEachPageForAPicture) {
+  const char* shots = std::getenv("VISTELLE_SHEET_SHOTS");
+  if (shots == nullptr || *shots == '\0') GTEST_SKIP() << "VISTELLE_SHEET_SHOTS is not set";
+  const std::string folder = shots;
+  int shot = 0;
+  const auto hold = [folder, &shot](HWND sheet, int index) {
+    ShowPage(sheet, index);
+    RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::string name = folder + "/shot-" + std::to_string(++shot);
+    std::ofstream(std::filesystem::u8path(name + ".ready")) << "ready\n";
+    for (int waited = 0; waited < 20000 && !std::filesystem::exists(std::filesystem::u8path(name + ".done"));
+         waited += 20) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+      Sleep(20);
+    }
+  };
+  SheetScript script;
+  script.Then([&](HWND sheet) {
+    // Move the sheet clear of the screen's corner for the picture.
+    SetWindowPos(sheet, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    hold(sheet, kOptionsPage);
+    hold(sheet, kEffectsPage);
+    const HWND page = ShowPage(sheet, kEffectsPage);
+    Click(page, IDC_FX_NEGATIVE);
+    Click(page, IDC_FX_BLUR);
+    hold(sheet, kEffectsPage);
+    hold(sheet, kCalendarPage);
+    PressCancel(sheet);
+  });
+  script.Run();
+}
+
+}  // namespace
+}  // namespace vistelle
