@@ -12,6 +12,7 @@
 #include "render/image.h"
 #include "render/image_draw_win32.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
@@ -71,77 +72,21 @@ TEST(SystemDesktop, WallpaperIsStoredAndReadBack) {
 }
 
 // The error box, caught as it opens and closed with its OK button.
-struct CaughtBox {
-  std::wstring caption;
-  std::wstring text;
-  bool has_error_icon = false;
-  bool closed_by_hook = false;
-  bool closed_by_timeout = false;
-};
-CaughtBox g_caught;
-HHOOK g_hook = nullptr;
-
-BOOL CALLBACK ReadChild(HWND child, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(child, class_name, 32);
-  if (lstrcmpiW(class_name, L"Static") != 0) return TRUE;
-  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    g_caught.has_error_icon = icon != nullptr && icon == LoadIconA(nullptr, IDI_ERROR);
-    return TRUE;
-  }
-  wchar_t text[256] = L"";
-  GetWindowTextW(child, text, 256);
-  if (text[0] != L'\0') g_caught.text = text;
-  return TRUE;
-}
-
-LRESULT CALLBACK CatchBox(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_ACTIVATE) {
-    const auto box = reinterpret_cast<HWND>(wparam);
-    wchar_t class_name[32] = L"";
-    GetClassNameW(box, class_name, 32);
-    if (lstrcmpW(class_name, L"#32770") == 0 && !g_caught.closed_by_hook) {
-      wchar_t caption[256] = L"";
-      GetWindowTextW(box, caption, 256);
-      g_caught.caption = caption;
-      EnumChildWindows(box, ReadChild, 0);
-      g_caught.closed_by_hook = true;
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return CallNextHookEx(g_hook, code, wparam, lparam);
-}
-
-BOOL CALLBACK CloseBox(HWND window, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(window, class_name, 32);
-  if (lstrcmpW(class_name, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
-
-// Should the hook miss the box, this closes it so the run goes on.
-void CALLBACK CloseAfterTimeout(HWND, UINT, UINT_PTR, DWORD) {
-  g_caught.closed_by_timeout = true;
-  EnumThreadWindows(GetCurrentThreadId(), CloseBox, 0);
-}
-
 TEST(SystemDesktop, ErrorBoxShowsTextAndCaption) {
-  g_caught = CaughtBox();
-  g_hook = SetWindowsHookExW(WH_CBT, CatchBox, nullptr, GetCurrentThreadId());
-  ASSERT_NE(g_hook, nullptr);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10000, CloseAfterTimeout);
+  testing::DialogCatcher catcher(10000);
+  ASSERT_TRUE(catcher.Hooked());
+  catcher.ThenAnswer(IDOK);
   auto desktop = MakeSystemDesktop();
   desktop->ShowError(u8"Nie ma pliku \u017c\u00f3\u0142w.jpg", "Vistelle");
-  KillTimer(nullptr, timer);
-  UnhookWindowsHookEx(g_hook);
-  g_hook = nullptr;
 
-  EXPECT_TRUE(g_caught.closed_by_hook);
-  EXPECT_FALSE(g_caught.closed_by_timeout);
-  EXPECT_EQ(g_caught.caption, L"Vistelle");
-  EXPECT_EQ(g_caught.text, L"Nie ma pliku \u017c\u00f3\u0142w.jpg");
-  EXPECT_TRUE(g_caught.has_error_icon);
+  EXPECT_TRUE(catcher.AllHandled());
+  EXPECT_FALSE(catcher.TimedOut());
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  const testing::CaughtBox& box = catcher.Boxes()[0];
+  EXPECT_EQ(box.caption, L"Vistelle");
+  EXPECT_EQ(box.text, L"Nie ma pliku \u017c\u00f3\u0142w.jpg");
+  EXPECT_NE(box.icon, nullptr);
+  EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_ERROR));
 }
 
 // A 32-bit top-down DIB section in a memory DC, filled with one colour, to
@@ -149,14 +94,7 @@ TEST(SystemDesktop, ErrorBoxShowsTextAndCaption) {
 class Canvas {
  public:
   Canvas(int width, int height, COLORREF fill) : width_(width) {
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = testing::TopDownDibInfo(width, height);
     dc_ = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -30,34 +29,17 @@
 #include "render/image.h"
 #include "resources/editing_ids.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], length);
-  return out;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], length, nullptr, nullptr);
-  return out;
-}
-
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], length + 1)));
-  return text;
-}
+using testing::DialogHandler;
+using testing::Items;
+using testing::Selected;
+using testing::Utf8;
+using testing::Wide;
+using testing::WindowText;
 
 int LookMilliseconds() {
   const char* value = std::getenv("VISTELLE_LOOK_MS");
@@ -66,113 +48,13 @@ int LookMilliseconds() {
 
 // --- Dialogs of this thread, caught as they open ---------------------------
 
-// What is done with each dialog as it opens, in order: a message box is
-// read and answered, another dialog driven in steps.
-using DialogHandler = std::function<void(HWND)>;
-std::deque<DialogHandler> g_handlers;
-std::set<HWND> g_seen;
-int g_unexpected = 0;
-bool g_timed_out = false;
-HHOOK g_hook = nullptr;
-
-LRESULT CALLBACK CatchDialog(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_ACTIVATE) {
-    const auto window = reinterpret_cast<HWND>(wparam);
-    wchar_t class_name[32] = L"";
-    GetClassNameW(window, class_name, 32);
-    if (lstrcmpW(class_name, L"#32770") == 0 && g_seen.insert(window).second) {
-      if (g_handlers.empty()) {
-        ++g_unexpected;
-        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-      } else {
-        DialogHandler handler = std::move(g_handlers.front());
-        g_handlers.pop_front();
-        handler(window);
-      }
-    }
-  }
-  return CallNextHookEx(g_hook, code, wparam, lparam);
-}
-
-BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(window, class_name, 32);
-  if (lstrcmpW(class_name, L"#32770") == 0) {
-    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-    PostMessageW(window, WM_COMMAND, IDOK, 0);
-  }
-  return TRUE;
-}
-
-// Should a dialog be left open, this closes it so that the run goes on.
-void CALLBACK CloseAfterTimeout(HWND, UINT, UINT_PTR, DWORD) {
-  g_timed_out = true;
-  EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
-}
-
-class DialogCatcher {
+// Each dialog of this thread, caught as it opens, is handled in turn: a
+// message box read and answered, another dialog driven in steps. Waits the
+// VISTELLE_LOOK_MS longer before it closes a dialog left open.
+class DialogCatcher : public testing::DialogCatcher {
  public:
-  DialogCatcher() {
-    g_handlers.clear();
-    g_seen.clear();
-    g_unexpected = 0;
-    g_timed_out = false;
-    g_hook = SetWindowsHookExW(WH_CBT, CatchDialog, nullptr, GetCurrentThreadId());
-    timer_ = SetTimer(nullptr, 0, 20000 + static_cast<UINT>(LookMilliseconds()), CloseAfterTimeout);
-  }
-  ~DialogCatcher() {
-    KillTimer(nullptr, timer_);
-    UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
-  }
-  DialogCatcher(const DialogCatcher&) = delete;
-  DialogCatcher& operator=(const DialogCatcher&) = delete;
-
-  void Then(DialogHandler handler) { g_handlers.push_back(std::move(handler)); }
-  // Every dialog expected was there, none more, and none was left open.
-  void ExpectAllAnswered() const {
-    EXPECT_TRUE(g_handlers.empty());
-    EXPECT_EQ(g_unexpected, 0);
-    EXPECT_FALSE(g_timed_out);
-  }
-
- private:
-  UINT_PTR timer_ = 0;
+  DialogCatcher() : testing::DialogCatcher(kDefaultTimeoutMs + static_cast<unsigned>(LookMilliseconds())) {}
 };
-
-// A message box as a person sees it.
-struct Box {
-  std::wstring caption;
-  std::wstring text;
-  HWND owner = nullptr;
-  HICON icon = nullptr;
-  bool yes_no = false;
-};
-std::vector<Box> g_boxes;
-
-BOOL CALLBACK ReadBoxChild(HWND child, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(child, class_name, 32);
-  if (lstrcmpiW(class_name, L"Static") != 0) return TRUE;
-  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-    g_boxes.back().icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-  else if (GetWindowTextLengthW(child) > 0)
-    g_boxes.back().text = WindowText(child);
-  return TRUE;
-}
-
-// Reads the message box and presses the button.
-DialogHandler Answer(int button) {
-  return [button](HWND box) {
-    Box seen;
-    seen.caption = WindowText(box);
-    seen.owner = GetWindow(box, GW_OWNER);
-    seen.yes_no = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
-    g_boxes.push_back(seen);
-    EnumChildWindows(box, ReadBoxChild, 0);
-    PostMessageW(box, WM_COMMAND, button, 0);
-  };
-}
 
 // Runs the steps on the dialog one after another, each a moment after the
 // one before, so that the dialog handles what a step started first.
@@ -207,57 +89,11 @@ void Press(HWND dialog, int button) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
-// --- The main window's list boxes ------------------------------------------
-
-std::vector<std::string> Items(HWND list_box) {
-  std::vector<std::string> out;
-  const LRESULT count = SendMessageW(list_box, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(list_box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(list_box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-    out.push_back(Utf8(text));
-  }
-  return out;
-}
-
-int Selected(HWND list_box) { return static_cast<int>(SendMessageW(list_box, LB_GETCURSEL, 0, 0)); }
-
 // A stand-in for the main window: the picture list (202) and the category
 // list (203).
-class Host {
+class Host : public testing::ListBoxHost {
  public:
-  Host() {
-    WNDCLASSEXA wc;
-    ZeroMemory(&wc, sizeof wc);
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "VistelleEditingTestHost";
-    RegisterClassExA(&wc);  // fails harmlessly when already registered
-    window_ = CreateWindowExA(0, wc.lpszClassName, "Vistelle", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 460, 260,
-                              nullptr, nullptr, wc.hInstance, nullptr);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY;
-    pictures_ = CreateWindowExA(0, "LISTBOX", "", style, 10, 10, 200, 200, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(202)), wc.hInstance, nullptr);
-    categories_ = CreateWindowExA(0, "LISTBOX", "", style, 230, 10, 200, 200, window_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(203)), wc.hInstance, nullptr);
-  }
-  ~Host() { DestroyWindow(window_); }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-
-  HWND Window() const { return window_; }
-  HWND Pictures() const { return pictures_; }
-  HWND Categories() const { return categories_; }
-
- private:
-  HWND window_ = nullptr;
-  HWND pictures_ = nullptr;
-  HWND categories_ = nullptr;
+  Host() : ListBoxHost("Vistelle", true, 20, 20) {}
 };
 
 class QuietDesktop final : public Desktop {
@@ -318,17 +154,16 @@ using Names = std::vector<std::string>;
 
 TEST_F(EditingOnListBoxes, ClearListAnsweredNoKeepsTheCategoryAndYesEmptiesIt) {
   DialogCatcher catcher;
-  g_boxes.clear();
-  catcher.Then(Answer(IDNO));
-  catcher.Then(Answer(IDYES));
+  catcher.ThenAnswer(IDNO);
+  catcher.ThenAnswer(IDYES);
   ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
   EXPECT_EQ(Model(1).size(), 3u);
   EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp"}));
 
   ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
   catcher.ExpectAllAnswered();
-  ASSERT_EQ(g_boxes.size(), 2u);
-  for (const Box& box : g_boxes) {
+  ASSERT_EQ(catcher.Boxes().size(), 2u);
+  for (const testing::CaughtBox& box : catcher.Boxes()) {
     EXPECT_EQ(box.caption, L"Vistelle");
     EXPECT_EQ(box.text, L"Are you sure?");
     EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_QUESTION));
@@ -343,18 +178,17 @@ TEST_F(EditingOnListBoxes, ClearListAnsweredNoKeepsTheCategoryAndYesEmptiesIt) {
 
 TEST_F(EditingOnListBoxes, DeleteCategoryAsksOverTheMainWindowAndLeavesNoneSelected) {
   DialogCatcher catcher;
-  g_boxes.clear();
-  catcher.Then(Answer(IDNO));
-  catcher.Then(Answer(IDYES));
+  catcher.ThenAnswer(IDNO);
+  catcher.ThenAnswer(IDYES);
   ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
   EXPECT_EQ(library->CategoryCount(), 3);
   ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
   catcher.ExpectAllAnswered();
-  ASSERT_EQ(g_boxes.size(), 2u);
-  EXPECT_EQ(g_boxes[1].caption, L"Vistelle");
-  EXPECT_EQ(g_boxes[1].text, L"Are you sure?");
-  EXPECT_EQ(g_boxes[1].owner, host.Window());
-  EXPECT_TRUE(g_boxes[1].yes_no);
+  ASSERT_EQ(catcher.Boxes().size(), 2u);
+  EXPECT_EQ(catcher.Boxes()[1].caption, L"Vistelle");
+  EXPECT_EQ(catcher.Boxes()[1].text, L"Are you sure?");
+  EXPECT_EQ(catcher.Boxes()[1].owner, host.Window());
+  EXPECT_TRUE(catcher.Boxes()[1].yes_no);
 
   EXPECT_EQ(Items(host.Categories()), (Names{"Ptaki", "Psy"}));
   EXPECT_EQ(Selected(host.Categories()), -1);
@@ -367,13 +201,12 @@ TEST_F(EditingOnListBoxes, DeleteCategoryAsksOverTheMainWindowAndLeavesNoneSelec
 TEST_F(EditingOnListBoxes, EachCommandWithoutASelectionWarnsInItsOwnWords) {
   SendMessageW(host.Pictures(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   DialogCatcher catcher;
-  g_boxes.clear();
-  for (int i = 0; i < 3; ++i) catcher.Then(Answer(IDOK));
+  for (int i = 0; i < 3; ++i) catcher.ThenAnswer(IDOK);
   editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
   editor->RunSkinCommand("BUTTON_MOVEUP");
   editor->RunSkinCommand("BUTTON_MOVEDOWN");
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  for (int i = 0; i < 3; ++i) catcher.Then(Answer(IDOK));
+  for (int i = 0; i < 3; ++i) catcher.ThenAnswer(IDOK);
   editor->RunSkinCommand("BUTTON_CLEARLIST");
   editor->RunSkinCommand("BUTTON_CATEGORYDEL");
   SetCurrentDirectoryA("C:\\");
@@ -384,12 +217,12 @@ TEST_F(EditingOnListBoxes, EachCommandWithoutASelectionWarnsInItsOwnWords) {
       {L"Please select a file.", nullptr},   {L"Please, select a file.", nullptr},
       {L"Please select a file.", nullptr},   {L"Please select category", nullptr},
       {L"Please select a category", host.Window()}, {L"Please select a category.", host.Window()}};
-  ASSERT_EQ(g_boxes.size(), expected.size());
+  ASSERT_EQ(catcher.Boxes().size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(g_boxes[i].caption, L"Communicat");
-    EXPECT_EQ(g_boxes[i].text, expected[i].first) << i;
-    EXPECT_EQ(g_boxes[i].owner, expected[i].second) << i;
-    EXPECT_EQ(g_boxes[i].icon, LoadIconA(nullptr, IDI_WARNING)) << i;
+    EXPECT_EQ(catcher.Boxes()[i].caption, L"Communicat");
+    EXPECT_EQ(catcher.Boxes()[i].text, expected[i].first) << i;
+    EXPECT_EQ(catcher.Boxes()[i].owner, expected[i].second) << i;
+    EXPECT_EQ(catcher.Boxes()[i].icon, LoadIconA(nullptr, IDI_WARNING)) << i;
   }
   EXPECT_EQ(library->CategoryCount(), 3);
   EXPECT_EQ(Model(1).size(), 3u);
@@ -442,15 +275,14 @@ TEST_F(EditingOnListBoxes, TooManyChosenFilesAreToldInPolishOverTheMainWindow) {
     }
   } chooser;
   DialogCatcher catcher;
-  g_boxes.clear();
-  catcher.Then(Answer(IDOK));
+  catcher.ThenAnswer(IDOK);
   editor->AddPictures(chooser);
   catcher.ExpectAllAnswered();
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].caption, L"B\u0142\u0105d");
-  EXPECT_EQ(g_boxes[0].text, L"Zbyt du\u017co zaznaczonych plik\u00f3w.");
-  EXPECT_EQ(g_boxes[0].icon, LoadIconA(nullptr, IDI_ERROR));
-  EXPECT_EQ(g_boxes[0].owner, host.Window());
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(catcher.Boxes()[0].caption, L"B\u0142\u0105d");
+  EXPECT_EQ(catcher.Boxes()[0].text, L"Zbyt du\u017co zaznaczonych plik\u00f3w.");
+  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_ERROR));
+  EXPECT_EQ(catcher.Boxes()[0].owner, host.Window());
   EXPECT_EQ(Model(1).size(), 3u);
   EXPECT_EQ(CurrentDirectory(), dir.Path());
 }

@@ -16,153 +16,26 @@
 #include "render/desktop.h"
 #include "render/image.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
 
-// --- Message boxes ---------------------------------------------------------
+using testing::Items;
+using testing::Selected;
 
-struct Box {
-  std::wstring caption;
-  std::wstring text;
-  HWND owner = nullptr;
-  HICON icon = nullptr;
-};
-std::vector<Box> g_boxes;
-bool g_closed_by_timeout = false;
-HHOOK g_hook = nullptr;
-
-BOOL CALLBACK ReadChild(HWND child, LPARAM box_index) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(child, class_name, 32);
-  if (lstrcmpiW(class_name, L"Static") != 0) return TRUE;
-  Box& box = g_boxes[static_cast<std::size_t>(box_index)];
-  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    box.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    return TRUE;
-  }
-  wchar_t text[256] = L"";
-  GetWindowTextW(child, text, 256);
-  if (text[0] != L'\0') box.text = text;
-  return TRUE;
-}
-
-LRESULT CALLBACK CatchBox(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_ACTIVATE) {
-    const auto window = reinterpret_cast<HWND>(wparam);
-    wchar_t class_name[32] = L"";
-    GetClassNameW(window, class_name, 32);
-    if (lstrcmpW(class_name, L"#32770") == 0) {
-      Box box;
-      wchar_t caption[256] = L"";
-      GetWindowTextW(window, caption, 256);
-      box.caption = caption;
-      box.owner = GetWindow(window, GW_OWNER);
-      g_boxes.push_back(box);
-      EnumChildWindows(window, ReadChild, static_cast<LPARAM>(g_boxes.size() - 1));
-      PostMessageW(window, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return CallNextHookEx(g_hook, code, wparam, lparam);
-}
-
-BOOL CALLBACK CloseBox(HWND window, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(window, class_name, 32);
-  if (lstrcmpW(class_name, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
-
-// Should the hook miss a box, this closes it so the run goes on.
-void CALLBACK CloseAfterTimeout(HWND, UINT, UINT_PTR, DWORD) {
-  g_closed_by_timeout = true;
-  EnumThreadWindows(GetCurrentThreadId(), CloseBox, 0);
-}
-
-// Catches every message box of this thread while it lives.
-class BoxCatcher {
+// Catches every message box of this thread while it lives, reads it and
+// presses OK; should the hook miss a box, it is closed after ten seconds so
+// the run goes on.
+class BoxCatcher : public testing::DialogCatcher {
  public:
-  BoxCatcher() {
-    g_boxes.clear();
-    g_closed_by_timeout = false;
-    g_hook = SetWindowsHookExW(WH_CBT, CatchBox, nullptr, GetCurrentThreadId());
-    timer_ = SetTimer(nullptr, 0, 10000, CloseAfterTimeout);
-  }
-  ~BoxCatcher() {
-    KillTimer(nullptr, timer_);
-    UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
-  }
-  BoxCatcher(const BoxCatcher&) = delete;
-  BoxCatcher& operator=(const BoxCatcher&) = delete;
-
-  bool Hooked() const { return g_hook != nullptr; }
-
- private:
-  UINT_PTR timer_ = 0;
+  BoxCatcher() : DialogCatcher(10000) { Otherwise(AnswerBox(IDOK)); }
 };
 
-// --- The main window's two list boxes --------------------------------------
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], length, nullptr, nullptr);
-  return out;
-}
-
-// What the list box shows, read in UTF-16 as a person would see it.
-std::vector<std::string> Items(HWND list_box) {
-  std::vector<std::string> out;
-  const LRESULT count = SendMessageW(list_box, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(list_box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(list_box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-    out.push_back(Utf8(text));
-  }
-  return out;
-}
-
-int Selected(HWND list_box) { return static_cast<int>(SendMessageW(list_box, LB_GETCURSEL, 0, 0)); }
-
-// A plain window with the picture list (202) and the category list (203)
-// where the main window has them.
-class Host {
+// The main window's two list boxes.
+class Host : public testing::ListBoxHost {
  public:
-  Host() {
-    WNDCLASSEXA wc;
-    ZeroMemory(&wc, sizeof wc);
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "VistelleLibraryTestHost";
-    RegisterClassExA(&wc);  // fails harmlessly when already registered
-    window_ = CreateWindowExA(0, wc.lpszClassName, "Library", WS_OVERLAPPEDWINDOW, 40, 40, 460, 260, nullptr,
-                              nullptr, wc.hInstance, nullptr);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY;
-    pictures_ = CreateWindowExA(0, "LISTBOX", "", style, 10, 10, 200, 200, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(202)), wc.hInstance, nullptr);
-    categories_ = CreateWindowExA(0, "LISTBOX", "", style, 230, 10, 200, 200, window_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(203)), wc.hInstance, nullptr);
-  }
-  ~Host() { DestroyWindow(window_); }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-
-  HWND Window() const { return window_; }
-  HWND Pictures() const { return pictures_; }
-  HWND Categories() const { return categories_; }
-
- private:
-  HWND window_ = nullptr;
-  HWND pictures_ = nullptr;
-  HWND categories_ = nullptr;
+  Host() : ListBoxHost("Library") {}
 };
 
 // A desktop that records the wallpaper instead of setting it, with a small
@@ -238,7 +111,7 @@ TEST_F(LibraryOnListBoxes, ManualNextOnTheLastPictureWrapsToTheFirstAndSelectsIt
   BoxCatcher catcher;
   ASSERT_TRUE(catcher.Hooked());
   rotation->SetNextWallpaper();
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(catcher.Boxes().empty());
   EXPECT_EQ(Selected(host.Pictures()), 0);
   EXPECT_EQ(library->currentWallpaper, 0);
   EXPECT_EQ(library->selectedPicture, 0);
@@ -259,23 +132,23 @@ TEST_F(LibraryOnListBoxes, AnAutomaticChangeRefillsAListEmptiedByClear) {
   BoxCatcher catcher;
   // A manual change now finds nothing selected and says so.
   rotation->SetNextWallpaper();
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].caption, L"Communicat");
-  EXPECT_EQ(g_boxes[0].text, L"Please select a file.");
-  EXPECT_EQ(g_boxes[0].icon, LoadIconA(nullptr, IDI_WARNING));
-  EXPECT_EQ(g_boxes[0].owner, nullptr);
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(catcher.Boxes()[0].caption, L"Communicat");
+  EXPECT_EQ(catcher.Boxes()[0].text, L"Please select a file.");
+  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_WARNING));
+  EXPECT_EQ(catcher.Boxes()[0].owner, nullptr);
   EXPECT_TRUE(desktop.wallpapers.empty());
   EXPECT_EQ(library->renderer.Settings().second_counter, 0);
 
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   rotation->ChangeAutomatically();
-  EXPECT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(catcher.Boxes().size(), 1u);
   EXPECT_EQ(Items(host.Pictures()), kThree);
   EXPECT_EQ(Selected(host.Pictures()), 1);
   EXPECT_EQ(Selected(host.Categories()), 0);
   EXPECT_EQ(library->currentWallpaper, 1);
   EXPECT_EQ(desktop.wallpapers.size(), 1u);
-  EXPECT_FALSE(g_closed_by_timeout);
+  EXPECT_FALSE(catcher.TimedOut());
 }
 
 TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
@@ -287,10 +160,10 @@ TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
 
   BoxCatcher catcher;
   rotation->ChangeAutomatically();
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].caption, L"Vistelle");
-  EXPECT_EQ(g_boxes[0].text, L"Error. The file doesn't exist.");
-  EXPECT_EQ(g_boxes[0].icon, LoadIconA(nullptr, IDI_ERROR));
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(catcher.Boxes()[0].caption, L"Vistelle");
+  EXPECT_EQ(catcher.Boxes()[0].text, L"Error. The file doesn't exist.");
+  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_ERROR));
   EXPECT_EQ(library->currentWallpaper, 1);
   EXPECT_EQ(Selected(host.Pictures()), 1);
   // The wallpaper was still composed and set, from the picture before.
@@ -300,9 +173,9 @@ TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
 
   // The next change in sequence goes on past it.
   rotation->ChangeAutomatically();
-  EXPECT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(catcher.Boxes().size(), 1u);
   EXPECT_EQ(library->currentWallpaper, 2);
-  EXPECT_FALSE(g_closed_by_timeout);
+  EXPECT_FALSE(catcher.TimedOut());
   SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, previous, SPIF_UPDATEINIFILE);
 }
 
@@ -312,10 +185,10 @@ TEST_F(LibraryOnListBoxes, TheRandomCommandWithoutACategoryWarnsOverTheMainWindo
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   BoxCatcher catcher;
   rotation->SetRandomWallpaper();
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].caption, L"Communicat");
-  EXPECT_EQ(g_boxes[0].text, L"Please select a category.");
-  EXPECT_EQ(g_boxes[0].owner, host.Window());
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(catcher.Boxes()[0].caption, L"Communicat");
+  EXPECT_EQ(catcher.Boxes()[0].text, L"Please select a category.");
+  EXPECT_EQ(catcher.Boxes()[0].owner, host.Window());
   EXPECT_TRUE(desktop.wallpapers.empty());
 }
 

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +27,7 @@
 #include "settings/settings_pages_win32.h"
 #include "settings/settings_sheet_win32.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
@@ -245,12 +245,7 @@ SheetScript* SheetScript::running_ = nullptr;
 class DialogAnswers {
  public:
   DialogAnswers() {
-    current_ = this;
-    hook_ = SetWindowsHookExA(WH_CBT, &DialogAnswers::Hook, nullptr, GetCurrentThreadId());
-  }
-  ~DialogAnswers() {
-    UnhookWindowsHookEx(hook_);
-    current_ = nullptr;
+    catcher_.Otherwise([this](HWND dialog) { Answer(dialog); });
   }
   DialogAnswers(const DialogAnswers&) = delete;
   DialogAnswers& operator=(const DialogAnswers&) = delete;
@@ -269,13 +264,9 @@ class DialogAnswers {
   int file_dialogs = 0;
 
  private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_ACTIVATE && current_ != nullptr) current_->Answer(reinterpret_cast<HWND>(wparam));
-    return CallNextHookEx(nullptr, code, wparam, lparam);
-  }
-
+  // Called once for each dialog as it is first activated; the sheet itself
+  // is left alone.
   void Answer(HWND dialog) {
-    if (!answered_.insert(dialog).second) return;
     if (GetDlgItem(dialog, kColourRed) != nullptr) {
       ++colour_dialogs;
       last_initial_colour = MakeColorRef(static_cast<int>(GetDlgItemInt(dialog, kColourRed, nullptr, FALSE)),
@@ -300,14 +291,12 @@ class DialogAnswers {
     }
   }
 
-  static DialogAnswers* current_;
-  HHOOK hook_ = nullptr;
-  std::set<HWND> answered_;
   bool choose_colour_ = false;
   ColorRef colour_ = 0;
   std::string file_;
+  // No timeout: the sheet's own script cancels a sheet left open.
+  testing::DialogCatcher catcher_{0};
 };
-DialogAnswers* DialogAnswers::current_ = nullptr;
 
 // Settings that differ from every default, so that a value written back can
 // only have come from the file.

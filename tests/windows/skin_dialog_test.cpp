@@ -12,6 +12,7 @@
 #include "render/image.h"
 #include "skin/skin_dialog_win32.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
@@ -125,13 +126,7 @@ class SkinDialogTest : public ::testing::Test {
     Shot shot;
     shot.width = kW;
     shot.pixels.assign(static_cast<std::size_t>(kW) * kH, 0);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kW;
-    info.bmiHeader.biHeight = -kH;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = testing::TopDownDibInfo(kW, kH);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC screen = GetDC(hwnd);

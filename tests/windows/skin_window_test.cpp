@@ -13,6 +13,7 @@
 #include "skin/skin_bitmap_win32.h"
 #include "skin/skin_region_win32.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
@@ -114,13 +115,7 @@ TEST(KWindow, SameClassNameSharesOneClass) {
 
 // A 32-bit top-down DIB of the given size, every pixel the colour.
 HBITMAP Dib(int w, int h, ColorRef colour) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = testing::TopDownDibInfo(w, h);
   void* bits = nullptr;
   HBITMAP b = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   auto* p = static_cast<std::uint32_t*>(bits);
