@@ -9,7 +9,9 @@ void TEffects::ApplyNegative(Image& image) const { image.Negative(); }
 void TEffects::ApplyGray(Image& image) const { image.GrayScale(); }
 
 void TEffects::ApplyPseudocolors(Image& image) const {
-  if (!image.IsGrayScale()) image.GrayScale();
+  // The picture made gray, then coloured by level. The hue palette takes
+  // each pixel's luma itself, and the luma of a gray pixel is its level, so
+  // it gives the same bytes without the gray pass first.
   image.HuePalette(1.0f);
 }
 
