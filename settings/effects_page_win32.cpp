@@ -184,13 +184,8 @@ INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM 
     case WM_LBUTTONUP:
       OnLButtonUp(page, MousePosition(lparam));
       return FALSE;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
-      OnApply(page);
-      NoteSheetApplied();
-      return AcceptNotification(page);
-    }
+    case WM_NOTIFY:
+      return OnPageNotify(page, lparam, OnApply);
     case WM_CLOSE:
       ReleasePictures();
       return TRUE;

@@ -87,7 +87,9 @@ HFONT CreateListFont();
 // The page's client position of a mouse message (signed).
 POINT MousePosition(LPARAM lparam);
 
-// Tells the sheet that a notification was handled without objection.
-INT_PTR AcceptNotification(HWND page);
+// A page's WM_NOTIFY: on PSN_APPLY, apply(page) copies the controls into
+// the sheet record, the sheet learns that OK was pressed, and the page
+// answers without objection; every other notification is left alone.
+INT_PTR OnPageNotify(HWND page, LPARAM lparam, void (*apply)(HWND page));
 
 }  // namespace vistelle

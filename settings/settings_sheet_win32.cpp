@@ -194,7 +194,11 @@ POINT MousePosition(LPARAM lparam) {
   return p;
 }
 
-INT_PTR AcceptNotification(HWND page) {
+INT_PTR OnPageNotify(HWND page, LPARAM lparam, void (*apply)(HWND page)) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+  if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+  apply(page);
+  NoteSheetApplied();
   SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
   return TRUE;
 }
