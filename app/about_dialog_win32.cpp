@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/win32/handle_win32.h"
+#include "base/win32/message_boxes_win32.h"
 #include "resources/editing_ids.h"
 
 namespace vistelle {
@@ -21,24 +23,16 @@ namespace {
 
 // The two pictures live while the box is open and are deleted after it.
 struct AboutPictures {
-  HBITMAP button = nullptr;
-  HBITMAP logo = nullptr;
-
-  AboutPictures() = default;
-  AboutPictures(const AboutPictures&) = delete;
-  AboutPictures& operator=(const AboutPictures&) = delete;
-  ~AboutPictures() {
-    if (button) DeleteObject(button);
-    if (logo) DeleteObject(logo);
-  }
+  win32::Bitmap button;
+  win32::Bitmap logo;
 };
 
-HBITMAP LoadSkinBitmap(const char* name) {
+win32::Bitmap LoadSkinBitmap(const char* name) {
   char folder[MAX_PATH * 3] = "";
   const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  if (length == 0 || length >= sizeof folder) return nullptr;
+  if (length == 0 || length >= sizeof folder) return win32::Bitmap();
   const std::string path = std::string(folder) + name;
-  return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  return win32::Bitmap(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -46,10 +40,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
     case WM_INITDIALOG: {
       auto* pictures = reinterpret_cast<AboutPictures*>(lparam);
       pictures->button = LoadSkinBitmap("\\skin\\bok.bmp");
-      SendDlgItemMessageA(dialog, IDOK, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures->button));
+      SendDlgItemMessageA(dialog, IDOK, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures->button.Get()));
       pictures->logo = LoadSkinBitmap("\\skin\\logo.bmp");
       SendDlgItemMessageA(dialog, IDC_ABOUT_LOGO, STM_SETIMAGE, IMAGE_BITMAP,
-                          reinterpret_cast<LPARAM>(pictures->logo));
+                          reinterpret_cast<LPARAM>(pictures->logo.Get()));
       SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, kAboutText);
       // OK takes the focus, so that the text opens unselected at its top.
       SetFocus(GetDlgItem(dialog, IDOK));
@@ -70,8 +64,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 
 void RunAboutDialog(HWND owner) {
   AboutPictures pictures;
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc,
-                  reinterpret_cast<LPARAM>(&pictures));
+  win32::RunDialog(IDD_ABOUT, owner, AboutProc, reinterpret_cast<LPARAM>(&pictures));
 }
 
 }  // namespace vistelle

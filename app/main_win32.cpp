@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "app/leftovers.h"
 #include "app/tskin_win32.h"
+#include "base/win32/handle_win32.h"
+#include "base/win32/message_boxes_win32.h"
+#include "base/win32/utf16_win32.h"
 
 namespace {
 
@@ -22,16 +26,6 @@ constexpr const char* kMutexName = "PICTORA20WIDGET";
 constexpr const char* kCaption = "Vistelle";
 constexpr int kApplicationIcon = 126;
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
-
-// UTF-16 to the program's UTF-8.
-std::string Narrow(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return std::string();
-  std::string out(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], length, nullptr, nullptr) != length) return std::string();
-  out.resize(static_cast<std::size_t>(length) - 1);
-  return out;
-}
 
 // The folder of Pictora.exe, without a trailing backslash; empty if the
 // system does not say.
@@ -48,7 +42,7 @@ std::string ProgramFolder() {
   const std::size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return std::string();
   path.resize(slash);
-  return Narrow(path.c_str());
+  return vistelle::win32::Narrow(path);
 }
 
 HWND CreateList(HWND parent, int id, int x, int y, int width, int height, HINSTANCE instance) {
@@ -56,9 +50,17 @@ HWND CreateList(HWND parent, int id, int x, int y, int width, int height, HINSTA
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
-HICON LoadApplicationIcon(HINSTANCE instance, int size_metric) {
+vistelle::win32::Icon LoadApplicationIcon(HINSTANCE instance, int size_metric) {
   const int size = GetSystemMetrics(size_metric);
-  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kApplicationIcon), IMAGE_ICON, size, size, 0));
+  return vistelle::win32::Icon(
+      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kApplicationIcon), IMAGE_ICON, size, size, 0)));
+}
+
+// A skin that cannot be read gives a window nobody can use: one box naming
+// the file, titled as the framework's other failures.
+void ReportBrokenSkin(const std::string& file) {
+  vistelle::win32::MessageBoxes::Show(nullptr, "The skin cannot be read:\r\n" + file, "Error",
+                                      MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -75,6 +77,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
   const std::string folder = ProgramFolder();
   if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return 1;
 
+  // What a save cut short by a kill left behind (this copy alone holds the
+  // folder now).
+  vistelle::RemoveSavingLeftovers(folder);
+
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -85,15 +91,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
     // Reads the settings before any window exists.
     vistelle::TSkin skin(folder);
 
-    HICON small_icon = LoadApplicationIcon(instance, SM_CXSMICON);
-    HICON big_icon = LoadApplicationIcon(instance, SM_CXICON);
-    skin.SetIcons(small_icon, big_icon);
+    const vistelle::win32::Icon small_icon = LoadApplicationIcon(instance, SM_CXSMICON);
+    const vistelle::win32::Icon big_icon = LoadApplicationIcon(instance, SM_CXICON);
+    skin.SetIcons(small_icon.Get(), big_icon.Get());
 
     const std::string skin_file = folder + "\\Skin\\skin.ini";
     HWND window = skin.CreateFromSkin(kCaption, 200, 200, instance, skin_file.c_str());
     HWND pictures = nullptr;
     HWND categories = nullptr;
-    HFONT list_font = nullptr;
+    vistelle::win32::Font list_font;
+    if (window == nullptr && !skin.SkinProblem().empty()) ReportBrokenSkin(skin.SkinProblem());
     if (window != nullptr) {
       pictures = CreateList(window, vistelle::TSkin::kPictureListId, 266, 139, 289, 224, instance);
       categories = CreateList(window, vistelle::TSkin::kCategoryListId, 266, 51, 144, 80, instance);
@@ -104,13 +111,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
       if (window != nullptr) DestroyWindow(window);
       code = 1;
     } else {
-      list_font = CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-      SendMessageA(pictures, WM_SETFONT, reinterpret_cast<WPARAM>(list_font), 1);
-      SendMessageA(categories, WM_SETFONT, reinterpret_cast<WPARAM>(list_font), 1);
+      list_font.Reset(CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+      SendMessageA(pictures, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.Get()), 1);
+      SendMessageA(categories, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.Get()), 1);
       skin.AttachListBoxes(pictures, categories);
 
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon.Get()));
+      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.Get()));
 
       skin.LoadLibrary();
       skin.SetDragByBackground(true);
@@ -123,9 +130,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
 
       code = skin.MessageLoop();
     }
-    if (list_font != nullptr) DeleteObject(list_font);
-    if (small_icon != nullptr) DestroyIcon(small_icon);
-    if (big_icon != nullptr) DestroyIcon(big_icon);
   }
   return code;
 }

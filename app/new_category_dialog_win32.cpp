@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/win32/message_boxes_win32.h"
+#include "base/win32/utf16_win32.h"
 #include "library/library_text.h"
 #include "library/wallpaper_library.h"
 #include "resources/editing_ids.h"
@@ -21,11 +23,8 @@ std::string ReadName(HWND dialog) {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const int copied = GetWindowTextW(edit, &text[0], length + 1);
   if (copied <= 0) return std::string();
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), copied, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::string();
-  std::string name(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), copied, &name[0], bytes, nullptr, nullptr);
-  return std::string(CutToUtf16Length(name, WallpaperLibrary::kMaxNameLength));
+  text.resize(static_cast<std::size_t>(copied));
+  return std::string(CutToUtf16Length(win32::Narrow(text), WallpaperLibrary::kMaxNameLength));
 }
 
 void OnOk(HWND dialog) {
@@ -66,8 +65,7 @@ INT_PTR CALLBACK NewCategoryProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }  // namespace
 
 void RunNewCategoryDialog(HWND owner, bool& pending_category) {
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_NEW_CATEGORY), owner, NewCategoryProc,
-                  reinterpret_cast<LPARAM>(&pending_category));
+  win32::RunDialog(IDD_NEW_CATEGORY, owner, NewCategoryProc, reinterpret_cast<LPARAM>(&pending_category));
 }
 
 }  // namespace vistelle

@@ -18,30 +18,29 @@ std::int32_t Wrap(std::int64_t index, std::int32_t count) {
 
 }  // namespace
 
-Rotation::Rotation(WallpaperLibrary& library, UserMessages& messages) : library_(library), messages_(messages) {}
+Rotation::Rotation(WallpaperLibrary& library) : library_(library) {}
 
 void Rotation::ResetMinuteCounter() { library_.renderer.Settings().second_counter = 0; }
 
-void Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
+ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   ListView& pictures = library_.PictureList();
   const Category* category = library_.CurrentCategory();
   const std::int32_t count = category ? category->PictureCount() : 0;
   if (!automatic && pictures.Selection() == -1) {
-    messages_.Warning(kSelectFile, MessageOwner::kNone);
     ResetMinuteCounter();
-    return;
+    return ChangeResult::kNoFileSelected;
   }
   // A manual change comes from the picture list, which then shows the
   // current category's pictures; should it not, there is still nothing to
   // change to.
   if (count == 0) {
     ResetMinuteCounter();
-    return;
+    return ChangeResult::kNothingToChange;
   }
   index = Wrap(index, count);
 
   WallpaperRenderer& renderer = library_.renderer;
-  renderer.LoadCurrentPicture(category->PictureAt(index));
+  const bool loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
   library_.selectedPicture = index;
   library_.currentWallpaper = index;
   renderer.RefreshCalendarDate();
@@ -57,21 +56,22 @@ void Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
     pictures.Select(index);
   }
   ResetMinuteCounter();
+  return loaded ? ChangeResult::kChanged : ChangeResult::kPictureMissing;
 }
 
 // Past the largest position is past the last picture, and before the
 // smallest one before the first: the wrapping takes care of both.
-void Rotation::SetNextWallpaper() {
+ChangeResult Rotation::SetNextWallpaper() {
   const std::int32_t selected = library_.selectedPicture;
-  SetWallpaperAt(selected < std::numeric_limits<std::int32_t>::max() ? selected + 1 : selected);
+  return SetWallpaperAt(selected < std::numeric_limits<std::int32_t>::max() ? selected + 1 : selected);
 }
 
-void Rotation::SetPreviousWallpaper() {
+ChangeResult Rotation::SetPreviousWallpaper() {
   const std::int32_t selected = library_.selectedPicture;
-  SetWallpaperAt(selected > std::numeric_limits<std::int32_t>::min() ? selected - 1 : selected);
+  return SetWallpaperAt(selected > std::numeric_limits<std::int32_t>::min() ? selected - 1 : selected);
 }
 
-void Rotation::SetSelectedWallpaper() { SetWallpaperAt(library_.selectedPicture); }
+ChangeResult Rotation::SetSelectedWallpaper() { return SetWallpaperAt(library_.selectedPicture); }
 
 std::int32_t Rotation::AutomaticChoice() {
   const std::int32_t count = library_.CurrentPictureCount();
@@ -80,22 +80,19 @@ std::int32_t Rotation::AutomaticChoice() {
   return Wrap(static_cast<std::int64_t>(library_.currentWallpaper) + 1, count);
 }
 
-void Rotation::ChangeAutomatically() { SetWallpaperAt(AutomaticChoice(), true); }
+ChangeResult Rotation::ChangeAutomatically() { return SetWallpaperAt(AutomaticChoice(), true); }
 
-void Rotation::ChangeAtStart() {
-  if (library_.renderer.Settings().zmiana_tapety_co != 0) return;
-  if (library_.CategoryList().Selection() == -1) return;
-  ChangeAutomatically();
+ChangeResult Rotation::ChangeAtStart() {
+  if (library_.renderer.Settings().zmiana_tapety_co != 0) return ChangeResult::kNothingToChange;
+  if (library_.CategoryList().Selection() == -1) return ChangeResult::kNothingToChange;
+  return ChangeAutomatically();
 }
 
-void Rotation::SetRandomWallpaper() {
-  if (library_.CategoryList().Selection() == -1) {
-    messages_.Warning(kSelectCategory, MessageOwner::kMainWindow);
-    return;
-  }
+ChangeResult Rotation::SetRandomWallpaper() {
+  if (library_.CategoryList().Selection() == -1) return ChangeResult::kNoCategorySelected;
   const std::int32_t count = library_.CurrentPictureCount();
-  if (count == 0) return;
-  SetWallpaperAt(DrawBelow(count));
+  if (count == 0) return ChangeResult::kNothingToChange;
+  return SetWallpaperAt(DrawBelow(count));
 }
 
 void Rotation::SeedRandom(std::uint64_t seed) {

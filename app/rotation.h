@@ -7,48 +7,60 @@
 #include <cstdint>
 #include <random>
 
-#include "app/user_messages.h"
 #include "library/wallpaper_library.h"
 
 namespace vistelle {
 
+// What a wallpaper change came to. The rotation tells no one; the main
+// window shows the message that belongs to the result.
+enum class ChangeResult {
+  kChanged,             // the picture is the wallpaper now
+  kNothingToChange,     // an empty category: nothing happens, silently
+  kNoFileSelected,      // a manual change with no picture selected
+  kNoCategorySelected,  // the random command with no category selected
+  kPictureMissing,      // the picture did not load; the positions moved on
+};
+
 class Rotation {
  public:
+  // The messages of the results above, as the main window shows them.
   static constexpr const char* kSelectFile = "Please select a file.";
   static constexpr const char* kSelectCategory = "Please select a category.";
+  static constexpr const char* kErrorNoFile = "Error. The file doesn't exist.";
+  static constexpr const char* kErrorCaption = "Vistelle";
 
-  Rotation(WallpaperLibrary& library, UserMessages& messages);
+  explicit Rotation(WallpaperLibrary& library);
 
   // Makes picture index of the current category the wallpaper. The index
   // wraps: below 0 it becomes the last picture, past the last the first.
-  //  - manual: needs a selected item in the picture list (otherwise "Please
-  //    select a file."); the list keeps its items and selects the index.
-  //  - automatic: needs pictures in the current category (otherwise nothing
-  //    happens, silently); both lists are brought in line with the change,
+  //  - manual: needs a selected item in the picture list (otherwise
+  //    kNoFileSelected); the list keeps its items and selects the index.
+  //  - automatic: needs pictures in the current category (otherwise
+  //    kNothingToChange); both lists are brought in line with the change,
   //    the picture list refilled.
-  // A picture that does not load is reported by the renderer and the change
-  // goes on: the positions move to it and the wallpaper is composed again.
-  // The minute counter is 0 afterwards in every case.
-  void SetWallpaperAt(std::int32_t index, bool automatic = false);
+  // A picture that does not load does not stop the change (kPictureMissing):
+  // the positions move to it and the wallpaper is composed again from the
+  // picture before it. The minute counter is 0 afterwards in every case.
+  ChangeResult SetWallpaperAt(std::int32_t index, bool automatic = false);
 
   // The user's commands: the picture after, before and at the one selected.
-  void SetNextWallpaper();
-  void SetPreviousWallpaper();
-  void SetSelectedWallpaper();
+  ChangeResult SetNextWallpaper();
+  ChangeResult SetPreviousWallpaper();
+  ChangeResult SetSelectedWallpaper();
 
   // The index of an automatic change: the picture after the last wallpaper,
   // or with random selection a picture drawn at random (0 for an empty
   // category, where there is nothing to draw).
   std::int32_t AutomaticChoice();
   // An automatic change to the automatic choice (the timer's change).
-  void ChangeAutomatically();
+  ChangeResult ChangeAutomatically();
   // The change at a start with the system: only in change mode 0 and with a
-  // category selected.
-  void ChangeAtStart();
+  // category selected (otherwise kNothingToChange).
+  ChangeResult ChangeAtStart();
   // The random command: a random picture of the current category, manually.
-  // "Please select a category." (owned by the main window) when no category
-  // is selected; nothing for an empty category.
-  void SetRandomWallpaper();
+  // kNoCategorySelected when no category is selected; nothing for an empty
+  // category.
+  ChangeResult SetRandomWallpaper();
 
   // A position drawn uniformly below count (count > 0). The generator is
   // seeded from the C library's rand() at its first use, so the program's
@@ -60,7 +72,6 @@ class Rotation {
   void ResetMinuteCounter();
 
   WallpaperLibrary& library_;
-  UserMessages& messages_;
   std::mt19937_64 random_;
   bool seeded_ = false;
 };

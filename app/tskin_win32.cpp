@@ -1,11 +1,11 @@
 #include "app/tskin_win32.h"
 
-#include <climits>
 #include <cstring>
 #include <utility>
 
+#include "app/about_dialog_win32.h"
 #include "app/countdown.h"
-#include "app/preview_image.h"
+#include "base/write_stop.h"
 #include "render/image_draw_win32.h"
 #include "settings/settings_sheet_win32.h"
 
@@ -26,6 +26,25 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 
 }  // namespace
 
+// Every skin command, and the one place where a name meets its handler.
+const TSkin::SkinCommand TSkin::kSkinCommands[] = {
+    {"BUTTON_EXIT", &TSkin::HideToTray},
+    {"BUTTON_MINIMIZE", &TSkin::Minimize},
+    {"BUTTON_WALLPAPERADD", &TSkin::AddPictures},
+    {"BUTTON_CLEAR", &TSkin::ClearPictureList},
+    {"BUTTON_MOVEUP", &TSkin::MovePictureUp},
+    {"BUTTON_MOVEDOWN", &TSkin::MovePictureDown},
+    {"BUTTON_WALLPAPERDELETE", &TSkin::DeletePicture},
+    {"BUTTON_CLEARLIST", &TSkin::ClearCategory},
+    {"BUTTON_CATEGORYADD", &TSkin::AddCategory},
+    {"BUTTON_CATEGORYDEL", &TSkin::DeleteCategory},
+    {"BUTTON_WSET_UP", &TSkin::SetPreviousWallpaper},
+    {"BUTTON_WSET", &TSkin::SetSelectedWallpaper},
+    {"BUTTON_WSET_DOWN", &TSkin::SetNextWallpaper},
+    {"BUTTON_OPTIONS", &TSkin::RunSettingsFlow},
+    {"BUTTON_ABOUT", &TSkin::ShowAbout},
+};
+
 TSkin::TSkin(const std::string& program_dir) : TSkin(program_dir, MakeSystemDesktop(), MakeSystemProfileStore()) {}
 
 TSkin::TSkin(const std::string& program_dir, std::unique_ptr<Desktop> desktop, std::unique_ptr<ProfileStore> store)
@@ -34,14 +53,16 @@ TSkin::TSkin(const std::string& program_dir, std::unique_ptr<Desktop> desktop, s
       system_store_(std::move(store)),
       store_(*system_store_),
       library_(program_dir, *desktop_, store_),
-      rotation_(library_, messages_),
-      list_brush_(CreateSolidBrush(kListBackground)) {}
+      rotation_(library_),
+      editor_(library_, messages_),
+      list_brush_(CreateSolidBrush(kListBackground)) {
+  library_.renderer.SetPreviewSize(static_cast<std::uint32_t>(Width(preview_area_)),
+                                   static_cast<std::uint32_t>(Height(preview_area_)));
+}
 
 TSkin::~TSkin() {
   // Nothing of the window may reach this object while it goes.
   Detach();
-  if (countdown_font_ != nullptr) DeleteObject(countdown_font_);
-  if (list_brush_ != nullptr) DeleteObject(list_brush_);
 }
 
 void TSkin::SetIcons(HICON small_icon, HICON big_icon) {
@@ -58,13 +79,10 @@ void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
 void TSkin::LoadLibrary() {
   library_.Load();
   PictureChanged();
+  ReportFailedPreviews();
 }
 
-void TSkin::ChangeAtStart() {
-  rotation_.ChangeAtStart();
-  PictureChanged();
-  InvalidateCountdown();
-}
+void TSkin::ChangeAtStart() { Change(&Rotation::ChangeAtStart); }
 
 LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   // Explorer has started (again): a tray icon it had is gone with it.
@@ -72,6 +90,17 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     AddTrayIcon();
     return 0;
   }
+  // Counted so that a close request waits until the outermost handler is
+  // done; the guard also lowers the count when a handler returns early.
+  struct Dispatch {
+    TSkin& skin;
+    explicit Dispatch(TSkin& s) : skin(s) { ++skin.dispatch_depth_; }
+    ~Dispatch() {
+      --skin.dispatch_depth_;
+      skin.AfterMessage();
+    }
+  } dispatch(*this);
+
   switch (message) {
     case WM_CREATE:
       OnCreate(hwnd);
@@ -80,10 +109,10 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       PostQuitMessage(0);
       return 0;
     case WM_CLOSE:
-      OnCloseRequest(false, true);
+      OnClose();
       return 0;
     case WM_ENDSESSION:
-      OnCloseRequest(true, wparam != FALSE);
+      OnEndSession(wparam != FALSE);
       return 0;
     case WM_COMMAND:
       OnCommand(wparam, lparam);
@@ -97,7 +126,7 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
         const HDC dc = reinterpret_cast<HDC>(wparam);
         SetBkColor(dc, kListBackground);
         SetTextColor(dc, kListText);
-        return reinterpret_cast<LRESULT>(list_brush_);
+        return reinterpret_cast<LRESULT>(list_brush_.Get());
       }
       break;
     }
@@ -118,13 +147,14 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 
 void TSkin::OnCreate(HWND hwnd) {
   messages_.SetMainWindow(hwnd);
+  editor_.SetMainWindow(hwnd);
   SetTimer(hwnd, kTimerId, kTimerPeriod, nullptr);
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
-  if (!AddTrayIcon()) MessageBoxA(hwnd, "Error tray", "Error", MB_OK | MB_ICONERROR);
+  if (!AddTrayIcon()) win32::MessageBoxes::Show(hwnd, "Error tray", "Error", MB_OK | MB_ICONERROR);
 }
 
 bool TSkin::AddTrayIcon() {
-  if (hwnd_ == nullptr) return false;
+  if (hwnd_ == nullptr || session_ended_) return false;
   tray_ = NOTIFYICONDATAA{};
   tray_.cbSize = sizeof(tray_);
   tray_.hWnd = hwnd_;
@@ -150,13 +180,15 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
     const std::int32_t selected = picture_view_.Selection();
     const Category* category = library_.CurrentCategory();
     if (category != nullptr && selected >= 0 && selected < category->PictureCount()) {
-      library_.renderer.LoadCurrentPicture(category->PictureAt(selected));
+      library_.Preview(category->PictureAt(selected));
       library_.selectedPicture = selected;
       PictureChanged();
+      ReportFailedPreviews();
     }
   } else if (id == kCategoryListId && notification == LBN_SELCHANGE) {
     library_.SelectCategory();
     PictureChanged();
+    ReportFailedPreviews();
   }
   if (lparam != 0) return;
 
@@ -168,24 +200,19 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
       PostMessageA(hwnd_, WM_CLOSE, 0, 0);
       break;
     case kMenuAbout:
-      ++modal_depth_;
-      ShowAboutDialog(hwnd_);
-      AfterModal();
+      ShowAbout();
       break;
     case kMenuNext:
-      rotation_.SetNextWallpaper();
-      PictureChanged();
+      SetNextWallpaper();
       break;
     case kMenuPrevious:
-      rotation_.SetPreviousWallpaper();
-      PictureChanged();
+      SetPreviousWallpaper();
       break;
     case kMenuSettings:
       RunSettingsFlow();
       break;
     case kMenuRandom:
-      rotation_.SetRandomWallpaper();
-      PictureChanged();
+      SetRandomWallpaper();
       break;
     default:
       break;
@@ -195,10 +222,12 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
 
 void TSkin::OnTimer(UINT_PTR id) {
   InvalidateCountdown();
-  if (id != kTimerId) return;
+  if (id != kTimerId || session_ended_) return;
   if (!MinuteTick(Settings(), category_view_.Selection() != -1)) return;
-  rotation_.ChangeAutomatically();
-  PictureChanged();
+  // A change, or the message it ended with, is still open: the minute is
+  // counted and the change comes at the first tick after it.
+  if (changing_) return;
+  Change(&Rotation::ChangeAutomatically);
 }
 
 void TSkin::OnTrayIcon(LPARAM mouse_message) {
@@ -225,25 +254,31 @@ void TSkin::HideToTray() {
   ShowWindow(hwnd_, SW_HIDE);
 }
 
+void TSkin::Minimize() { ShowWindow(hwnd_, SW_MINIMIZE); }
+
+void TSkin::ClearPictureList() { library_.ClearPictureList(); }
+
 void TSkin::ShowTrayMenu() {
   POINT cursor = {0, 0};
   GetCursorPos(&cursor);
   SetForegroundWindow(hwnd_);
 
-  HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return;
-  AppendMenuA(menu, MF_STRING, kMenuOpen, "Open");
-  AppendMenuA(menu, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(menu, MF_STRING, kMenuNext, "Set next wallpaper");
-  AppendMenuA(menu, MF_STRING, kMenuPrevious, "Set previous wallpaper");
-  AppendMenuA(menu, MF_STRING, kMenuRandom, "Random wallpaper");
-  AppendMenuA(menu, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(menu, MF_STRING, kMenuSettings, "Settings");
-  AppendMenuA(menu, MF_STRING, kMenuAbout, "About");
-  AppendMenuA(menu, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(menu, MF_STRING, kMenuClose, "Close");
+  const win32::Menu menu(CreatePopupMenu());
+  if (!menu) return;
+  const HMENU m = menu.Get();
+  AppendMenuA(m, MF_STRING, kMenuOpen, "Open");
+  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
+  AppendMenuA(m, MF_STRING, kMenuNext, "Set next wallpaper");
+  AppendMenuA(m, MF_STRING, kMenuPrevious, "Set previous wallpaper");
+  AppendMenuA(m, MF_STRING, kMenuRandom, "Random wallpaper");
+  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
+  AppendMenuA(m, MF_STRING, kMenuSettings, "Settings");
+  AppendMenuA(m, MF_STRING, kMenuAbout, "About");
+  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
+  AppendMenuA(m, MF_STRING, kMenuClose, "Close");
 
-  // The entries' pictures, made for this one showing.
+  // The entries' pictures, made for this one showing; the menu goes first
+  // (it is declared first), then the pictures it showed.
   struct ItemPicture {
     UINT command;
     int resource;
@@ -251,76 +286,78 @@ void TSkin::ShowTrayMenu() {
   static constexpr ItemPicture kPictures[] = {{kMenuAbout, 134},    {kMenuPrevious, 135}, {kMenuNext, 136},
                                               {kMenuSettings, 138}, {kMenuClose, 139},    {kMenuOpen, 140},
                                               {kMenuRandom, 141}};
-  HBITMAP bitmaps[sizeof(kPictures) / sizeof(kPictures[0])] = {};
+  win32::Bitmap bitmaps[sizeof(kPictures) / sizeof(kPictures[0])];
   const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
   // An entry's picture takes the place of its check mark and is cut to that
   // size, so it is loaded at the size the system gives check marks.
   const int width = GetSystemMetrics(SM_CXMENUCHECK);
   const int height = GetSystemMetrics(SM_CYMENUCHECK);
   for (std::size_t i = 0; i < sizeof(kPictures) / sizeof(kPictures[0]); ++i) {
-    bitmaps[i] = static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(kPictures[i].resource), IMAGE_BITMAP, width, height, 0));
-    if (bitmaps[i] != nullptr) SetMenuItemBitmaps(menu, kPictures[i].command, MF_BYCOMMAND, bitmaps[i], nullptr);
+    bitmaps[i].Reset(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(kPictures[i].resource), IMAGE_BITMAP, width, height, 0)));
+    if (bitmaps[i]) SetMenuItemBitmaps(m, kPictures[i].command, MF_BYCOMMAND, bitmaps[i].Get(), nullptr);
   }
 
-  TrackPopupMenu(menu, TPM_LEFTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
+  {
+    const win32::ModalLoop loop;
+    TrackPopupMenu(m, TPM_LEFTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
+  }
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageA(hwnd_, WM_NULL, 0, 0);
-  DestroyMenu(menu);
-  for (HBITMAP bitmap : bitmaps)
-    if (bitmap != nullptr) DeleteObject(bitmap);
-}
-
-void TSkin::RunCommand(void (*command)(MainWindowContext&)) {
-  MainWindowContext context{library_, messages_, hwnd_};
-  ++modal_depth_;
-  command(context);
-  AfterModal();
-  PictureChanged();
 }
 
 int TSkin::HandleSkinCommand(const char* name) {
   if (name == nullptr) return 0;
-  auto is = [name](const char* candidate) { return std::strcmp(name, candidate) == 0; };
-  if (is("BUTTON_EXIT")) {
-    HideToTray();
-  } else if (is("BUTTON_MINIMIZE")) {
-    ShowWindow(hwnd_, SW_MINIMIZE);
-  } else if (is("BUTTON_WALLPAPERADD")) {
-    RunCommand(&AddPictures);
-  } else if (is("BUTTON_CLEAR")) {
-    library_.ClearPictureList();
-  } else if (is("BUTTON_MOVEUP")) {
-    RunCommand(&MovePictureUp);
-  } else if (is("BUTTON_MOVEDOWN")) {
-    RunCommand(&MovePictureDown);
-  } else if (is("BUTTON_WALLPAPERDELETE")) {
-    RunCommand(&DeletePicture);
-  } else if (is("BUTTON_CLEARLIST")) {
-    RunCommand(&ClearCategory);
-  } else if (is("BUTTON_CATEGORYADD")) {
-    RunCommand(&AddCategoryWithDialog);
-  } else if (is("BUTTON_CATEGORYDEL")) {
-    RunCommand(&DeleteCategory);
-  } else if (is("BUTTON_WSET_UP")) {
-    rotation_.SetPreviousWallpaper();
-    PictureChanged();
-  } else if (is("BUTTON_WSET")) {
-    rotation_.SetSelectedWallpaper();
-    PictureChanged();
-  } else if (is("BUTTON_WSET_DOWN")) {
-    rotation_.SetNextWallpaper();
-    PictureChanged();
-  } else if (is("BUTTON_OPTIONS")) {
-    RunSettingsFlow();
-  } else if (is("BUTTON_ABOUT")) {
-    ++modal_depth_;
-    ShowAboutDialog(hwnd_);
-    AfterModal();
+  for (const SkinCommand& command : kSkinCommands) {
+    if (std::strcmp(name, command.name) != 0) continue;
+    (this->*command.handler)();
+    InvalidateCountdown();
+    break;
   }
-  InvalidateCountdown();
   return 0;
 }
+
+void TSkin::Change(ChangeResult (Rotation::*change)()) {
+  // One change at a time: not while another, or the message it ended
+  // with, is still open; and none once the session is over.
+  if (changing_ || session_ended_) return;
+  changing_ = true;
+  const ChangeResult result = (rotation_.*change)();
+  PictureChanged();
+  InvalidateCountdown();
+  Report(result);
+  changing_ = false;
+}
+
+void TSkin::Report(ChangeResult result) {
+  switch (result) {
+    case ChangeResult::kNoFileSelected:
+      messages_.Warning(Rotation::kSelectFile, MessageOwner::kNone);
+      break;
+    case ChangeResult::kNoCategorySelected:
+      messages_.Warning(Rotation::kSelectCategory, MessageOwner::kMainWindow);
+      break;
+    case ChangeResult::kPictureMissing:
+      messages_.Error(Rotation::kErrorNoFile, Rotation::kErrorCaption, MessageOwner::kNone);
+      break;
+    case ChangeResult::kChanged:
+    case ChangeResult::kNothingToChange:
+      break;
+  }
+}
+
+void TSkin::ReportFailedPreviews() {
+  for (int failed = library_.TakeFailedPreviews(); failed > 0; --failed)
+    messages_.Error(Rotation::kErrorNoFile, Rotation::kErrorCaption, MessageOwner::kNone);
+}
+
+void TSkin::Edit(void (LibraryEditor::*command)()) {
+  (editor_.*command)();
+  PictureChanged();
+  ReportFailedPreviews();
+}
+
+void TSkin::ShowAbout() { RunAboutDialog(hwnd_); }
 
 void TSkin::RunSettingsFlow() {
   TConfig& settings = Settings();
@@ -330,25 +367,10 @@ void TSkin::RunSettingsFlow() {
   settings.Save(store_);
   store_.Commit();
 
-  ++modal_depth_;
   RunSettingsSheet(hwnd_);
   settings.Load(store_);
-  if (settings.calendar_background != 0)
-    library_.renderer.LoadCalendarBackground(settings.calendar_background_user, -1);
-  else
-    library_.renderer.LoadCalendarBackground(std::string(), settings.calendar_background_prog);
+  library_.renderer.LoadConfiguredCalendarBackground();
   InvalidateCountdown();
-  AfterModal();
-}
-
-void TSkin::AfterModal() {
-  if (modal_depth_ > 0) --modal_depth_;
-  // A close request that came while a dialog was open is carried out now
-  // that the dialog, and the code that opened it, are done.
-  if (modal_depth_ == 0 && close_pending_ && hwnd_ != nullptr) {
-    close_pending_ = false;
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-  }
 }
 
 bool TSkin::SaveAll() {
@@ -359,26 +381,48 @@ bool TSkin::SaveAll() {
   return ok;
 }
 
-void TSkin::OnCloseRequest(bool end_session, bool session_ending) {
+void TSkin::OnClose() {
   if (hwnd_ == nullptr) return;
-  if (!end_session && modal_depth_ > 0) {
-    // Closing under an open dialog would pull the window away from the code
-    // that runs the dialog; close as soon as it returns.
+  if (win32::ModalLoop::Depth() > 0 || changing_) {
+    // Closing under an open box or dialog would pull the window away from
+    // the code that runs it, and that code would go on after the save;
+    // close as soon as it is done.
     close_pending_ = true;
     return;
   }
-  // The session may end as soon as WM_ENDSESSION returns, so everything is
-  // written before then.
+  close_pending_ = false;
+  // After the end of the session its save was the last one.
+  if (!session_ended_) SaveAll();
+  EndWindow();
+}
+
+void TSkin::OnEndSession(bool ending) {
+  if (hwnd_ == nullptr || session_ended_) return;
+  // The system may end the process as soon as this returns: everything is
+  // written now, whatever box or dialog is open.
   SaveAll();
-  if (end_session && !session_ending) return;  // the shutdown was cancelled
+  if (!ending) return;  // the shutdown was cancelled; the program goes on
+  session_ended_ = true;
+  StopWrites();
+  RemoveTrayIcon();
+  KillTimer(hwnd_, kTimerId);
+  OnClose();
+}
+
+void TSkin::AfterMessage() {
+  if (dispatch_depth_ != 0 || !close_pending_ || hwnd_ == nullptr) return;
+  if (win32::ModalLoop::Depth() > 0 || changing_) return;
+  close_pending_ = false;
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TSkin::EndWindow() {
   RemoveTrayIcon();
   KillTimer(hwnd_, kTimerId);
   DestroyWindow(hwnd_);
 }
 
 void TSkin::PictureChanged() {
-  MakePreviewImage(library_.renderer.CurrentPicture(), static_cast<std::uint32_t>(Width(preview_area_)),
-                   static_cast<std::uint32_t>(Height(preview_area_)), preview_);
   if (hwnd_ != nullptr) InvalidateRect(hwnd_, &preview_area_, TRUE);
 }
 
@@ -389,42 +433,39 @@ void TSkin::InvalidateCountdown() {
 std::string TSkin::Countdown() const { return CountdownText(MinutesLeft(library_.renderer.Settings())); }
 
 HFONT TSkin::CountdownFont(HDC dc, const std::string& text) {
-  if (countdown_font_ != nullptr && text == countdown_fitted_for_) return countdown_font_;
-  if (countdown_font_ != nullptr) DeleteObject(countdown_font_);
-  countdown_font_ = nullptr;
-  // The largest bold Arial up to 16 pixels in which the text fits the area.
+  if (countdown_font_ && text == countdown_fitted_for_) return countdown_font_.Get();
+  countdown_font_.Reset();
+  // The largest bold Arial up to 16 pixels in which the text fits the area;
+  // the smallest when none does.
   for (int height = kCountdownFontHeight; height >= kCountdownSmallestHeight; --height) {
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    if (font == nullptr) continue;
-    const HGDIOBJ old = SelectObject(dc, font);
+    win32::Font font(CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    if (!font) continue;
     SIZE size = {0, 0};
-    const BOOL measured = GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    countdown_font_ = font;
+    BOOL measured = FALSE;
+    {
+      const win32::ScopedSelect selected(dc, font.Get());
+      measured = GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    countdown_font_ = std::move(font);
     countdown_height_ = height;
     if (measured && size.cx <= Width(kCountdownArea) && size.cy <= Height(kCountdownArea)) break;
-    if (height > kCountdownSmallestHeight) {
-      DeleteObject(font);
-      countdown_font_ = nullptr;
-    }
   }
   countdown_fitted_for_ = text;
-  return countdown_font_;
+  return countdown_font_.Get();
 }
 
 void TSkin::OnPaint(HDC dc) {
   SkinDialog::OnPaint(dc);
-  Draw2(preview_, dc, preview_area_.left, preview_area_.top, Width(preview_area_), Height(preview_area_));
+  Draw2(Preview(), dc, preview_area_.left, preview_area_.top, Width(preview_area_), Height(preview_area_));
 
   const std::string text = Countdown();
   HFONT font = CountdownFont(dc, text);
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_colour = SetTextColor(dc, kCountdownColour);
-  const HGDIOBJ old_font = font != nullptr ? SelectObject(dc, font) : nullptr;
+  const win32::ScopedSelect selected(dc, font);
   RECT area = kCountdownArea;
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  if (old_font != nullptr) SelectObject(dc, old_font);
   SetTextColor(dc, old_colour);
   SetBkMode(dc, old_mode);
 }

@@ -3,6 +3,11 @@
 // next change, runs the one-minute timer of the rotation, keeps the tray
 // icon with its menu, and turns the skin's buttons, the tray menu and the
 // two list boxes into commands.
+//
+// It is left alone in the tray for weeks, so it never piles anything up: a
+// wallpaper change never starts inside another (a tick that comes while a
+// change or its message is open only counts the minute), and a close request
+// that comes while one of the program's boxes or dialogs is open waits for it.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +16,11 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window_commands_win32.h"
 #include "app/rotation.h"
-#include "app/user_messages_win32.h"
+#include "base/win32/handle_win32.h"
+#include "base/win32/message_boxes_win32.h"
 #include "config/profile_file_replace.h"
+#include "library/editing_commands_win32.h"
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
 #include "render/image.h"
@@ -61,6 +67,8 @@ class TSkin : public SkinDialog {
 
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnPaint(HDC dc) override;
+  // Runs the handler that the skin command table gives the name; a name
+  // that is not in it is ignored. Answers 0.
   int HandleSkinCommand(const char* name) override;
 
   // The application icon: the small one is the tray icon; both are the
@@ -80,32 +88,69 @@ class TSkin : public SkinDialog {
   WallpaperLibrary& Library() { return library_; }
   Rotation& WallpaperRotation() { return rotation_; }
   TConfig& Settings() { return library_.renderer.Settings(); }
-  const Image& Preview() const { return preview_; }
+  const Image& Preview() const { return library_.renderer.Preview(); }
   bool TrayIconAdded() const { return tray_added_; }
+  // True from the start of a wallpaper change until its message is closed.
+  bool ChangeRunning() const { return changing_; }
+  // A close request is waiting for a box or dialog to close.
+  bool ClosePending() const { return close_pending_; }
   // The countdown as the window shows it.
   std::string Countdown() const;
   // The font height the countdown was last drawn with (0 before).
   int CountdownFontHeight() const { return countdown_height_; }
 
  private:
+  struct SkinCommand {
+    const char* name;
+    void (TSkin::*handler)();
+  };
+  static const SkinCommand kSkinCommands[];
+
   void OnCreate(HWND hwnd);
   void OnCommand(WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
   void OnTrayIcon(LPARAM mouse_message);
-  void OnCloseRequest(bool end_session, bool session_ending);
+  void OnClose();
+  void OnEndSession(bool ending);
+  // After a message was handled: a close request that had to wait is
+  // carried out once nothing of the program is open any more.
+  void AfterMessage();
+  // Removes the tray icon, stops the timer and destroys the window.
+  void EndWindow();
   void ShowTrayMenu();
   bool AddTrayIcon();
   void RemoveTrayIcon();
+
+  // The handlers of the skin commands and the tray menu.
   void ToggleVisible();
   void HideToTray();
+  void Minimize();
+  void ClearPictureList();
+  void AddPictures() { Edit(&LibraryEditor::AddPictures); }
+  void MovePictureUp() { Edit(&LibraryEditor::MovePictureUp); }
+  void MovePictureDown() { Edit(&LibraryEditor::MovePictureDown); }
+  void DeletePicture() { Edit(&LibraryEditor::DeletePicture); }
+  void ClearCategory() { Edit(&LibraryEditor::ClearCategory); }
+  void AddCategory() { Edit(&LibraryEditor::NewCategory); }
+  void DeleteCategory() { Edit(&LibraryEditor::DeleteCategory); }
+  void SetPreviousWallpaper() { Change(&Rotation::SetPreviousWallpaper); }
+  void SetSelectedWallpaper() { Change(&Rotation::SetSelectedWallpaper); }
+  void SetNextWallpaper() { Change(&Rotation::SetNextWallpaper); }
+  void SetRandomWallpaper() { Change(&Rotation::SetRandomWallpaper); }
   void RunSettingsFlow();
-  void RunCommand(void (*command)(MainWindowContext&));
-  // The current picture may have changed: makes the preview copy anew and
-  // repaints it.
+  void ShowAbout();
+
+  // A wallpaper change, then the message its result calls for. Nothing
+  // happens while another change (or its message) is open.
+  void Change(ChangeResult (Rotation::*change)());
+  void Report(ChangeResult result);
+  void Edit(void (LibraryEditor::*command)());
+  // Tells the user of each picture that could not be previewed.
+  void ReportFailedPreviews();
+  // The current picture may have changed: repaints the preview.
   void PictureChanged();
   void InvalidateCountdown();
   HFONT CountdownFont(HDC dc, const std::string& text);
-  void AfterModal();
 
   std::string program_dir_;
   std::unique_ptr<Desktop> desktop_;
@@ -114,8 +159,9 @@ class TSkin : public SkinDialog {
   ListBoxView picture_view_;
   ListBoxView category_view_;
   WallpaperLibrary library_;
-  MessageBoxUserMessages messages_;
+  win32::MessageBoxes messages_;
   Rotation rotation_;
+  LibraryEditor editor_;
 
   HICON small_icon_ = nullptr;
   HICON big_icon_ = nullptr;
@@ -123,13 +169,15 @@ class TSkin : public SkinDialog {
   NOTIFYICONDATAA tray_{};
   bool tray_added_ = false;
   UINT taskbar_created_ = 0;
-  HBRUSH list_brush_ = nullptr;
-  Image preview_;
-  HFONT countdown_font_ = nullptr;
+  win32::Brush list_brush_;
+  win32::Font countdown_font_;
   std::string countdown_fitted_for_;
   int countdown_height_ = 0;
-  int modal_depth_ = 0;
+
+  int dispatch_depth_ = 0;  // window procedures running, one inside the other
+  bool changing_ = false;
   bool close_pending_ = false;
+  bool session_ended_ = false;
 };
 
 }  // namespace vistelle

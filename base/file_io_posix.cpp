@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/file_io.h"
+#include "base/write_stop.h"
 
 namespace vistelle {
 
@@ -37,6 +38,7 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+  if (WritesStopped()) return false;
   const std::string tmp = TemporaryNameFor(path);
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;

@@ -7,54 +7,20 @@
 #include <utility>
 
 #include "base/file_io.h"
+#include "base/win32/handle_win32.h"
+#include "base/win32/utf16_win32.h"
+#include "base/write_stop.h"
 
 namespace vistelle {
 
 namespace {
 
-// An open file handle, closed when it goes. Move-only.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = other.handle_;
-      other.handle_ = INVALID_HANDLE_VALUE;
-    }
-    return *this;
-  }
-  ~FileHandle() { Close(); }
+using win32::KernelHandle;
 
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE Get() const { return handle_; }
-  // Closes now and tells whether the system accepted it.
-  bool Close() {
-    if (!IsOpen()) return true;
-    const BOOL ok = CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok != FALSE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-// The name in UTF-16; empty for an empty name or one that is not valid text
-// in the active code page.
+// The name in UTF-16; empty for an empty name or one that is not valid text.
 std::wstring Widen(const std::string& path) {
-  if (path.empty() || path.size() > static_cast<std::size_t>(INT_MAX)) return std::wstring();
-  const int length = static_cast<int>(path.size());
-  const int wide_length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
-  if (wide_length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, &wide[0], wide_length) != wide_length)
-    return std::wstring();
-  // A zero inside the name would silently cut it short.
-  if (wide.find(L'\0') != std::wstring::npos) return std::wstring();
+  std::wstring wide;
+  win32::TryWiden(path, wide);
   return wide;
 }
 
@@ -68,9 +34,9 @@ std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
   const std::wstring name = Widen(path);
   if (name.empty()) return false;
-  FileHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  KernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.IsOpen()) return false;
+  if (!file) return false;
   if (GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
@@ -97,13 +63,14 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+  if (WritesStopped()) return false;
   const std::wstring target = Widen(path);
   const std::wstring temporary = Widen(TemporaryNameFor(path));
   if (target.empty() || temporary.empty()) return false;
 
-  FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  KernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsOpen()) return false;
+  if (!file) return false;
   bool ok = true;
   for (const ByteRange& piece : pieces) {
     const auto* p = static_cast<const std::uint8_t*>(piece.data);

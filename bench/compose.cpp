@@ -84,7 +84,6 @@ class BenchDesktop final : public vistelle::Desktop {
   vistelle::ScreenSize size;
   vistelle::ScreenSize PrimaryScreenSize() override { return size; }
   bool SetWallpaper(const std::string&) override { return true; }
-  void ShowError(const std::string&, const std::string&) override {}
 };
 
 // The program's data folder (Calendar) in the source tree.

@@ -36,7 +36,6 @@ class NoDesktop final : public vistelle::Desktop {
  public:
   vistelle::ScreenSize PrimaryScreenSize() override { return vistelle::ScreenSize{1, 1}; }
   bool SetWallpaper(const std::string&) override { return true; }
-  void ShowError(const std::string&, const std::string&) override {}
 };
 
 }  // namespace

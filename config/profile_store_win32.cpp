@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/write_stop.h"
 #include "config/profile_store.h"
 
 namespace vistelle {
@@ -50,6 +51,7 @@ class SystemProfileStore final : public ProfileStore {
 
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override {
+    if (WritesStopped()) return false;
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FullPath(file).c_str()) !=
            FALSE;
   }

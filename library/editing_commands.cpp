@@ -7,7 +7,7 @@
 
 namespace vistelle {
 
-EditingCommands::EditingCommands(WallpaperLibrary& library, EditingMessages& messages)
+EditingCommands::EditingCommands(WallpaperLibrary& library, UserMessages& messages)
     : library_(library), messages_(messages) {}
 
 std::vector<std::string> EditingCommands::ParseChosenFiles(std::string_view buffer) {

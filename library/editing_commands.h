@@ -4,7 +4,7 @@
 // screen. Each changes the model and the two list boxes together; none of
 // them writes a file (the library is saved when the program closes).
 //
-// The commands only decide what to say; EditingMessages shows it (message
+// The commands only decide what to say; UserMessages shows it (message
 // boxes on Windows, a record in the tests), and PictureChooser is the
 // open-file dialog.
 #pragma once
@@ -14,26 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/user_messages.h"
+#include "base/user_messages.h"
 #include "library/wallpaper_library.h"
 
 namespace vistelle {
-
-// The answer to a Yes/No question; kFailed when the question could not be
-// shown at all.
-enum class Confirmation { kYes, kNo, kFailed };
-
-class EditingMessages : public UserMessages {
- public:
-  static constexpr const char* kConfirmCaption = "Vistelle";
-
-  // Warning (inherited): OK, warning icon, titled "Communicat".
-  // A question with Yes and No buttons and the question icon, titled
-  // kConfirmCaption.
-  virtual Confirmation Confirm(const std::string& text, MessageOwner owner) = 0;
-  // An error with an OK button and the error icon.
-  virtual void Error(const std::string& text, const std::string& caption, MessageOwner owner) = 0;
-};
 
 // What the open-file dialog gave back.
 struct ChosenFiles {
@@ -70,7 +54,7 @@ class EditingCommands {
   static constexpr const char* kClearFailedCaption = "Error";
   static constexpr const char* kDeleteFailed = "Error";
 
-  EditingCommands(WallpaperLibrary& library, EditingMessages& messages);
+  EditingCommands(WallpaperLibrary& library, UserMessages& messages);
 
   EditingCommands(const EditingCommands&) = delete;
   EditingCommands& operator=(const EditingCommands&) = delete;
@@ -118,7 +102,7 @@ class EditingCommands {
   Category* SelectedCategoryOrWarn(const char* text, MessageOwner owner);
 
   WallpaperLibrary& library_;
-  EditingMessages& messages_;
+  UserMessages& messages_;
 };
 
 }  // namespace vistelle

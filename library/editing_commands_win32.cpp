@@ -5,45 +5,8 @@
 
 namespace vistelle {
 
-void MessageBoxEditingMessages::Warning(const std::string& text, MessageOwner owner) {
-  MessageBoxA(Owner(owner), text.c_str(), kWarningCaption, MB_OK | MB_ICONWARNING);
-}
-
-Confirmation MessageBoxEditingMessages::Confirm(const std::string& text, MessageOwner owner) {
-  switch (MessageBoxA(Owner(owner), text.c_str(), kConfirmCaption, MB_YESNO | MB_ICONQUESTION)) {
-    case 0:
-      return Confirmation::kFailed;
-    case IDYES:
-      return Confirmation::kYes;
-    default:
-      return Confirmation::kNo;
-  }
-}
-
-void MessageBoxEditingMessages::Error(const std::string& text, const std::string& caption, MessageOwner owner) {
-  MessageBoxA(Owner(owner), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-}
-
-LibraryEditor::LibraryEditor(WallpaperLibrary& library, HWND main_window)
-    : library_(library), main_window_(main_window), messages_(main_window), commands_(library, messages_) {}
-
-void LibraryEditor::SetMainWindow(HWND main_window) {
-  main_window_ = main_window;
-  messages_.SetMainWindow(main_window);
-}
-
-bool LibraryEditor::RunSkinCommand(std::string_view name) {
-  if (name == "BUTTON_WALLPAPERADD") AddPictures();
-  else if (name == "BUTTON_WALLPAPERDELETE") DeletePicture();
-  else if (name == "BUTTON_MOVEUP") MovePictureUp();
-  else if (name == "BUTTON_MOVEDOWN") MovePictureDown();
-  else if (name == "BUTTON_CLEARLIST") ClearCategory();
-  else if (name == "BUTTON_CATEGORYADD") NewCategory();
-  else if (name == "BUTTON_CATEGORYDEL") DeleteCategory();
-  else if (name == "BUTTON_CLEAR") ClearPictureList();
-  else return false;
-  return true;
-}
+LibraryEditor::LibraryEditor(WallpaperLibrary& library, UserMessages& messages, HWND main_window)
+    : library_(library), main_window_(main_window), commands_(library, messages) {}
 
 void LibraryEditor::AddPictures() {
   OpenFilePictureChooser chooser(main_window_);

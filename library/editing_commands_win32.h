@@ -1,50 +1,25 @@
-// The library's editing commands on Windows: message boxes, the picture
-// chooser and the New-category dialog, for the main window's buttons.
+// The library's editing commands on Windows: the picture chooser and the
+// New-category dialog over the main window, for the main window's buttons.
 #pragma once
 
 #include <windows.h>
 
-#include <string_view>
-
+#include "base/user_messages.h"
 #include "library/editing_commands.h"
 #include "library/wallpaper_library.h"
 
 namespace vistelle {
 
-// Warnings, questions and errors as message boxes; those of the main window
-// are owned by it, the others by no window.
-class MessageBoxEditingMessages final : public EditingMessages {
- public:
-  explicit MessageBoxEditingMessages(HWND main_window = nullptr) : main_window_(main_window) {}
-  void SetMainWindow(HWND main_window) { main_window_ = main_window; }
-
-  void Warning(const std::string& text, MessageOwner owner) override;
-  // kFailed when the box could not be shown.
-  Confirmation Confirm(const std::string& text, MessageOwner owner) override;
-  void Error(const std::string& text, const std::string& caption, MessageOwner owner) override;
-
- private:
-  HWND Owner(MessageOwner owner) const { return owner == MessageOwner::kMainWindow ? main_window_ : nullptr; }
-
-  HWND main_window_;
-};
-
 // The editing commands of the main window. It lives as long as the main
 // window's library; the main window is set once it exists.
 class LibraryEditor {
  public:
-  explicit LibraryEditor(WallpaperLibrary& library, HWND main_window = nullptr);
+  LibraryEditor(WallpaperLibrary& library, UserMessages& messages, HWND main_window = nullptr);
 
   LibraryEditor(const LibraryEditor&) = delete;
   LibraryEditor& operator=(const LibraryEditor&) = delete;
 
-  void SetMainWindow(HWND main_window);
-
-  // Runs the command of a skin button: "BUTTON_WALLPAPERADD",
-  // "BUTTON_WALLPAPERDELETE", "BUTTON_MOVEUP", "BUTTON_MOVEDOWN",
-  // "BUTTON_CLEARLIST", "BUTTON_CATEGORYADD", "BUTTON_CATEGORYDEL" or
-  // "BUTTON_CLEAR". False for any other name, which is left alone.
-  bool RunSkinCommand(std::string_view name);
+  void SetMainWindow(HWND main_window) { main_window_ = main_window; }
 
   // The picture chooser over the main window; the working directory is the
   // program's folder again afterwards, whatever happened.
@@ -65,7 +40,6 @@ class LibraryEditor {
  private:
   WallpaperLibrary& library_;
   HWND main_window_;
-  MessageBoxEditingMessages messages_;
   EditingCommands commands_;
 };
 

@@ -15,6 +15,15 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+// A CR at the end of a line is part of its line end: CR LF, CR CR LF where
+// a CR LF went through a text-mode stream, or CRs at the end of the file.
+// No name or path ends in one, so that what Save writes (the last line with
+// no line end) reads back the same.
+std::string_view WithoutFinalCrs(std::string_view line) {
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 }  // namespace
 
 const std::string& Category::PictureAt(std::int32_t position) const {
@@ -61,7 +70,19 @@ std::int32_t WallpaperLibrary::CurrentPictureCount() const {
   return category ? category->PictureCount() : 0;
 }
 
-void WallpaperLibrary::Preview(const std::string& path) { renderer.LoadCurrentPicture(path); }
+bool WallpaperLibrary::Preview(const std::string& path) {
+  const bool loaded = renderer.LoadCurrentPicture(path);
+  // Only the preview is wanted now; a change decodes the picture again.
+  renderer.ReleasePictures();
+  if (!loaded) ++failed_previews_;
+  return loaded;
+}
+
+int WallpaperLibrary::TakeFailedPreviews() {
+  const int failed = failed_previews_;
+  failed_previews_ = 0;
+  return failed;
+}
 
 // The file: each category is its name on one line and then one line per
 // picture; one empty line stands between two categories, and no line end
@@ -88,8 +109,10 @@ std::string WallpaperLibrary::Serialize(const std::vector<Category>& categories)
   return out;
 }
 
-// Reading is forgiving: lines end with CR LF or LF alone, a final line end
-// may be there or not, and nothing in the file makes the reader stop early.
+// Reading is forgiving: lines end with CR LF or LF alone (CRs before the
+// LF or the end of the file count as part of the line end), a final line
+// end may be there or not, and nothing in the file makes the reader stop
+// early.
 //  - The first line names the first category, also when it is empty (then
 //    the category's name is empty, as Save writes it).
 //  - An empty line ends a category; the line after it names the next one,
@@ -101,7 +124,8 @@ std::string WallpaperLibrary::Serialize(const std::vector<Category>& categories)
 // The file is UTF-8; a file that is not is from an older program that wrote
 // the system's legacy code page, and is read in that code page.
 std::vector<Category> WallpaperLibrary::Parse(std::string_view bytes) {
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) bytes.remove_prefix(kUtf8Mark.size());
+  // Byte-order marks, also one written twice, are not part of the first name.
+  while (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) bytes.remove_prefix(kUtf8Mark.size());
   std::string converted;
   if (!IsValidUtf8(bytes)) {
     converted = LegacyToUtf8(bytes);
@@ -116,13 +140,12 @@ std::vector<Category> WallpaperLibrary::Parse(std::string_view bytes) {
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view line = bytes.substr(pos, end - pos);
     pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     // Names and paths end at a NUL, as they do for every Windows function.
-    line = line.substr(0, line.find('\0'));
+    line = WithoutFinalCrs(line.substr(0, line.find('\0')));
 
     if (categories.empty() || name_follows) {
       Category category;
-      category.name = std::string(CutToUtf16Length(line, kMaxNameLength));
+      category.name = std::string(WithoutFinalCrs(CutToUtf16Length(line, kMaxNameLength)));
       categories.push_back(std::move(category));
       name_follows = false;
     } else if (line.empty()) {

@@ -93,9 +93,14 @@ class WallpaperLibrary {
   // The number of pictures in the current category, 0 when there is none.
   std::int32_t CurrentPictureCount() const;
 
-  // Loads the picture into the renderer's current picture (the preview).
-  // The renderer reports a picture that does not load.
-  void Preview(const std::string& path);
+  // Makes the picture the renderer's current picture and its preview,
+  // keeping only the preview in memory. A picture that does not load leaves
+  // both as they were and is counted for TakeFailedPreviews.
+  bool Preview(const std::string& path);
+  // How many previews did not load since the last call (Load and
+  // SelectCategory preview pictures too); the main window tells the user
+  // of each.
+  int TakeFailedPreviews();
 
   // The file contents that Save writes, and the reading of such contents
   // into categories (used by Load, the tests and the benchmark).
@@ -130,6 +135,7 @@ class WallpaperLibrary {
   ListView* picture_list_;
   ListView* category_list_;
   bool keep_file_ = false;
+  int failed_previews_ = 0;
 };
 
 }  // namespace vistelle

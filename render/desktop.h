@@ -1,7 +1,7 @@
-// What the composition needs from the desktop it runs on: the screen's size,
-// setting the wallpaper, and telling the user about a picture that does not
-// load. On Windows these are the real display mode, SystemParametersInfoA
-// and MessageBoxA; the command-line composer and the tests give their own.
+// What the composition needs from the desktop it runs on: the screen's size
+// and setting the wallpaper. On Windows these are the real display mode and
+// SystemParametersInfoA; the command-line composer and the tests give their
+// own.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +23,6 @@ class Desktop {
   // Makes the file the desktop wallpaper and stores the choice in the
   // user's profile. False when the system refused.
   virtual bool SetWallpaper(const std::string& bmp_path) = 0;
-  // An error message box with no owner: text and caption as given.
-  virtual void ShowError(const std::string& text, const std::string& caption) = 0;
 };
 
 // The desktop of this platform (Windows only; natively nullptr).

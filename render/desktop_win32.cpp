@@ -1,5 +1,5 @@
-// The Windows desktop: the primary display's mode, the wallpaper setting of
-// the user's profile and an error box.
+// The Windows desktop: the primary display's mode and the wallpaper setting
+// of the user's profile.
 #include <windows.h>
 
 #include "render/desktop.h"
@@ -30,10 +30,6 @@ class SystemDesktop final : public Desktop {
     // The function takes a writable pointer but only reads the name.
     std::string path = bmp_path;
     return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, &path[0], SPIF_UPDATEINIFILE) != FALSE;
-  }
-
-  void ShowError(const std::string& text, const std::string& caption) override {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   }
 };
 

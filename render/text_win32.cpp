@@ -7,85 +7,27 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/handle_win32.h"
+#include "base/win32/utf16_win32.h"
 #include "render/text_raster.h"
 
 namespace vistelle {
-
-namespace {
-
-// Owning GDI handles, move-only.
-template <typename Handle>
-class GdiObject {
- public:
-  explicit GdiObject(Handle h = nullptr) : h_(h) {}
-  ~GdiObject() {
-    if (h_) DeleteObject(h_);
-  }
-  GdiObject(GdiObject&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    std::swap(h_, other.h_);
-    return *this;
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  Handle get() const { return h_; }
-
- private:
-  Handle h_;
-};
-
-class MemoryDc {
- public:
-  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-  ~MemoryDc() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// Selects an object into a context and puts the previous one back.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~Selection() {
-    if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
-  }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-}  // namespace
 
 bool RasterizeText(const TextInfo& info, TextMask& mask) {
   mask = TextMask();
   const std::string text = info.text.substr(0, TextInfo::kMaxText);
   const std::string face = info.face.substr(0, TextInfo::kMaxFace);
-  // The text is in the program's code page; glyphs are asked for by
-  // character.
-  std::wstring wide;
-  if (!text.empty()) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) return false;
-    wide.resize(static_cast<std::size_t>(n));
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  }
+  // The text is UTF-8; glyphs are asked for by UTF-16 character.
+  const std::wstring wide = win32::Widen(text);
+  if (!text.empty() && wide.empty()) return false;
 
-  MemoryDc dc;
-  if (!dc.get()) return false;
-  GdiObject<HFONT> font(CreateFontA(info.height == 0 ? -12 : info.height, 0, 0, 0, info.weight, FALSE, FALSE,
+  const win32::MemoryDc dc = win32::MakeMemoryDc();
+  if (!dc) return false;
+  const win32::Font font(CreateFontA(info.height == 0 ? -12 : info.height, 0, 0, 0, info.weight, FALSE, FALSE,
                                     FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str()));
-  if (!font.get()) return false;
-  Selection font_selection(dc.get(), font.get());
+  if (!font) return false;
+  const win32::ScopedSelect font_selection(dc.Get(), font.Get());
 
   // Each glyph as a 65-level gray bitmap (GDI's own text output would leave
   // small sizes of fonts like Arial unsmoothed), placed as TextOut places
@@ -107,7 +49,7 @@ bool RasterizeText(const TextInfo& info, TextMask& mask) {
   for (wchar_t ch : wide) {
     GLYPHMETRICS gm;
     ZeroMemory(&gm, sizeof gm);
-    const DWORD size = GetGlyphOutlineW(dc.get(), ch, GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
+    const DWORD size = GetGlyphOutlineW(dc.Get(), ch, GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
     if (size == GDI_ERROR) continue;
     if (size > 0 && gm.gmBlackBoxX > 0 && gm.gmBlackBoxY > 0) {
       Placed p;
@@ -119,7 +61,7 @@ bool RasterizeText(const TextInfo& info, TextMask& mask) {
       p.offset = gray.size();
       if (p.pitch * p.rows > size) continue;
       gray.resize(gray.size() + size);
-      if (GetGlyphOutlineW(dc.get(), ch, GGO_GRAY8_BITMAP, &gm, size, gray.data() + p.offset, &identity) ==
+      if (GetGlyphOutlineW(dc.Get(), ch, GGO_GRAY8_BITMAP, &gm, size, gray.data() + p.offset, &identity) ==
           GDI_ERROR)
         continue;
       if (!any) {

@@ -4,6 +4,7 @@
 
 #include "base/paths.h"
 #include "render/composition.h"
+#include "render/preview_image.h"
 
 namespace vistelle {
 
@@ -14,16 +15,31 @@ WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, 
       wallpaper_path_(JoinPath(program_dir_, kWallpaperName)) {
   // The placeholder keeps the preview from being empty before the first
   // picture loads; without it the current picture simply stays empty.
-  current_.Load(JoinPath(program_dir_, kPlaceholder));
+  LoadCurrentPicture(JoinPath(program_dir_, kPlaceholder));
   settings_.SetPath(JoinPath(program_dir_, kConfigName));
   settings_.Load(store_);
   LoadConfiguredCalendarBackground();
 }
 
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
-  if (current_.Load(path)) return true;
-  desktop_.ShowError(kErrorNoFile, kErrorCaption);
-  return false;
+  Image picture;
+  if (!picture.Load(path)) return false;
+  current_.Swap(picture);
+  current_path_ = path;
+  MakePreviewImage(current_, preview_width_, preview_height_, preview_);
+  return true;
+}
+
+void WallpaperRenderer::SetPreviewSize(std::uint32_t width, std::uint32_t height) {
+  preview_width_ = width;
+  preview_height_ = height;
+  if (current_.IsValid()) MakePreviewImage(current_, width, height, preview_);
+}
+
+void WallpaperRenderer::ReleasePictures() {
+  current_.Clear();
+  canvas_.Clear();
+  scratch_.Clear();
 }
 
 void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
@@ -51,14 +67,19 @@ const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t
   return canvas;
 }
 
-void WallpaperRenderer::ComposeWallpaper() {
+bool WallpaperRenderer::ComposeWallpaper() {
+  // The picture given back after the last composition is decoded again
+  // from its file. Should that be gone meanwhile, the canvas shows what it
+  // would with no picture: the background and the calendar.
+  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_);
   const ScreenSize screen = desktop_.PrimaryScreenSize();
   const Image& canvas = ComposeCanvas(screen.width, screen.height);
-  if (!canvas.IsValid()) return;
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.
-  if (!canvas.Save(wallpaper_path_, false)) return;
-  desktop_.SetWallpaper(wallpaper_path_);
+  const bool done =
+      canvas.IsValid() && canvas.Save(wallpaper_path_, false) && desktop_.SetWallpaper(wallpaper_path_);
+  ReleasePictures();
+  return done;
 }
 
 }  // namespace vistelle

@@ -1,5 +1,11 @@
 // WallpaperRenderer: the current picture, and the composition of the
 // wallpaper from it. One exists for the whole run.
+//
+// The program runs for weeks in the tray, so between changes the renderer
+// holds only what it needs: the path of the current picture and its small
+// preview. The decoded picture (a photo takes 70 MB and more), the canvas
+// and the resampling memory are given back after every composition; the
+// next composition decodes the picture again when it has to.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +22,6 @@ namespace vistelle {
 
 class WallpaperRenderer {
  public:
-  static constexpr const char* kErrorNoFile = "Error. The file doesn't exist.";
-  static constexpr const char* kErrorCaption = "Vistelle";
   static constexpr const char* kPlaceholder = "Skin\\clear.jpg";
   static constexpr const char* kWallpaperName = "pictora.bmp";
   static constexpr const char* kConfigName = "config.ini";
@@ -32,14 +36,26 @@ class WallpaperRenderer {
   WallpaperRenderer(const WallpaperRenderer&) = delete;
   WallpaperRenderer& operator=(const WallpaperRenderer&) = delete;
 
-  // Loads the picture into the current picture. A picture that does not
-  // load is reported in an error box and the current picture stays as it
-  // was. Returns whether it loaded (callers are free to ignore it).
+  // The main window's preview size (173 x 136 unless set otherwise).
+  static constexpr std::uint32_t kPreviewWidth = 173;
+  static constexpr std::uint32_t kPreviewHeight = 136;
+
+  // Loads the picture into the current picture and makes its preview. False
+  // when it does not load: the current picture and the preview then stay
+  // those of the picture before (nothing is shown; the caller decides what
+  // to tell the user).
   bool LoadCurrentPicture(const std::string& path);
 
   // Composes the wallpaper from the current picture and the settings,
-  // writes it to the wallpaper file and hands that file to the desktop.
-  void ComposeWallpaper();
+  // writes it to the wallpaper file and hands that file to the desktop,
+  // then gives back the memory of the composition (ReleasePictures). False
+  // when there was nothing to compose or the file could not be written.
+  bool ComposeWallpaper();
+
+  // Gives back the decoded picture, the canvas and the resampling memory;
+  // the preview and the picture's path stay. A later composition decodes
+  // the picture again.
+  void ReleasePictures();
 
   // Reads the clock for the month calendar; the rotation calls it before
   // every composition so that the calendar shows the month of the change.
@@ -54,13 +70,21 @@ class WallpaperRenderer {
 
   // The composition alone, on a canvas of the given size (stretch changes
   // the current picture, as in ComposeWallpaper). The canvas belongs to the
-  // renderer and is made again by the next composition.
+  // renderer and stays until the next composition or ReleasePictures, so
+  // that repeated compositions reuse its memory.
   const Image& ComposeCanvas(std::uint32_t width, std::uint32_t height);
 
   CalendarState& Calendar() { return calendar_; }
   const TEffects& Effects() const { return effects_; }
+  // The decoded current picture; empty after ReleasePictures until the next
+  // load or composition.
   Image& CurrentPicture() { return current_; }
   const Image& CurrentPicture() const { return current_; }
+  // Where the current picture came from; empty before the first load.
+  const std::string& CurrentPicturePath() const { return current_path_; }
+  // The current picture at the preview size, made when it loaded.
+  const Image& Preview() const { return preview_; }
+  void SetPreviewSize(std::uint32_t width, std::uint32_t height);
   TConfig& Settings() { return settings_; }
   const TConfig& Settings() const { return settings_; }
   ProfileStore& Store() { return store_; }
@@ -76,11 +100,16 @@ class WallpaperRenderer {
   Desktop& desktop_;
   ProfileStore& store_;
   Image current_;
+  std::string current_path_;
+  Image preview_;
+  std::uint32_t preview_width_ = kPreviewWidth;
+  std::uint32_t preview_height_ = kPreviewHeight;
   CalendarState calendar_;  // reads the date when built
   TEffects effects_;
   TConfig settings_;
   std::string wallpaper_path_;
-  // Kept between compositions so that each one reuses their memory.
+  // Kept from a composition until ReleasePictures, so that compositions in
+  // a row (the settings' previews, the benchmarks) reuse their memory.
   Image canvas_;
   Image scratch_;
 };

@@ -44,52 +44,34 @@ constexpr Swatch kSwatches[] = {
 constexpr std::size_t kSwatchCount = sizeof kSwatches / sizeof kSwatches[0];
 
 struct CalendarPage {
-  SwatchRect rects[kSwatchCount] = {};
+  explicit CalendarPage(SettingsSheet& s) : sheet(s) {}
+  SettingsSheet& sheet;
+  PageSwatch swatches[kSwatchCount];
   POINT preview_at = {kPreviewX, kPreviewY};
-  ColorRef colours[kSwatchCount] = {};
-  GdiObjectHolder brushes[kSwatchCount];
-  GdiObjectHolder font;
+  win32::Font font;
   Image preview;
 };
-
-CalendarPage& Page() {
-  static CalendarPage page;
-  return page;
-}
 
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
 // The preview shows one built-in background (0..2; none for other numbers).
-void LoadBuiltInPreview(int choice) {
-  Image& preview = Page().preview;
-  preview.Clear();
-  if (const char* file = BuiltInCalendarBackground(choice)) preview.Load(JoinPath(ProgramFolder(), file));
+void LoadBuiltInPreview(CalendarPage& state, int choice) {
+  state.preview.Clear();
+  if (const char* file = BuiltInCalendarBackground(choice))
+    state.preview.Load(JoinPath(state.sheet.program_folder, file));
 }
 
 // The preview shows the user's picture at the calendar's size.
-void LoadUserPreview() {
-  Image& preview = Page().preview;
-  preview.Clear();
-  if (preview.Load(SheetSettings().calendar_background_user))
-    preview.Resample(kCalendarWidth, kCalendarHeight, 1);
+void LoadUserPreview(CalendarPage& state) {
+  state.preview.Clear();
+  if (state.preview.Load(state.sheet.settings.calendar_background_user))
+    state.preview.Resample(kCalendarWidth, kCalendarHeight, 1);
 }
 
-HWND CreateBackgroundList(HWND page, const PageScale& scale) {
-  const HWND list = CreateWindowExA(0, "combobox", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
-                                    scale.X(24), scale.Y(225), scale.X(95), scale.Y(120), page,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CAL_BACKGROUND)),
-                                    GetModuleHandleA(nullptr), nullptr);
-  if (list == nullptr) return nullptr;
-  for (const char* name : kCalendarBackgroundNames)
-    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-  return list;
-}
+void OnCommand(HWND page, CalendarPage& state, int id, int code);
 
-void OnCommand(HWND page, int id, int code);
-
-BOOL OnInitDialog(HWND page) {
-  const TConfig& settings = SheetSettings();
-  CalendarPage& state = Page();
+BOOL OnInitDialog(HWND page, CalendarPage& state) {
+  const TConfig& settings = state.sheet.settings;
   const PageScale scale = ScaleOf(page);
   state.preview_at.x = scale.X(kPreviewX);
   state.preview_at.y = scale.Y(kPreviewY);
@@ -98,25 +80,22 @@ BOOL OnInitDialog(HWND page) {
 
   for (std::size_t i = 0; i < kSwatchCount; ++i) {
     const Swatch& swatch = kSwatches[i];
-    state.rects[i] = scale.Scale(swatch.rect);
-    state.colours[i] = MakeColorRef(settings.*swatch.red, settings.*swatch.green, settings.*swatch.blue);
-    state.brushes[i].Reset(CreateSolidBrush(state.colours[i]));
+    state.swatches[i].rect = scale.Scale(swatch.rect);
+    state.swatches[i].SetColour(MakeColorRef(settings.*swatch.red, settings.*swatch.green, settings.*swatch.blue));
   }
   // Marks the current position.
-  OnCommand(page, 0, 0);
+  OnCommand(page, state, 0, 0);
 
-  const HWND list = CreateBackgroundList(page, scale);
+  state.font.Reset(CreateListFont());
+  const HWND list = CreatePageList(page, IDC_CAL_BACKGROUND, scale, 24, 225, 95, 120, kCalendarBackgroundNames, 3,
+                                   state.font);
   if (list != nullptr)
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.calendar_background_prog), 0);
 
   if (settings.calendar_background)
-    LoadUserPreview();
+    LoadUserPreview(state);
   else
-    LoadBuiltInPreview(settings.calendar_background_prog);
-
-  state.font.Reset(CreateListFont());
-  if (list != nullptr && state.font.Get() != nullptr)
-    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.Get()), TRUE);
+    LoadBuiltInPreview(state, settings.calendar_background_prog);
 
   SendDlgItemMessageA(page, IDC_CAL_ALPHA, TBM_SETRANGEMIN, TRUE, 0);
   SendDlgItemMessageA(page, IDC_CAL_ALPHA, TBM_SETRANGEMAX, TRUE, 255);
@@ -124,8 +103,8 @@ BOOL OnInitDialog(HWND page) {
   return TRUE;
 }
 
-void OnCommand(HWND page, int id, int code) {
-  TConfig& settings = SheetSettings();
+void OnCommand(HWND page, CalendarPage& state, int id, int code) {
+  TConfig& settings = state.sheet.settings;
   for (int button : kCalendarPositionButtons) SetDlgItemTextA(page, button, "");
 
   const int position = CalendarPositionOfButton(id);
@@ -136,14 +115,14 @@ void OnCommand(HWND page, int id, int code) {
     if (choice != CB_ERR) {
       settings.calendar_background_prog = static_cast<std::int32_t>(choice);
       settings.calendar_background = 0;
-      LoadBuiltInPreview(settings.calendar_background_prog);
+      LoadBuiltInPreview(state, settings.calendar_background_prog);
       InvalidateRect(page, nullptr, TRUE);
     }
   } else if (id == IDC_CAL_FROM_FILE && code == BN_CLICKED) {
-    ChooseCalendarPicture(page);
+    ChooseCalendarPicture(page, state.sheet);
     // Also after Cancel: a user picture already in use is shown again.
     if (settings.calendar_background) {
-      LoadUserPreview();
+      LoadUserPreview(state);
       InvalidateRect(page, nullptr, TRUE);
     }
   }
@@ -152,47 +131,34 @@ void OnCommand(HWND page, int id, int code) {
   if (marked != 0) SetDlgItemTextA(page, marked, kMark);
 }
 
-void OnPaint(HWND page) {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(page, &paint);
-  if (dc != nullptr) {
-    CalendarPage& state = Page();
-    for (std::size_t i = 0; i < kSwatchCount; ++i) {
-      const SwatchRect& r = state.rects[i];
-      PaintSwatch(dc, state.brushes[i], r.left, r.top, r.right, r.bottom);
-    }
-    RECT frame = {};
-    if (GetClientRect(GetDlgItem(page, IDC_CAL_PREVIEW_FRAME), &frame))
-      Draw2(state.preview, dc, state.preview_at.x, state.preview_at.y, frame.right - frame.left, frame.bottom - frame.top);
-  }
-  EndPaint(page, &paint);
+void OnPaint(HWND page, const CalendarPage& state) {
+  const win32::PaintDc dc(page);
+  if (!dc) return;
+  for (const PageSwatch& swatch : state.swatches) swatch.Paint(dc.Get());
+  RECT frame = {};
+  if (GetClientRect(GetDlgItem(page, IDC_CAL_PREVIEW_FRAME), &frame))
+    Draw2(state.preview, dc.Get(), state.preview_at.x, state.preview_at.y, frame.right - frame.left,
+          frame.bottom - frame.top);
 }
 
 // Only a released thumb counts. The preview does not show the opacity.
-void OnHScroll(HWND page, int request, HWND bar) {
+void OnHScroll(HWND page, CalendarPage& state, int request, HWND bar) {
   if (request != TB_THUMBPOSITION || bar == nullptr || bar != GetDlgItem(page, IDC_CAL_ALPHA)) return;
-  SheetSettings().calendar_alpha = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+  state.sheet.settings.calendar_alpha = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
 }
 
-void OnLButtonUp(HWND page, POINT at) {
-  CalendarPage& state = Page();
-  for (std::size_t i = 0; i < kSwatchCount; ++i) {
-    const SwatchRect& r = state.rects[i];
-    if (!r.Contains(at.x, at.y)) continue;
-    ChooseColour(state.colours[i], page);
-    state.brushes[i].Reset(CreateSolidBrush(state.colours[i]));
-    const RECT area = {r.left, r.top, r.right, r.bottom};
-    InvalidateRect(page, &area, TRUE);
-  }
+void OnLButtonUp(HWND page, CalendarPage& state, POINT at) {
+  for (PageSwatch& swatch : state.swatches)
+    if (swatch.ChooseAt(at, page)) swatch.Invalidate(page);
 }
 
-void OnApply(HWND page) {
-  TConfig& settings = SheetSettings();
-  const CalendarPage& state = Page();
+void OnApply(HWND page, CalendarPage& state) {
+  TConfig& settings = state.sheet.settings;
   for (std::size_t i = 0; i < kSwatchCount; ++i) {
-    settings.*kSwatches[i].red = ColorRefRed(state.colours[i]);
-    settings.*kSwatches[i].green = ColorRefGreen(state.colours[i]);
-    settings.*kSwatches[i].blue = ColorRefBlue(state.colours[i]);
+    const ColorRef colour = state.swatches[i].colour;
+    settings.*kSwatches[i].red = ColorRefRed(colour);
+    settings.*kSwatches[i].green = ColorRefGreen(colour);
+    settings.*kSwatches[i].blue = ColorRefBlue(colour);
   }
   settings.active_calendar = Checked(page, IDC_CAL_ACTIVE) ? 1 : 0;
   settings.shadow = Checked(page, IDC_CAL_SHADOW) ? 1 : 0;
@@ -201,33 +167,31 @@ void OnApply(HWND page) {
 }  // namespace
 
 INT_PTR CALLBACK CalendarPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  CalendarPage* state = PageState<CalendarPage>(page, message, lparam);
+  if (state == nullptr) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      return OnInitDialog(page);
+      return OnInitDialog(page, *state);
     case WM_COMMAND:
-      OnCommand(page, LOWORD(wparam), HIWORD(wparam));
+      OnCommand(page, *state, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
     case WM_PAINT:
-      OnPaint(page);
+      OnPaint(page, *state);
       return TRUE;
     case WM_HSCROLL:
-      OnHScroll(page, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+      OnHScroll(page, *state, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
       return FALSE;
     case WM_LBUTTONUP:
-      OnLButtonUp(page, MousePosition(lparam));
+      OnLButtonUp(page, *state, MousePosition(lparam));
       return FALSE;
     case WM_NOTIFY:
-      return OnPageNotify(page, lparam, OnApply);
+      return OnPageNotify(page, lparam, *state, OnApply);
     case WM_CLOSE:
-      Page().preview.Clear();
+      state->preview.Clear();
       return TRUE;
-    case WM_DESTROY: {
-      CalendarPage& state = Page();
-      state.preview.Clear();
-      for (GdiObjectHolder& brush : state.brushes) brush.Reset();
-      state.font.Reset();
+    case WM_DESTROY:
+      DropPageState<CalendarPage>(page);
       return FALSE;
-    }
     default:
       return FALSE;
   }

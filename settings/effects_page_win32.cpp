@@ -52,18 +52,13 @@ constexpr Amount kAmounts[] = {
 };
 
 struct EffectsPage {
-  SwatchRect swatch = kSwatch;
+  explicit EffectsPage(SettingsSheet& s) : sheet(s) {}
+  SettingsSheet& sheet;
+  PageSwatch swatch;
   POINT preview_at = {kPreviewX, kPreviewY};
   Image sample;   // the sample picture as loaded
   Image preview;  // the sample with the ticked effects
-  ColorRef colour = 0;
-  GdiObjectHolder brush;
 };
-
-EffectsPage& Page() {
-  static EffectsPage page;
-  return page;
-}
 
 // The page's effects, made the first time the page runs, kept for the run.
 const TEffects& PageEffects() {
@@ -74,8 +69,7 @@ const TEffects& PageEffects() {
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
 // The preview anew from the untouched sample, so effects never pile up.
-void Recompute(HWND page) {
-  EffectsPage& state = Page();
+void Recompute(HWND page, EffectsPage& state) {
   state.preview.Copy(state.sample);
   PreviewEffects ticks;
   ticks.negative = Checked(page, IDC_FX_NEGATIVE);
@@ -88,13 +82,13 @@ void Recompute(HWND page) {
   ticks.noise = Checked(page, IDC_FX_NOISE);
   ticks.pseudocolors = Checked(page, IDC_FX_PSEUDOCOLORS);
   ticks.colorize = Checked(page, IDC_FX_COLORIZE);
-  ApplyPreviewEffects(PageEffects(), state.preview, ticks, SheetSettings(), state.colour);
+  ApplyPreviewEffects(PageEffects(), state.preview, ticks, state.sheet.settings, state.swatch.colour);
   InvalidateRect(page, nullptr, TRUE);
 }
 
-BOOL OnInitDialog(HWND page) {
+BOOL OnInitDialog(HWND page, EffectsPage& state) {
   PageEffects();
-  const TConfig& settings = SheetSettings();
+  const TConfig& settings = state.sheet.settings;
   for (const Amount& amount : kAmounts) {
     SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMIN, TRUE, amount.minimum);
     SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMAX, TRUE, amount.maximum);
@@ -103,95 +97,80 @@ BOOL OnInitDialog(HWND page) {
   for (const EffectBox& box : kBoxes)
     if (settings.*box.flag) CheckDlgButton(page, box.id, BST_CHECKED);
 
-  EffectsPage& state = Page();
   const PageScale scale = ScaleOf(page);
-  state.swatch = scale.Scale(kSwatch);
+  state.swatch.rect = scale.Scale(kSwatch);
   state.preview_at.x = scale.X(kPreviewX);
   state.preview_at.y = scale.Y(kPreviewY);
-  state.sample.Clear();
-  state.preview.Clear();
   // A missing sample leaves the preview empty; the page works otherwise.
-  state.sample.Load(JoinPath(ProgramFolder(), kSamplePicture));
+  state.sample.Load(JoinPath(state.sheet.program_folder, kSamplePicture));
 
-  state.colour = TEffects::PackColorize(settings.colorize_r, settings.colorize_g, settings.colorize_b);
-  state.brush.Reset(CreateSolidBrush(state.colour));
-  Recompute(page);
+  state.swatch.SetColour(TEffects::PackColorize(settings.colorize_r, settings.colorize_g, settings.colorize_b));
+  Recompute(page, state);
   return TRUE;
 }
 
-void OnPaint(HWND page) {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(page, &paint);
-  if (dc != nullptr) {
-    const EffectsPage& state = Page();
-    PaintSwatch(dc, state.brush, state.swatch.left, state.swatch.top, state.swatch.right, state.swatch.bottom);
-    RECT frame = {};
-    if (GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame))
-      Draw2(state.preview, dc, state.preview_at.x, state.preview_at.y, frame.right - frame.left,
-            frame.bottom - frame.top);
-  }
-  EndPaint(page, &paint);
+void OnPaint(HWND page, const EffectsPage& state) {
+  const win32::PaintDc dc(page);
+  if (!dc) return;
+  state.swatch.Paint(dc.Get());
+  RECT frame = {};
+  if (GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame))
+    Draw2(state.preview, dc.Get(), state.preview_at.x, state.preview_at.y, frame.right - frame.left,
+          frame.bottom - frame.top);
 }
 
 // Only a released thumb counts: moves by keyboard, by clicks in the channel
 // or during the drag are not taken.
-void OnHScroll(HWND page, int request, HWND bar) {
+void OnHScroll(HWND page, EffectsPage& state, int request, HWND bar) {
   if (request != TB_THUMBPOSITION || bar == nullptr) return;
   for (const Amount& amount : kAmounts) {
     if (bar != GetDlgItem(page, amount.id)) continue;
-    SheetSettings().*amount.value = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
-    Recompute(page);
+    state.sheet.settings.*amount.value = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+    Recompute(page, state);
     return;
   }
 }
 
-void OnLButtonUp(HWND page, POINT at) {
-  EffectsPage& state = Page();
-  if (!state.swatch.Contains(at.x, at.y)) return;
-  ChooseColour(state.colour, page);
-  state.brush.Reset(CreateSolidBrush(state.colour));
-  Recompute(page);
+void OnLButtonUp(HWND page, EffectsPage& state, POINT at) {
+  if (state.swatch.ChooseAt(at, page)) Recompute(page, state);
 }
 
-void OnApply(HWND page) {
-  TConfig& settings = SheetSettings();
+void OnApply(HWND page, EffectsPage& state) {
+  TConfig& settings = state.sheet.settings;
   for (const EffectBox& box : kBoxes) settings.*box.flag = Checked(page, box.id) ? 1 : 0;
-  settings.colorize_r = ColorRefRed(Page().colour);
-  settings.colorize_g = ColorRefGreen(Page().colour);
-  settings.colorize_b = ColorRefBlue(Page().colour);
-}
-
-void ReleasePictures() {
-  Page().sample.Clear();
-  Page().preview.Clear();
+  settings.colorize_r = ColorRefRed(state.swatch.colour);
+  settings.colorize_g = ColorRefGreen(state.swatch.colour);
+  settings.colorize_b = ColorRefBlue(state.swatch.colour);
 }
 
 }  // namespace
 
 INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  EffectsPage* state = PageState<EffectsPage>(page, message, lparam);
+  if (state == nullptr) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      return OnInitDialog(page);
+      return OnInitDialog(page, *state);
     case WM_COMMAND:
-      Recompute(page);
+      Recompute(page, *state);
       return TRUE;
     case WM_PAINT:
-      OnPaint(page);
+      OnPaint(page, *state);
       return TRUE;
     case WM_HSCROLL:
-      OnHScroll(page, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+      OnHScroll(page, *state, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
       return FALSE;
     case WM_LBUTTONUP:
-      OnLButtonUp(page, MousePosition(lparam));
+      OnLButtonUp(page, *state, MousePosition(lparam));
       return FALSE;
     case WM_NOTIFY:
-      return OnPageNotify(page, lparam, OnApply);
+      return OnPageNotify(page, lparam, *state, OnApply);
     case WM_CLOSE:
-      ReleasePictures();
+      state->sample.Clear();
+      state->preview.Clear();
       return TRUE;
     case WM_DESTROY:
-      ReleasePictures();
-      Page().brush.Reset();
+      DropPageState<EffectsPage>(page);
       return FALSE;
     default:
       return FALSE;

@@ -20,18 +20,12 @@ constexpr int kAmountMax = 999;
 constexpr int kAmountStart = 25;
 constexpr int kAmountDigits = 3;
 
-// The page exists once at a time.
 struct OptionsPage {
-  SwatchRect swatch = kSwatch;
-  ColorRef colour = 0;
-  GdiObjectHolder brush;
-  GdiObjectHolder font;
+  explicit OptionsPage(SettingsSheet& s) : sheet(s) {}
+  SettingsSheet& sheet;
+  PageSwatch swatch;
+  win32::Font font;
 };
-
-OptionsPage& Page() {
-  static OptionsPage page;
-  return page;
-}
 
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
@@ -41,27 +35,11 @@ void EnableInterval(HWND page, bool enabled) {
   EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
 }
 
-HWND CreateUnitList(HWND page, const PageScale& scale) {
-  // Beside the up-down control.
-  const HWND list = CreateWindowExA(0, "combobox", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
-                                    scale.X(135), scale.Y(224), scale.X(70), scale.Y(140), page,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPT_UNIT)),
-                                    GetModuleHandleA(nullptr), nullptr);
-  if (list == nullptr) return nullptr;
-  for (const char* name : kIntervalUnitNames)
-    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-  Page().font.Reset(CreateListFont());
-  if (Page().font.Get() != nullptr) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(Page().font.Get()), TRUE);
-  return list;
-}
-
-BOOL OnInitDialog(HWND page) {
-  const TConfig& settings = SheetSettings();
-  OptionsPage& state = Page();
+BOOL OnInitDialog(HWND page, OptionsPage& state) {
+  const TConfig& settings = state.sheet.settings;
   const PageScale scale = ScaleOf(page);
-  state.swatch = scale.Scale(kSwatch);
-  state.colour = MakeColorRef(settings.background_r, settings.background_g, settings.background_b);
-  state.brush.Reset(CreateSolidBrush(state.colour));
+  state.swatch.rect = scale.Scale(kSwatch);
+  state.swatch.SetColour(MakeColorRef(settings.background_r, settings.background_g, settings.background_b));
 
   if (StartupEntryExists()) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
 
@@ -69,7 +47,9 @@ BOOL OnInitDialog(HWND page) {
   SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
   SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
 
-  const HWND list = CreateUnitList(page, scale);
+  // The unit list, beside the up-down control.
+  state.font.Reset(CreateListFont());
+  const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 224, 70, 140, kIntervalUnitNames, 2, state.font);
   // The amount as stored (the 25 the up-down control wrote gives way).
   SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);
   // A unit with no item (neither 0 nor 1) leaves the list without a choice.
@@ -99,30 +79,21 @@ void OnCommand(HWND page, int id, int code) {
   if (id == IDC_OPT_EVERY) EnableInterval(page, true);
 }
 
-void OnPaint(HWND page) {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(page, &paint);
-  const SwatchRect& r = Page().swatch;
-  if (dc != nullptr) PaintSwatch(dc, Page().brush, r.left, r.top, r.right, r.bottom);
-  EndPaint(page, &paint);
+void OnPaint(HWND page, const OptionsPage& state) {
+  const win32::PaintDc dc(page);
+  if (dc) state.swatch.Paint(dc.Get());
 }
 
-void OnLButtonUp(HWND page, POINT at) {
-  OptionsPage& state = Page();
-  const SwatchRect& r = state.swatch;
-  if (!r.Contains(at.x, at.y)) return;
-  ChooseColour(state.colour, page);
-  state.brush.Reset(CreateSolidBrush(state.colour));
-  const RECT swatch = {r.left, r.top, r.right, r.bottom};
-  InvalidateRect(page, &swatch, TRUE);
+void OnLButtonUp(HWND page, OptionsPage& state, POINT at) {
+  if (state.swatch.ChooseAt(at, page)) state.swatch.Invalidate(page);
 }
 
 // OK: every control of the page goes into the settings, taken as the
 // control holds it (a typed 0 is stored as 0, a value that is no number
 // as 0).
-void OnApply(HWND page) {
-  TConfig& settings = SheetSettings();
-  const ColorRef colour = Page().colour;
+void OnApply(HWND page, OptionsPage& state) {
+  TConfig& settings = state.sheet.settings;
+  const ColorRef colour = state.swatch.colour;
   settings.background_r = ColorRefRed(colour);
   settings.background_g = ColorRefGreen(colour);
   settings.background_b = ColorRefBlue(colour);
@@ -141,29 +112,30 @@ void OnApply(HWND page) {
   if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
   else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;
 
-  SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), ProgramFolder());
+  SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), state.sheet.program_folder);
 }
 
 }  // namespace
 
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  OptionsPage* state = PageState<OptionsPage>(page, message, lparam);
+  if (state == nullptr) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      return OnInitDialog(page);
+      return OnInitDialog(page, *state);
     case WM_COMMAND:
       OnCommand(page, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
     case WM_PAINT:
-      OnPaint(page);
+      OnPaint(page, *state);
       return TRUE;
     case WM_LBUTTONUP:
-      OnLButtonUp(page, MousePosition(lparam));
+      OnLButtonUp(page, *state, MousePosition(lparam));
       return FALSE;
     case WM_NOTIFY:
-      return OnPageNotify(page, lparam, OnApply);
+      return OnPageNotify(page, lparam, *state, OnApply);
     case WM_DESTROY:
-      Page().brush.Reset();
-      Page().font.Reset();
+      DropPageState<OptionsPage>(page);
       return FALSE;
     default:
       return FALSE;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/win32/handle_win32.h"
+#include "base/win32/message_boxes_win32.h"
 #include "render/image.h"
 #include "render/image_draw_win32.h"
 #include "resources/editing_ids.h"
@@ -59,10 +61,9 @@ void ShowPictureThumbnail(HWND panel, const char* path) {
   const HWND area = GetDlgItem(panel, IDC_CHOOSER_THUMB);
   RECT rect;
   if (!area || !GetClientRect(area, &rect)) return;
-  const HDC dc = GetDC(area);
+  const win32::WindowDc dc(area);
   if (!dc) return;
-  Draw2(image, dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  ReleaseDC(area, dc);
+  Draw2(image, dc.Get(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 UINT_PTR CALLBACK PictureChooserHook(HWND panel, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -104,7 +105,12 @@ ChosenFiles OpenFilePictureChooser::Choose() {
   dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_PICTURE_CHOOSER);
 
   ChosenFiles chosen;
-  if (GetOpenFileNameA(&dialog)) {
+  BOOL ok = FALSE;
+  {
+    const win32::ModalLoop loop;
+    ok = GetOpenFileNameA(&dialog);
+  }
+  if (ok) {
     // The list ends with two NULs in a row; the buffer's last byte is never
     // written, so they are found inside it.
     const std::string_view text(buffer.data(), buffer.size());

@@ -1,30 +1,61 @@
-// The inside of the settings sheet: its settings record, the three pages'
-// dialog procedures and the choosers they share.
+// The inside of the settings sheet: the record the open sheet edits, how a
+// page keeps its state, the three pages' dialog procedures and the choosers
+// they share.
 #pragma once
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 
+#include "base/win32/handle_win32.h"
 #include "config/config.h"
 #include "settings/settings_values.h"
 
 namespace vistelle {
 
-// The settings record the sheet edits: one for the whole run, loaded from
-// config.ini when the sheet opens and written back when it closes.
-TConfig& SheetSettings();
+// The open sheet: its own settings record, loaded from config.ini when it
+// opens and written back when it closes, and the program's folder, against
+// which the pages find their sample pictures.
+struct SettingsSheet {
+  TConfig settings;
+  std::string program_folder;
+  bool applied = false;  // OK was pressed (PSN_APPLY)
+};
 
-// The program's folder: the current directory, which start-up makes the
-// program's own (and the choosers put back after the user browsed).
-std::string ProgramFolder();
+// The record of the sheet that is open, or null.
+const TConfig* OpenSheetSettings();
+
+// The current directory, which start-up makes the program's own folder
+// (and the choosers put back after the user browsed).
+std::string CurrentFolder();
+
+// Each page keeps a state of its own while it exists. The sheet hands the
+// page its SettingsSheet in the page's lParam; at WM_INITDIALOG the page
+// makes its State from it and keeps it in DWLP_USER, and at WM_DESTROY the
+// state goes. Null before and after, when the page has nothing to do.
+template <typename State>
+State* PageState(HWND page, UINT message, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    const auto* description = reinterpret_cast<const PROPSHEETPAGEA*>(lparam);
+    if (description == nullptr || description->lParam == 0) return nullptr;
+    auto* state = new State(*reinterpret_cast<SettingsSheet*>(description->lParam));
+    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    return state;
+  }
+  return reinterpret_cast<State*>(GetWindowLongPtrA(page, DWLP_USER));
+}
+template <typename State>
+void DropPageState(HWND page) {
+  auto* state = reinterpret_cast<State*>(GetWindowLongPtrA(page, DWLP_USER));
+  SetWindowLongPtrA(page, DWLP_USER, 0);
+  delete state;
+}
 
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK CalendarPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
-
-// Set by the pages when OK is pressed (PSN_APPLY).
-void NoteSheetApplied();
 
 // The system colour dialog for one colour, opened over owner with the
 // colour preselected and the program's 16 custom colours, which stay for
@@ -32,10 +63,10 @@ void NoteSheetApplied();
 void ChooseColour(ColorRef& colour, HWND owner);
 
 // The open-file dialog for the calendar's own background picture. A chosen
-// file goes into the sheet's settings ("Ccalendar_background_user", and
+// file goes into the settings ("Ccalendar_background_user", and
 // "Ccalendar_background" set); true then. The current directory is the
-// same afterwards whatever folder the user visited.
-bool ChooseCalendarPicture(HWND owner);
+// program's folder afterwards whatever folder the user visited.
+bool ChooseCalendarPicture(HWND owner, SettingsSheet& sheet);
 
 // The start with the system: the value "Pictora" of the Run key. It counts
 // as present when it holds data under the current user's or the machine's
@@ -47,36 +78,20 @@ bool StartupEntryExists();
 // current user's key could not be changed.
 bool SetStartupEntry(bool enabled, const std::string& program_dir);
 
-// Owns one GDI object (a brush or a font) and deletes it exactly once.
-class GdiObjectHolder {
- public:
-  GdiObjectHolder() = default;
-  explicit GdiObjectHolder(HGDIOBJ object) : object_(object) {}
-  ~GdiObjectHolder() { Reset(); }
-  GdiObjectHolder(const GdiObjectHolder&) = delete;
-  GdiObjectHolder& operator=(const GdiObjectHolder&) = delete;
-  GdiObjectHolder(GdiObjectHolder&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-  GdiObjectHolder& operator=(GdiObjectHolder&& other) noexcept {
-    if (this != &other) {
-      Reset(other.object_);
-      other.object_ = nullptr;
-    }
-    return *this;
-  }
+// A colour swatch of a page: its place, its colour and the brush that
+// paints it.
+struct PageSwatch {
+  SwatchRect rect{};
+  ColorRef colour = 0;
+  win32::Brush brush;
 
-  HGDIOBJ Get() const { return object_; }
-  void Reset(HGDIOBJ object = nullptr) {
-    if (object_ != nullptr && object_ != object) DeleteObject(object_);
-    object_ = object;
-  }
-
- private:
-  HGDIOBJ object_ = nullptr;
+  void SetColour(ColorRef c);
+  // The rectangle filled with the brush and outlined with the context's pen.
+  void Paint(HDC dc) const;
+  // Asks for a new colour when the point lies inside; true when it did.
+  bool ChooseAt(POINT at, HWND owner);
+  void Invalidate(HWND page) const;
 };
-
-// Paints a swatch: the rectangle filled with the brush and outlined with
-// the device context's pen.
-void PaintSwatch(HDC dc, const GdiObjectHolder& brush, int left, int top, int right, int bottom);
 
 // The page's dialog base units, for placing what the page draws itself.
 PageScale ScaleOf(HWND page);
@@ -84,12 +99,25 @@ PageScale ScaleOf(HWND page);
 // The small Arial font of the pages' drop-down lists.
 HFONT CreateListFont();
 
+// A drop-down list the page places itself (in page pixels, see PageScale)
+// with the given items, in the list font.
+HWND CreatePageList(HWND page, int id, const PageScale& scale, int x, int y, int width, int height,
+                    const char* const* items, int count, const win32::Font& font);
+
 // The page's client position of a mouse message (signed).
 POINT MousePosition(LPARAM lparam);
 
-// A page's WM_NOTIFY: on PSN_APPLY, apply(page) copies the controls into
-// the sheet record, the sheet learns that OK was pressed, and the page
-// answers without objection; every other notification is left alone.
-INT_PTR OnPageNotify(HWND page, LPARAM lparam, void (*apply)(HWND page));
+// A page's WM_NOTIFY: on PSN_APPLY, apply copies the controls into the
+// sheet's record, the sheet learns that OK was pressed, and the page answers
+// without objection; every other notification is left alone.
+template <typename State>
+INT_PTR OnPageNotify(HWND page, LPARAM lparam, State& state, void (*apply)(HWND page, State& state)) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+  if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+  apply(page, state);
+  state.sheet.applied = true;
+  SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+  return TRUE;
+}
 
 }  // namespace vistelle

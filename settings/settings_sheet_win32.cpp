@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "base/win32/handle_win32.h"
+#include "base/win32/message_boxes_win32.h"
 #include "config/profile_file_replace.h"
 #include "config/profile_store.h"
 #include "resources/settings_ids.h"
@@ -30,11 +32,9 @@ namespace {
 constexpr const char* kSheetCaption = "Pictora 2.0";
 constexpr const char* kConfigName = "config.ini";
 
-bool g_applied = false;
-// The sheet while it is open: the pages keep one state each, so a second
-// request (the tray menu works while the sheet is open) only brings the
-// open sheet forward.
-bool g_running = false;
+// The sheet while it is open: a second request (the tray menu works while
+// the sheet is open) only brings the open sheet forward.
+SettingsSheet* g_open = nullptr;
 HWND g_sheet = nullptr;
 
 // The custom colours of every colour dialog of the run.
@@ -59,26 +59,23 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lparam) {
 
 UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA) { return message == PSPCB_CREATE ? 1 : 0; }
 
-PROPSHEETPAGEA MakePage(HINSTANCE instance, int template_id, DLGPROC procedure) {
+PROPSHEETPAGEA MakePage(HINSTANCE instance, int template_id, DLGPROC procedure, SettingsSheet& sheet) {
   PROPSHEETPAGEA page = {};
   page.dwSize = sizeof page;
   page.dwFlags = PSP_USECALLBACK;
   page.hInstance = instance;
   page.pszTemplate = MAKEINTRESOURCEA(template_id);
   page.pfnDlgProc = procedure;
-  page.lParam = 0;
+  page.lParam = reinterpret_cast<LPARAM>(&sheet);
   page.pfnCallback = PageCallback;
   return page;
 }
 
 }  // namespace
 
-TConfig& SheetSettings() {
-  static TConfig settings;
-  return settings;
-}
+const TConfig* OpenSheetSettings() { return g_open != nullptr ? &g_open->settings : nullptr; }
 
-std::string ProgramFolder() {
+std::string CurrentFolder() {
   std::vector<char> buffer(MAX_PATH);
   for (;;) {
     const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
@@ -88,26 +85,25 @@ std::string ProgramFolder() {
   }
 }
 
-void NoteSheetApplied() { g_applied = true; }
-
 bool RunSettingsSheet(HWND owner) {
-  if (g_running) {
+  if (g_open != nullptr) {
     if (g_sheet != nullptr) SetForegroundWindow(g_sheet);
     return false;
   }
-  g_running = true;
-  TConfig& settings = SheetSettings();
+  SettingsSheet sheet;
+  sheet.program_folder = CurrentFolder();
   const std::unique_ptr<ProfileStore> system_store = MakeSystemProfileStore();
   ReplacingProfileStore store(*system_store);
-  settings.SetPath(JoinPath(ProgramFolder(), kConfigName));
+  TConfig& settings = sheet.settings;
+  settings.SetPath(JoinPath(sheet.program_folder, kConfigName));
   settings.Load(store);
-  g_applied = false;
+  g_open = &sheet;
 
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   PROPSHEETPAGEA pages[3] = {
-      MakePage(instance, IDD_OPTIONS_PAGE, OptionsPageProc),
-      MakePage(instance, IDD_EFFECTS_PAGE, EffectsPageProc),
-      MakePage(instance, IDD_CALENDAR_PAGE, CalendarPageProc),
+      MakePage(instance, IDD_OPTIONS_PAGE, OptionsPageProc, sheet),
+      MakePage(instance, IDD_EFFECTS_PAGE, EffectsPageProc, sheet),
+      MakePage(instance, IDD_CALENDAR_PAGE, CalendarPageProc, sheet),
   };
 
   PROPSHEETHEADERA header = {};
@@ -122,7 +118,10 @@ bool RunSettingsSheet(HWND owner) {
   header.nStartPage = 0;
   header.ppsp = pages;
   header.pfnCallback = SheetCallback;
-  PropertySheetA(&header);
+  {
+    const win32::ModalLoop loop;
+    PropertySheetA(&header);
+  }
 
   // Whatever closed the sheet: what the pages stored at once is kept. The
   // file takes all the keys in one step, or stays as it was.
@@ -131,8 +130,8 @@ bool RunSettingsSheet(HWND owner) {
   settings.Save(store);
   if (staged) store.Commit();
   g_sheet = nullptr;
-  g_running = false;
-  return g_applied;
+  g_open = nullptr;
+  return sheet.applied;
 }
 
 void ChooseColour(ColorRef& colour, HWND owner) {
@@ -142,11 +141,11 @@ void ChooseColour(ColorRef& colour, HWND owner) {
   dialog.rgbResult = colour;
   dialog.lpCustColors = g_custom_colours;
   dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+  const win32::ModalLoop loop;
   if (ChooseColorA(&dialog)) colour = dialog.rgbResult & 0x00FFFFFFu;
 }
 
-bool ChooseCalendarPicture(HWND owner) {
-  const std::string folder = ProgramFolder();
+bool ChooseCalendarPicture(HWND owner, SettingsSheet& sheet) {
   char file[MAX_PATH] = "";
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
@@ -156,23 +155,43 @@ bool ChooseCalendarPicture(HWND owner) {
   dialog.nMaxFile = MAX_PATH;
   dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   dialog.lpstrDefExt = "bmp";
-  const bool chosen = GetOpenFileNameA(&dialog) != 0;
+  bool chosen = false;
+  {
+    const win32::ModalLoop loop;
+    chosen = GetOpenFileNameA(&dialog) != 0;
+  }
   if (chosen) {
-    TConfig& settings = SheetSettings();
-    settings.calendar_background_user = file;
-    settings.calendar_background = 1;
+    sheet.settings.calendar_background_user = file;
+    sheet.settings.calendar_background = 1;
   }
   // The dialog may have moved the current directory to the folder the user
   // browsed; the program resolves its own files against it.
-  if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+  if (!sheet.program_folder.empty()) SetCurrentDirectoryA(sheet.program_folder.c_str());
   return chosen;
 }
 
-void PaintSwatch(HDC dc, const GdiObjectHolder& brush, int left, int top, int right, int bottom) {
-  if (brush.Get() == nullptr) return;
-  const HGDIOBJ previous = SelectObject(dc, brush.Get());
-  Rectangle(dc, left, top, right, bottom);
-  SelectObject(dc, previous);
+void PageSwatch::SetColour(ColorRef c) {
+  colour = c;
+  brush.Reset(CreateSolidBrush(c));
+}
+
+void PageSwatch::Paint(HDC dc) const {
+  if (!brush) return;
+  const win32::ScopedSelect selected(dc, brush.Get());
+  Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+bool PageSwatch::ChooseAt(POINT at, HWND owner) {
+  if (!rect.Contains(at.x, at.y)) return false;
+  ColorRef chosen = colour;
+  ChooseColour(chosen, owner);
+  SetColour(chosen);
+  return true;
+}
+
+void PageSwatch::Invalidate(HWND page) const {
+  const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
+  InvalidateRect(page, &area, TRUE);
 }
 
 PageScale ScaleOf(HWND page) {
@@ -187,20 +206,24 @@ PageScale ScaleOf(HWND page) {
 
 HFONT CreateListFont() { return CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"); }
 
+HWND CreatePageList(HWND page, int id, const PageScale& scale, int x, int y, int width, int height,
+                    const char* const* items, int count, const win32::Font& font) {
+  const HWND list = CreateWindowExA(0, "combobox", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+                                    scale.X(x), scale.Y(y), scale.X(width), scale.Y(height), page,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                    nullptr);
+  if (list == nullptr) return nullptr;
+  for (int i = 0; i < count; ++i)
+    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(items[i]));
+  if (font) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  return list;
+}
+
 POINT MousePosition(LPARAM lparam) {
   POINT p;
   p.x = GET_X_LPARAM(lparam);
   p.y = GET_Y_LPARAM(lparam);
   return p;
-}
-
-INT_PTR OnPageNotify(HWND page, LPARAM lparam, void (*apply)(HWND page)) {
-  const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-  if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
-  apply(page);
-  NoteSheetApplied();
-  SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-  return TRUE;
 }
 
 }  // namespace vistelle

@@ -1,5 +1,7 @@
 #include "skin/kwindow_win32.h"
 
+#include "base/win32/handle_win32.h"
+
 namespace vistelle {
 
 namespace {
@@ -71,12 +73,8 @@ LRESULT KWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
       PostQuitMessage(0);
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc != nullptr) {
-        OnPaint(dc);
-        EndPaint(hwnd, &ps);
-      }
+      const win32::PaintDc dc(hwnd);
+      if (dc) OnPaint(dc.Get());
       return 0;
     }
     case WM_KEYDOWN:

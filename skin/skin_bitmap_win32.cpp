@@ -3,6 +3,12 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "base/file_io.h"
+
 namespace vistelle {
 
 namespace {
@@ -11,8 +17,8 @@ namespace {
 constexpr DWORD kMaxPictureFile = 64u * 1024u * 1024u;
 
 // A 32-bit top-down bitmap of the given size, filled by copying from source.
-HBITMAP CopyToDib(HBITMAP source, int width, int height) {
-  if (width <= 0 || height <= 0) return nullptr;
+win32::Bitmap CopyToDib(HBITMAP source, int width, int height) {
+  if (width <= 0 || height <= 0) return win32::Bitmap();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -21,24 +27,17 @@ HBITMAP CopyToDib(HBITMAP source, int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (copy == nullptr) return nullptr;
-  HDC from = CreateCompatibleDC(nullptr);
-  HDC to = CreateCompatibleDC(nullptr);
+  win32::Bitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!copy) return copy;
+  const win32::MemoryDc from = win32::MakeMemoryDc();
+  const win32::MemoryDc to = win32::MakeMemoryDc();
   bool ok = false;
-  if (from != nullptr && to != nullptr) {
-    HGDIOBJ old_from = SelectObject(from, source);
-    HGDIOBJ old_to = SelectObject(to, copy);
-    ok = BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY) != FALSE;
-    SelectObject(to, old_to);
-    SelectObject(from, old_from);
+  if (from && to) {
+    const win32::ScopedSelect from_selected(from.Get(), source);
+    const win32::ScopedSelect to_selected(to.Get(), copy.Get());
+    ok = BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY) != FALSE;
   }
-  if (from != nullptr) DeleteDC(from);
-  if (to != nullptr) DeleteDC(to);
-  if (!ok) {
-    DeleteObject(copy);
-    return nullptr;
-  }
+  if (!ok) copy.Reset();
   return copy;
 }
 
@@ -54,46 +53,33 @@ SIZE BitmapSize(HBITMAP bitmap) {
   return size;
 }
 
-HBITMAP LoadPicture(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  DWORD high = 0;
-  const DWORD size = GetFileSize(file, &high);
-  if (size == INVALID_FILE_SIZE || high != 0 || size == 0 || size > kMaxPictureFile) {
-    CloseHandle(file);
-    return nullptr;
-  }
+win32::Bitmap LoadPicture(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, kMaxPictureFile) || bytes.empty()) return win32::Bitmap();
+  const DWORD size = static_cast<DWORD>(bytes.size());
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (block == nullptr) {
-    CloseHandle(file);
-    return nullptr;
-  }
-  bool read_ok = false;
-  if (void* data = GlobalLock(block)) {
-    DWORD done = 0;
-    read_ok = ReadFile(file, data, size, &done, nullptr) && done == size;
-    GlobalUnlock(block);
-  }
-  CloseHandle(file);
-  if (!read_ok) {
+  if (block == nullptr) return win32::Bitmap();
+  void* data = GlobalLock(block);
+  if (data == nullptr) {
     GlobalFree(block);
-    return nullptr;
+    return win32::Bitmap();
   }
+  std::memcpy(data, bytes.data(), size);
+  GlobalUnlock(block);
   IStream* stream = nullptr;
   if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {  // the stream frees the block
     GlobalFree(block);
-    return nullptr;
+    return win32::Bitmap();
   }
   IPicture* picture = nullptr;
   const HRESULT decoded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
                                          reinterpret_cast<void**>(&picture));
   stream->Release();
-  if (FAILED(decoded) || picture == nullptr) return nullptr;
+  if (FAILED(decoded) || picture == nullptr) return win32::Bitmap();
 
   // The picture object owns its bitmap; keep a copy of our own so that the
   // object can go.
-  HBITMAP result = nullptr;
+  win32::Bitmap result;
   short type = PICTYPE_NONE;
   OLE_HANDLE handle = 0;
   if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle))) {
@@ -105,48 +91,38 @@ HBITMAP LoadPicture(const std::string& path) {
   return result;
 }
 
-bool LoadBitmapFile(BitmapHolder& holder, const std::string& path) {
+bool LoadBitmapFile(win32::Bitmap& holder, const std::string& path) {
   holder.Reset();
   holder.Reset(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   return static_cast<bool>(holder);
 }
 
-HBITMAP CropBitmap(HBITMAP source, int x, int y, int width, int height) {
-  if (source == nullptr || width <= 0 || height <= 0) return nullptr;
-  HDC from = CreateCompatibleDC(nullptr);
-  if (from == nullptr) return nullptr;
-  HGDIOBJ old_from = SelectObject(from, source);
+win32::Bitmap CropBitmap(HBITMAP source, int x, int y, int width, int height) {
+  if (source == nullptr || width <= 0 || height <= 0) return win32::Bitmap();
+  const win32::MemoryDc from = win32::MakeMemoryDc();
+  if (!from) return win32::Bitmap();
+  const win32::ScopedSelect from_selected(from.Get(), source);
   // Compatible with a context that holds the source: of the source's format.
-  HBITMAP crop = CreateCompatibleBitmap(from, width, height);
-  if (crop != nullptr) {
-    HDC to = CreateCompatibleDC(nullptr);
-    bool ok = false;
-    if (to != nullptr) {
-      HGDIOBJ old_to = SelectObject(to, crop);
-      PatBlt(to, 0, 0, width, height, BLACKNESS);
-      ok = BitBlt(to, 0, 0, width, height, from, x, y, SRCCOPY) != FALSE;
-      SelectObject(to, old_to);
-      DeleteDC(to);
-    }
-    if (!ok) {
-      DeleteObject(crop);
-      crop = nullptr;
-    }
+  win32::Bitmap crop(CreateCompatibleBitmap(from.Get(), width, height));
+  if (!crop) return crop;
+  const win32::MemoryDc to = win32::MakeMemoryDc();
+  bool ok = false;
+  if (to) {
+    const win32::ScopedSelect to_selected(to.Get(), crop.Get());
+    PatBlt(to.Get(), 0, 0, width, height, BLACKNESS);
+    ok = BitBlt(to.Get(), 0, 0, width, height, from.Get(), x, y, SRCCOPY) != FALSE;
   }
-  SelectObject(from, old_from);
-  DeleteDC(from);
+  if (!ok) crop.Reset();
   return crop;
 }
 
 void DrawBitmap(HDC dc, HBITMAP bitmap) {
   if (dc == nullptr || bitmap == nullptr) return;
   const SIZE s = BitmapSize(bitmap);
-  HDC memory = CreateCompatibleDC(dc);
-  if (memory == nullptr) return;
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(dc, 0, 0, s.cx, s.cy, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  const win32::MemoryDc memory = win32::MakeMemoryDc(dc);
+  if (!memory) return;
+  const win32::ScopedSelect selected(memory.Get(), bitmap);
+  BitBlt(dc, 0, 0, s.cx, s.cy, memory.Get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace vistelle

@@ -1,5 +1,9 @@
 #include "skin/skin_button_win32.h"
 
+#include <utility>
+
+#include "base/win32/message_boxes_win32.h"
+
 namespace vistelle {
 
 SkinButton::~SkinButton() { Detach(); }
@@ -46,7 +50,7 @@ void SkinButton::OnMouseMove(WPARAM wparam, LPARAM) {
     track.cbSize = sizeof(track);
     track.dwFlags = TME_LEAVE;
     track.hwndTrack = hwnd_;
-    if (!_TrackMouseEvent(&track)) MessageBoxA(parent_, "TrackMouseEvent Failed", "Error", MB_OK);
+    if (!_TrackMouseEvent(&track)) win32::MessageBoxes::Show(parent_, "TrackMouseEvent Failed", "Error", MB_OK);
     tracking_ = true;
   }
   // A move with only the left button held keeps the look (pressed stays
@@ -117,21 +121,17 @@ HWND SkinButton::CreateFromStateFiles(const char* name, DWORD flags, int x, int 
 }
 
 HWND SkinButton::CreateFromSkinBitmaps(const char* name, int x, int y, HWND parent, HINSTANCE instance,
-                                       HBITMAP mask, HBITMAP normal, HBITMAP pressed, HBITMAP hover,
-                                       HBITMAP inactive) {
+                                       Looks looks) {
   // The looks are ours from here on, whatever happens.
-  pressed_look_.Reset(pressed);
-  hover_look_.Reset(hover);
-  inactive_look_.Reset(inactive);
-  if (name == nullptr) {
-    DeleteObject(mask);
-    DeleteObject(normal);
-    return nullptr;
-  }
+  pressed_look_ = std::move(looks.pressed);
+  hover_look_ = std::move(looks.hover);
+  inactive_look_ = std::move(looks.inactive);
+  if (name == nullptr) return nullptr;
   // Known before the window exists, so that nothing it posts goes astray.
   parent_ = parent;
   name_ = name;
-  return CreateFromBitmaps(0, name, name, kStyle, x, y, parent, instance, mask, normal);
+  return CreateFromBitmaps(0, name, name, kStyle, x, y, parent, instance, std::move(looks.mask),
+                           std::move(looks.normal));
 }
 
 KToolTip::~KToolTip() {

@@ -43,10 +43,17 @@ class SkinButton : public SkinObject {
                                     const char* mask_file, const char* normal_file, const char* pressed_file,
                                     const char* hover_file, const char* inactive_file);
 
+  // The looks of a button, cut from the skin's pictures.
+  struct Looks {
+    win32::Bitmap mask;
+    win32::Bitmap normal;
+    win32::Bitmap pressed;
+    win32::Bitmap hover;
+    win32::Bitmap inactive;
+  };
   // From bitmaps, which the button takes over. The name is the window class
   // and title, and what the button reports.
-  HWND CreateFromSkinBitmaps(const char* name, int x, int y, HWND parent, HINSTANCE instance, HBITMAP mask,
-                             HBITMAP normal, HBITMAP pressed, HBITMAP hover, HBITMAP inactive);
+  HWND CreateFromSkinBitmaps(const char* name, int x, int y, HWND parent, HINSTANCE instance, Looks looks);
 
   // The application's activation: an inactive button shows its inactive look
   // unless it is hovered or pressed.
@@ -64,9 +71,9 @@ class SkinButton : public SkinObject {
   void Post(UINT message, WPARAM wparam);
   void Redraw();
 
-  BitmapHolder hover_look_;
-  BitmapHolder pressed_look_;
-  BitmapHolder inactive_look_;
+  win32::Bitmap hover_look_;
+  win32::Bitmap pressed_look_;
+  win32::Bitmap inactive_look_;
   std::string name_;
   HWND parent_ = nullptr;
   bool pressed_ = false;

@@ -2,6 +2,11 @@
 
 #include <climits>
 
+#include <utility>
+
+#include "base/file_io.h"
+#include "base/win32/message_boxes_win32.h"
+#include "skin/ini_file_win32.h"
 #include "skin/skin_file.h"
 
 namespace vistelle {
@@ -44,9 +49,11 @@ void SkinDialog::OnPaint(HDC dc) { DrawBitmap(dc, normal_.Get()); }
 int SkinDialog::HandleSkinCommand(const char*) { return 1; }
 
 HWND SkinDialog::CreateFromSkin(const char* caption, int x, int y, HINSTANCE instance, const char* skin_file) {
+  ReadSkin skin;
+  if (!Read(skin_file, skin)) return nullptr;
   HWND hwnd = Create(0, caption, caption, WS_POPUP, x, y, 100, 100, nullptr, nullptr, instance);
   instance_ = instance;
-  if (hwnd != nullptr) LoadSkin(skin_file);
+  if (hwnd != nullptr) Apply(std::move(skin));
   return hwnd;
 }
 
@@ -67,45 +74,71 @@ void SkinDialog::ReleaseSkin() {
   down_.Reset();
 }
 
-void SkinDialog::LoadSkin(const char* skin_file) {
-  busy_ = true;
-  const std::string path = skin_file != nullptr ? skin_file : "";
-  ini_.SetPath(path);
-  skin_folder_ = SkinFolderOf(path);
-  ReleaseSkin();
+bool SkinDialog::LoadSkin(const char* skin_file) {
+  ReadSkin skin;
+  if (!Read(skin_file, skin)) return false;
+  Apply(std::move(skin));
+  return true;
+}
 
-  const SkinDescription skin = ReadSkinDescription(ini_.Reader());
-  auto load = [this](const std::string& value) -> HBITMAP {
-    return value.empty() ? nullptr : LoadPicture(SkinPicturePath(skin_folder_, value));
+bool SkinDialog::Read(const char* skin_file, ReadSkin& skin) {
+  const std::string path = skin_file != nullptr ? skin_file : "";
+  skin_problem_.clear();
+  IniFile ini;
+  ini.SetPath(path);
+  // The profile functions answer a missing file with empty values.
+  if (path.empty() || !FileExists(ini.Path())) {
+    skin_problem_ = path;
+    return false;
+  }
+  skin.folder = SkinFolderOf(ini.Path());
+  skin.description = ReadSkinDescription(ini.Reader());
+  const SkinScreen& screen = skin.description.screen;
+  auto load = [&skin](const std::string& value) {
+    return value.empty() ? win32::Bitmap() : LoadPicture(SkinPicturePath(skin.folder, value));
   };
-  normal_.Reset(load(skin.screen.main));
-  mask_.Reset(load(skin.screen.mask));
-  down_.Reset(load(skin.screen.down));
+  skin.normal = load(screen.main);
+  if (!skin.normal) {
+    skin_problem_ = screen.main.empty() ? ini.Path() : SkinPicturePath(skin.folder, screen.main);
+    return false;
+  }
+  skin.mask = load(screen.mask);
+  skin.down = load(screen.down);
+  return true;
+}
+
+void SkinDialog::Apply(ReadSkin skin) {
+  busy_ = true;
+  ReleaseSkin();
+  skin_folder_ = skin.folder;
+  normal_ = std::move(skin.normal);
+  mask_ = std::move(skin.mask);
+  down_ = std::move(skin.down);
 
   if (hwnd_ != nullptr && normal_) {
     const SIZE size = BitmapSize(normal_.Get());
     if (!SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER))
-      MessageBoxA(nullptr, "SetWindowPos Failed", "Error", MB_OK);
+      win32::MessageBoxes::Show(nullptr, "SetWindowPos Failed", "Error", MB_OK);
   }
   if (hwnd_ != nullptr) ApplyMask();
 
-  for (const SkinButtonEntry& entry : skin.buttons) {
+  for (const SkinButtonEntry& entry : skin.description.buttons) {
     const int x = entry.x, y = entry.y, w = entry.width, h = entry.height;
-    HBITMAP normal = CropBitmap(normal_.Get(), x, y, w, h);
-    HBITMAP inactive = CropBitmap(normal_.Get(), x, y, w, h);
-    HBITMAP hover = CropBitmap(down_.Get(), x, y, w, h);
-    HBITMAP pressed = CropBitmap(down_.Get(), x, y, w, h);
-    HBITMAP mask = CropBitmap(mask_.Get(), x, y, w, h);
+    SkinButton::Looks looks;
+    looks.normal = CropBitmap(normal_.Get(), x, y, w, h);
+    looks.inactive = CropBitmap(normal_.Get(), x, y, w, h);
+    looks.hover = CropBitmap(down_.Get(), x, y, w, h);
+    looks.pressed = CropBitmap(down_.Get(), x, y, w, h);
+    looks.mask = CropBitmap(mask_.Get(), x, y, w, h);
     auto button = std::make_unique<SkinButton>();
-    HWND button_window = button->CreateFromSkinBitmaps(entry.name.c_str(), x, y, hwnd_, instance_, mask, normal,
-                                                       pressed, hover, inactive);
+    HWND button_window = button->CreateFromSkinBitmaps(entry.name.c_str(), x, y, hwnd_, instance_, std::move(looks));
     auto tooltip = std::make_unique<KToolTip>();
     if (button_window != nullptr) tooltip->Attach(button_window, instance_, entry.tooltip.c_str());
     buttons_.push_back(std::move(button));
     tooltips_.push_back(std::move(tooltip));
   }
 
-  for (const SkinTextEntry& entry : skin.texts) {
+  for (const SkinTextEntry& entry : skin.description.texts) {
     auto label = std::make_unique<TransLabel>();
     const int x = entry.x > INT_MAX - 6 ? INT_MAX : entry.x + 6;  // the text's own margin
     HWND label_window = label->Create(0, entry.name.c_str(), entry.name.c_str(), 0, x, entry.y,

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/ini_file_win32.h"
+#include "skin/skin_file.h"
 #include "skin/skin_button_win32.h"
 #include "skin/skin_object_win32.h"
 #include "skin/trans_label_win32.h"
@@ -27,15 +27,23 @@ class SkinDialog : public SkinObject {
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnPaint(HDC dc) override;
 
-  // Creates the hidden WS_POPUP window (caption is both class name and
-  // title) and loads the skin into it.
+  // Reads the skin, then creates the hidden WS_POPUP window (caption is both
+  // class name and title) and gives it the skin. Null, with no window made,
+  // when the skin cannot be read (SkinProblem says which file) or the window
+  // cannot be created.
   virtual HWND CreateFromSkin(const char* caption, int x, int y, HINSTANCE instance, const char* skin_file);
   // A skin button was clicked; the default does nothing and answers 1.
   virtual int HandleSkinCommand(const char* name);
 
   // Reads the skin description and builds the window's look, outline,
-  // buttons and labels. Loading a skin again replaces the earlier one.
-  void LoadSkin(const char* skin_file);
+  // buttons and labels. Loading a skin again replaces the earlier one. A
+  // skin whose file or Main picture cannot be read would leave a window
+  // nobody can use: it is refused (false, SkinProblem names the file) and
+  // the skin before stays.
+  bool LoadSkin(const char* skin_file);
+  // The file that made the last CreateFromSkin or LoadSkin fail; empty
+  // after one that worked.
+  const std::string& SkinProblem() const { return skin_problem_; }
   // Removes the tooltips, buttons and labels and the Down picture.
   void ReleaseSkin();
 
@@ -51,14 +59,26 @@ class SkinDialog : public SkinObject {
   std::size_t ToolTipCount() const { return tooltips_.size(); }
 
  private:
+  // A skin read from its files, before it is given to the window.
+  struct ReadSkin {
+    std::string folder;
+    SkinDescription description;
+    win32::Bitmap normal;
+    win32::Bitmap mask;
+    win32::Bitmap down;
+  };
+  // False, with skin_problem_ naming the file, when the description or its
+  // Main picture cannot be read.
+  bool Read(const char* skin_file, ReadSkin& skin);
+  void Apply(ReadSkin skin);
   // The button whose name lies at that address, or null.
   SkinButton* ButtonByNameAddress(LPARAM address) const;
 
   bool busy_ = false;
   std::string skin_folder_;
   bool drag_by_background_ = true;
-  BitmapHolder down_;
-  IniFile ini_;
+  std::string skin_problem_;
+  win32::Bitmap down_;
   std::vector<std::unique_ptr<SkinButton>> buttons_;
   std::vector<std::unique_ptr<TransLabel>> labels_;
   std::vector<std::unique_ptr<KToolTip>> tooltips_;

@@ -1,5 +1,7 @@
 #include "skin/skin_object_win32.h"
 
+#include <utility>
+
 #include "render/image.h"
 #include "skin/skin_region_win32.h"
 
@@ -13,12 +15,11 @@ void SkinObject::OnPaint(HDC dc) {
 
 bool SkinObject::ApplyMask() {
   if (hwnd_ == nullptr) return false;
-  HRGN region = BuildRegion(mask_.Get(), MakeColorRef(255, 255, 255), 0);
-  if (region == nullptr) return false;
-  if (!SetWindowRgn(hwnd_, region, TRUE)) {  // on success the system owns it
-    DeleteObject(region);
-    return false;
-  }
+  win32::Region region = BuildRegion(mask_.Get(), MakeColorRef(255, 255, 255), 0);
+  if (!region) return false;
+  if (!SetWindowRgn(hwnd_, region.Get(), TRUE)) return false;
+  // The system owns the region from here on.
+  static_cast<void>(region.Release());
   return true;
 }
 
@@ -34,9 +35,10 @@ HWND SkinObject::CreateFromFiles(DWORD ex_style, const char* class_name, const c
 }
 
 HWND SkinObject::CreateFromBitmaps(DWORD ex_style, const char* class_name, const char* window_name, DWORD style,
-                                   int x, int y, HWND parent, HINSTANCE instance, HBITMAP mask, HBITMAP image) {
-  mask_.Reset(mask);
-  normal_.Reset(image);
+                                   int x, int y, HWND parent, HINSTANCE instance, win32::Bitmap mask,
+                                   win32::Bitmap image) {
+  mask_ = std::move(mask);
+  normal_ = std::move(image);
   const SIZE size = BitmapSize(normal_.Get());
   HWND hwnd = Create(ex_style, class_name, window_name, style, x, y, size.cx, size.cy, parent, nullptr, instance);
   if (hwnd != nullptr && mask_) ApplyMask();

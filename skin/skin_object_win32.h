@@ -24,10 +24,10 @@ class SkinObject : public KWindow {
                                int x, int y, HWND parent, HINSTANCE instance, const char* mask_file,
                                const char* image_file);
 
-  // The same with bitmaps, which the object takes over. A null mask leaves
-  // the window rectangular.
+  // The same with bitmaps, which the object takes over. No mask leaves the
+  // window rectangular.
   HWND CreateFromBitmaps(DWORD ex_style, const char* class_name, const char* window_name, DWORD style, int x,
-                         int y, HWND parent, HINSTANCE instance, HBITMAP mask, HBITMAP image);
+                         int y, HWND parent, HINSTANCE instance, win32::Bitmap mask, win32::Bitmap image);
 
   HBITMAP NormalBitmap() const { return normal_.Get(); }
   HBITMAP MaskBitmap() const { return mask_.Get(); }
@@ -36,8 +36,8 @@ class SkinObject : public KWindow {
   // Sets the window's outline from the mask; false when the mask gives none.
   bool ApplyMask();
 
-  BitmapHolder normal_;
-  BitmapHolder mask_;
+  win32::Bitmap normal_;
+  win32::Bitmap mask_;
 };
 
 }  // namespace vistelle

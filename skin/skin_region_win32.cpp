@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "skin/region_runs.h"
@@ -12,7 +13,7 @@ namespace vistelle {
 namespace {
 
 // One region made of rects[0, count).
-HRGN RegionOf(const RegionRect* rects, std::size_t count, std::vector<unsigned char>& buffer) {
+win32::Region RegionOf(const RegionRect* rects, std::size_t count, std::vector<unsigned char>& buffer) {
   static_assert(sizeof(RECT) == sizeof(RegionRect), "region rectangles are RECTs");
   const std::size_t bytes = sizeof(RGNDATAHEADER) + count * sizeof(RECT);
   buffer.assign(bytes, 0);
@@ -28,15 +29,16 @@ HRGN RegionOf(const RegionRect* rects, std::size_t count, std::vector<unsigned c
   header.rcBound.bottom = bound.bottom;
   std::memcpy(buffer.data(), &header, sizeof(header));
   if (count != 0) std::memcpy(buffer.data() + sizeof(header), rects, count * sizeof(RECT));
-  return ExtCreateRegion(nullptr, static_cast<DWORD>(bytes), reinterpret_cast<const RGNDATA*>(buffer.data()));
+  return win32::Region(
+      ExtCreateRegion(nullptr, static_cast<DWORD>(bytes), reinterpret_cast<const RGNDATA*>(buffer.data())));
 }
 
 }  // namespace
 
-HRGN BuildRegion(HBITMAP bitmap, ColorRef key, ColorRef tolerance) {
-  if (bitmap == nullptr) return nullptr;
+win32::Region BuildRegion(HBITMAP bitmap, ColorRef key, ColorRef tolerance) {
+  if (bitmap == nullptr) return win32::Region();
   const SIZE size = BitmapSize(bitmap);
-  if (size.cx <= 0 || size.cy <= 0) return nullptr;
+  if (size.cx <= 0 || size.cy <= 0) return win32::Region();
 
   // The mask as 32-bit pixels, whatever its own format.
   BITMAPINFO info{};
@@ -47,51 +49,38 @@ HRGN BuildRegion(HBITMAP bitmap, ColorRef key, ColorRef tolerance) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP pixels = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (pixels == nullptr || bits == nullptr) {
-    if (pixels != nullptr) DeleteObject(pixels);
-    return nullptr;
-  }
-  HDC to = CreateCompatibleDC(nullptr);
-  HDC from = to ? CreateCompatibleDC(to) : nullptr;
+  const win32::Bitmap pixels(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!pixels || bits == nullptr) return win32::Region();
   bool copied = false;
-  if (to != nullptr && from != nullptr) {
-    HGDIOBJ old_to = SelectObject(to, pixels);
-    HGDIOBJ old_from = SelectObject(from, bitmap);
-    copied = BitBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, SRCCOPY) != FALSE;
-    GdiFlush();
-    SelectObject(from, old_from);
-    SelectObject(to, old_to);
+  {
+    const win32::MemoryDc to = win32::MakeMemoryDc();
+    const win32::MemoryDc from = win32::MakeMemoryDc(to.Get());
+    if (to && from) {
+      const win32::ScopedSelect to_selected(to.Get(), pixels.Get());
+      const win32::ScopedSelect from_selected(from.Get(), bitmap);
+      copied = BitBlt(to.Get(), 0, 0, size.cx, size.cy, from.Get(), 0, 0, SRCCOPY) != FALSE;
+      GdiFlush();
+    }
   }
-  if (from != nullptr) DeleteDC(from);
-  if (to != nullptr) DeleteDC(to);
-  if (!copied) {
-    DeleteObject(pixels);
-    return nullptr;
-  }
+  if (!copied) return win32::Region();
 
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(size.cx) * 4;  // always a multiple of 4
   const auto* base = static_cast<const std::uint8_t*>(bits);
   std::vector<RegionRect> runs;
   CollectRegionRuns(base + stride * (size.cy - 1), size.cx, size.cy, -stride, 4, key, tolerance, runs);
-  DeleteObject(pixels);
 
-  HRGN result = nullptr;
+  win32::Region result;
   std::vector<unsigned char> buffer;
   std::size_t first = 0;
   do {
     const std::size_t count = std::min(kRegionBatchSize, runs.size() - first);
-    HRGN part = RegionOf(runs.data() + first, count, buffer);
+    win32::Region part = RegionOf(runs.data() + first, count, buffer);
     first += count;
-    if (part == nullptr) {
-      if (result != nullptr) DeleteObject(result);
-      return nullptr;
-    }
-    if (result == nullptr) {
-      result = part;
+    if (!part) return win32::Region();
+    if (!result) {
+      result = std::move(part);
     } else {
-      CombineRgn(result, result, part, RGN_OR);
-      DeleteObject(part);
+      CombineRgn(result.Get(), result.Get(), part.Get(), RGN_OR);
     }
   } while (first < runs.size());
   return result;

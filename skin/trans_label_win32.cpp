@@ -2,10 +2,7 @@
 
 namespace vistelle {
 
-TransLabel::~TransLabel() {
-  Detach();
-  if (font_ != nullptr) DeleteObject(font_);
-}
+TransLabel::~TransLabel() { Detach(); }
 
 HWND TransLabel::Create(DWORD ex_style, const char* class_name, const char* window_name, DWORD style, int x, int y,
                         int width, int height, HWND parent, HINSTANCE instance, const char* face, int font_height,
@@ -17,12 +14,8 @@ HWND TransLabel::Create(DWORD ex_style, const char* class_name, const char* wind
 }
 
 void TransLabel::SetFont(const char* face, int height, ColorRef colour) {
-  if (font_ != nullptr) {
-    DeleteObject(font_);
-    font_ = nullptr;
-  }
-  font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, face != nullptr ? face : "");
+  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, face != nullptr ? face : ""));
   colour_ = colour;
 }
 
@@ -42,11 +35,10 @@ void TransLabel::OnPaint(HDC dc) {
   const int length = GetWindowTextA(hwnd_, text, kMaxShown + 1);
   if (length <= 0) return;
   SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ old_font = font_ != nullptr ? SelectObject(dc, font_) : nullptr;
+  const win32::ScopedSelect font(dc, font_.Get());
   SetTextColor(dc, colour_);
   r.left += 4;
   DrawTextA(dc, text, lstrlenA(text), &r, DT_SINGLELINE | DT_VCENTER);
-  if (old_font != nullptr) SelectObject(dc, old_font);
 }
 
 }  // namespace vistelle

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "base/win32/handle_win32.h"
 #include "render/image.h"
 #include "skin/kwindow_win32.h"
 
@@ -29,14 +30,14 @@ class TransLabel : public KWindow {
   void SetText(const char* text);
 
   ColorRef Colour() const { return colour_; }
-  HFONT Font() const { return font_; }
+  HFONT Font() const { return font_.Get(); }
 
   // Longest text shown; the rest is left out.
   static constexpr int kMaxShown = 127;
 
  private:
   ColorRef colour_ = 0;
-  HFONT font_ = nullptr;
+  win32::Font font_;
 };
 
 }  // namespace vistelle

@@ -29,9 +29,6 @@ class CommandLineDesktop final : public vistelle::Desktop {
   explicit CommandLineDesktop(ScreenSize size) : size_(size) {}
   ScreenSize PrimaryScreenSize() override { return size_; }
   bool SetWallpaper(const std::string&) override { return true; }
-  void ShowError(const std::string& text, const std::string& caption) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-  }
 
  private:
   ScreenSize size_;
@@ -131,8 +128,14 @@ int main(int argc, char** argv) {
   }
   if (date.year != 0) renderer.Calendar().SetDate(date.year, date.month, date.day);
   renderer.SetWallpaperPath(output);
-  if (!renderer.LoadCurrentPicture(picture)) return 1;
-  renderer.ComposeWallpaper();
+  if (!renderer.LoadCurrentPicture(picture)) {
+    std::fprintf(stderr, "%s: the picture cannot be read\n", picture.c_str());
+    return 1;
+  }
+  if (!renderer.ComposeWallpaper()) {
+    std::fprintf(stderr, "%s: cannot be written\n", output.c_str());
+    return 1;
+  }
   std::printf("%s: %ux%u\n", output.c_str(), screen.width, screen.height);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "render/calendar.h"
 #include "render/wallpaper_renderer.h"
+#include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle {
@@ -286,12 +287,7 @@ TEST(CalendarRenderer, SmallCanvasAndTheDefaultPipeline) {
   // On a canvas too small for the calendar everything still stays inside
   // the image, and the composition writes its file.
   testing::TestDir dir;
-  class NullDesktop : public Desktop {
-   public:
-    ScreenSize PrimaryScreenSize() override { return {120, 90}; }
-    bool SetWallpaper(const std::string&) override { return true; }
-    void ShowError(const std::string&, const std::string&) override {}
-  } desktop;
+  testing::TestDesktop desktop(ScreenSize{120, 90});
   auto store = MakeIniFileProfileStore();
   WallpaperRenderer r(dir.Path(), desktop, *store);
   r.Calendar().SetDate(2008, 3, 5);

@@ -14,7 +14,7 @@ using testing::LibraryFixture;
 
 // What the user was told, in order, as "caption|text|owner"; questions are
 // answered with `answer`.
-class ScriptedMessages final : public EditingMessages {
+class ScriptedMessages final : public UserMessages {
  public:
   void Warning(const std::string& text, MessageOwner owner) override { Record(kWarningCaption, text, owner); }
   Confirmation Confirm(const std::string& text, MessageOwner owner) override {

@@ -9,6 +9,7 @@
 
 #include "render/effects.h"
 #include "render/wallpaper_renderer.h"
+#include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle {
@@ -322,14 +323,8 @@ class EffectsPipelineTest : public ::testing::Test {
     r.CurrentPicture() = picture;
     return r.ComposeCanvas(w, h);
   }
-  class NullDesktop : public Desktop {
-   public:
-    ScreenSize PrimaryScreenSize() override { return {48, 32}; }
-    bool SetWallpaper(const std::string&) override { return true; }
-    void ShowError(const std::string&, const std::string&) override {}
-  };
   testing::TestDir dir_;
-  NullDesktop desktop_;
+  testing::TestDesktop desktop_{ScreenSize{48, 32}};
   std::unique_ptr<ProfileStore> store_ = MakeIniFileProfileStore();
 };
 

@@ -7,34 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/user_messages.h"
 #include "config/profile_store.h"
 #include "library/wallpaper_library.h"
-#include "render/desktop.h"
 #include "render/image.h"
+#include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle::testing {
-
-class RecordingDesktop final : public Desktop {
- public:
-  ScreenSize PrimaryScreenSize() override { return ScreenSize{8, 6}; }
-  bool SetWallpaper(const std::string& bmp_path) override {
-    wallpapers.push_back(bmp_path);
-    return true;
-  }
-  void ShowError(const std::string& text, const std::string& caption) override {
-    errors.push_back(caption + ": " + text);
-  }
-  std::vector<std::string> wallpapers;
-  std::vector<std::string> errors;
-};
-
-class RecordingMessages final : public UserMessages {
- public:
-  void Warning(const std::string& text, MessageOwner owner) override { warnings.emplace_back(text, owner); }
-  std::vector<std::pair<std::string, MessageOwner>> warnings;
-};
 
 class LibraryFixture {
  public:
@@ -74,14 +53,14 @@ class LibraryFixture {
     return std::make_unique<WallpaperLibrary>(dir.Path(), desktop, *store_);
   }
 
-  // The colour of the library's current picture (the preview).
+  // The colour of the library's preview.
   static ColorRef Shown(const WallpaperLibrary& library) {
-    const Rgba c = library.renderer.CurrentPicture().GetPixelColor(0, 0);
+    const Rgba c = library.renderer.Preview().GetPixelColor(0, 0);
     return MakeColorRef(c.red, c.green, c.blue);
   }
 
   TestDir dir;
-  RecordingDesktop desktop;
+  TestDesktop desktop{ScreenSize{8, 6}};
 
  private:
   std::unique_ptr<ProfileStore> store_;

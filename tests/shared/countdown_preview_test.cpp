@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/countdown.h"
-#include "app/preview_image.h"
+#include "render/preview_image.h"
 #include "config/config.h"
 #include "render/image.h"
 

@@ -71,24 +71,6 @@ TEST(SystemDesktop, WallpaperIsStoredAndReadBack) {
   SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, previous, SPIF_UPDATEINIFILE);
 }
 
-// The error box, caught as it opens and closed with its OK button.
-TEST(SystemDesktop, ErrorBoxShowsTextAndCaption) {
-  testing::DialogCatcher catcher(10000);
-  ASSERT_TRUE(catcher.Hooked());
-  catcher.ThenAnswer(IDOK);
-  auto desktop = MakeSystemDesktop();
-  desktop->ShowError(u8"Nie ma pliku \u017c\u00f3\u0142w.jpg", "Vistelle");
-
-  EXPECT_TRUE(catcher.AllHandled());
-  EXPECT_FALSE(catcher.TimedOut());
-  ASSERT_EQ(catcher.Boxes().size(), 1u);
-  const testing::CaughtBox& box = catcher.Boxes()[0];
-  EXPECT_EQ(box.caption, L"Vistelle");
-  EXPECT_EQ(box.text, L"Nie ma pliku \u017c\u00f3\u0142w.jpg");
-  EXPECT_NE(box.icon, nullptr);
-  EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_ERROR));
-}
-
 // A 32-bit top-down DIB section in a memory DC, filled with one colour, to
 // draw into and read back.
 class Canvas {

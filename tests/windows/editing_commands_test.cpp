@@ -25,9 +25,10 @@
 #include "library/editing_commands_win32.h"
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
-#include "render/desktop.h"
+#include "base/win32/message_boxes_win32.h"
 #include "render/image.h"
 #include "resources/editing_ids.h"
+#include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"
 
@@ -96,13 +97,6 @@ class Host : public testing::ListBoxHost {
   Host() : ListBoxHost("Vistelle", true, 20, 20) {}
 };
 
-class QuietDesktop final : public Desktop {
- public:
-  ScreenSize PrimaryScreenSize() override { return ScreenSize{16, 12}; }
-  bool SetWallpaper(const std::string&) override { return true; }
-  void ShowError(const std::string&, const std::string&) override {}
-};
-
 void WritePicture(const std::string& path, int width, int height, ColorRef color) {
   Image image;
   ASSERT_TRUE(image.Create(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)));
@@ -132,7 +126,8 @@ class EditingOnListBoxes : public ::testing::Test {
     category_view.Attach(host.Categories());
     library->AttachLists(picture_view, category_view);
     ASSERT_TRUE(library->Load());
-    editor = std::make_unique<LibraryEditor>(*library, host.Window());
+    messages.SetMainWindow(host.Window());
+    editor = std::make_unique<LibraryEditor>(*library, messages, host.Window());
     previous_directory = CurrentDirectory();
   }
   void TearDown() override { SetCurrentDirectoryA(previous_directory.c_str()); }
@@ -141,7 +136,8 @@ class EditingOnListBoxes : public ::testing::Test {
 
   testing::TestDir dir;
   std::unique_ptr<ProfileStore> store = MakeSystemProfileStore();
-  QuietDesktop desktop;
+  testing::TestDesktop desktop{ScreenSize{16, 12}};
+  win32::MessageBoxes messages;
   Host host;
   ListBoxView picture_view;
   ListBoxView category_view;
@@ -156,11 +152,11 @@ TEST_F(EditingOnListBoxes, ClearListAnsweredNoKeepsTheCategoryAndYesEmptiesIt) {
   DialogCatcher catcher;
   catcher.ThenAnswer(IDNO);
   catcher.ThenAnswer(IDYES);
-  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
+  editor->ClearCategory();
   EXPECT_EQ(Model(1).size(), 3u);
   EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp"}));
 
-  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CLEARLIST"));
+  editor->ClearCategory();
   catcher.ExpectAllAnswered();
   ASSERT_EQ(catcher.Boxes().size(), 2u);
   for (const testing::CaughtBox& box : catcher.Boxes()) {
@@ -180,9 +176,9 @@ TEST_F(EditingOnListBoxes, DeleteCategoryAsksOverTheMainWindowAndLeavesNoneSelec
   DialogCatcher catcher;
   catcher.ThenAnswer(IDNO);
   catcher.ThenAnswer(IDYES);
-  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
+  editor->DeleteCategory();
   EXPECT_EQ(library->CategoryCount(), 3);
-  ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYDEL"));
+  editor->DeleteCategory();
   catcher.ExpectAllAnswered();
   ASSERT_EQ(catcher.Boxes().size(), 2u);
   EXPECT_EQ(catcher.Boxes()[1].caption, L"Vistelle");
@@ -202,15 +198,15 @@ TEST_F(EditingOnListBoxes, EachCommandWithoutASelectionWarnsInItsOwnWords) {
   SendMessageW(host.Pictures(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   DialogCatcher catcher;
   for (int i = 0; i < 3; ++i) catcher.ThenAnswer(IDOK);
-  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
-  editor->RunSkinCommand("BUTTON_MOVEUP");
-  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  editor->DeletePicture();
+  editor->MovePictureUp();
+  editor->MovePictureDown();
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   for (int i = 0; i < 3; ++i) catcher.ThenAnswer(IDOK);
-  editor->RunSkinCommand("BUTTON_CLEARLIST");
-  editor->RunSkinCommand("BUTTON_CATEGORYDEL");
+  editor->ClearCategory();
+  editor->DeleteCategory();
   SetCurrentDirectoryA("C:\\");
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");  // no dialog opens
+  editor->AddPictures();  // no dialog opens
   catcher.ExpectAllAnswered();
 
   const std::vector<std::pair<std::wstring, HWND>> expected = {
@@ -234,33 +230,32 @@ TEST_F(EditingOnListBoxes, MovesAndDeletesKeepTheListBoxInStepWithTheCategory) {
   const std::string a = dir.Path() + "\\a.bmp", b = dir.Path() + "\\b.bmp", c = dir.Path() + "\\c.bmp";
   DialogCatcher catcher;
   SendMessageW(host.Pictures(), LB_SETCURSEL, 0, 0);
-  editor->RunSkinCommand("BUTTON_MOVEUP");
+  editor->MovePictureUp();
   EXPECT_EQ(Model(1), (Names{b, c, a}));
   EXPECT_EQ(Items(host.Pictures()), (Names{"b.bmp", "c.bmp", "a.bmp"}));
   EXPECT_EQ(Selected(host.Pictures()), 2);
-  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  editor->MovePictureDown();
   EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "b.bmp", "c.bmp"}));
   EXPECT_EQ(Selected(host.Pictures()), 0);
-  editor->RunSkinCommand("BUTTON_MOVEDOWN");
+  editor->MovePictureDown();
   EXPECT_EQ(Items(host.Pictures()), (Names{"b.bmp", "a.bmp", "c.bmp"}));
   EXPECT_EQ(Selected(host.Pictures()), 1);
-  editor->RunSkinCommand("BUTTON_MOVEUP");
+  editor->MovePictureUp();
   EXPECT_EQ(Model(1), (Names{a, b, c}));
   EXPECT_EQ(Selected(host.Pictures()), 0);
   EXPECT_EQ(library->selectedPicture, 0);
 
   SendMessageW(host.Pictures(), LB_SETCURSEL, 1, 0);
-  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
+  editor->DeletePicture();
   EXPECT_EQ(Items(host.Pictures()), (Names{"a.bmp", "c.bmp"}));
   EXPECT_EQ(Selected(host.Pictures()), 1);
-  editor->RunSkinCommand("BUTTON_WALLPAPERDELETE");
+  editor->DeletePicture();
   EXPECT_EQ(Model(1), Names{a});
   EXPECT_EQ(Selected(host.Pictures()), -1);
 
-  editor->RunSkinCommand("BUTTON_CLEAR");
+  editor->ClearPictureList();
   EXPECT_TRUE(Items(host.Pictures()).empty());
   EXPECT_EQ(Model(1), Names{a});
-  EXPECT_FALSE(editor->RunSkinCommand("BUTTON_ABOUT"));
   catcher.ExpectAllAnswered();
 }
 
@@ -316,7 +311,7 @@ TEST_F(EditingOnListBoxes, TheNewCategoryDialogAddsWhatWasTypedAtTheEnd) {
   catcher.Then(TypeName(L"Holiday", IDCANCEL));
   catcher.Then(TypeName(L"Holiday", IDOK));
   catcher.Then(TypeName(L"Holiday", IDOK));
-  for (int i = 0; i < 4; ++i) ASSERT_TRUE(editor->RunSkinCommand("BUTTON_CATEGORYADD"));
+  for (int i = 0; i < 4; ++i) editor->NewCategory();
   catcher.Then(TypeName(std::wstring(300, L'x'), IDOK));
   catcher.Then(PasteName(L"\u017b\u00f3\u0142wie"));
   editor->NewCategory();
@@ -434,18 +429,18 @@ TEST_F(EditingOnListBoxes, TheChooserAddsThreeFilesOfAFolderInOrderAndFilesOfADr
       [&](HWND dialog) { TypeAndOpen(dialog, folder); },
       [&](HWND dialog) { TypeAndOpen(dialog, "\"a.bmp\" \"b.bmp\" \"c.bmp\""); },
   }));
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  editor->AddPictures();
   EXPECT_EQ(CurrentDirectory(), dir.Path());
   catcher.Then(InSteps({[&](HWND dialog) { TypeAndOpen(dialog, "C:\\" + root_one); }}));
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  editor->AddPictures();
   catcher.Then(InSteps({
       [&](HWND dialog) { TypeAndOpen(dialog, "C:\\"); },
       [&](HWND dialog) { TypeAndOpen(dialog, "\"" + root_two + "\" \"" + root_one + "\""); },
   }));
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  editor->AddPictures();
   catcher.Then(InSteps({[&](HWND dialog) { Press(dialog, IDCANCEL); }}));
-  editor->RunSkinCommand("BUTTON_CLEAR");
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  editor->ClearPictureList();
+  editor->AddPictures();
   catcher.ExpectAllAnswered();
   DeleteFileA(("C:\\" + root_one).c_str());
   DeleteFileA(("C:\\" + root_two).c_str());
@@ -538,7 +533,7 @@ TEST_F(EditingOnListBoxes, ThePanelShowsTheSelectedPicturesThumbnailAndSize) {
         Press(dialog, IDCANCEL);
       },
   }));
-  editor->RunSkinCommand("BUTTON_WALLPAPERADD");
+  editor->AddPictures();
   catcher.ExpectAllAnswered();
 
   EXPECT_TRUE(seen.checked_at_start);

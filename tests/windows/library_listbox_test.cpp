@@ -1,5 +1,5 @@
-// The library and the rotation on real list boxes, with the real message
-// boxes caught by a CBT hook as they open, read and answered.
+// The library and the rotation on real list boxes; a CBT hook catches any
+// message box, of which the rotation itself shows none.
 #include <windows.h>
 
 #include <memory>
@@ -9,12 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "app/rotation.h"
-#include "app/user_messages_win32.h"
 #include "config/profile_store.h"
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
-#include "render/desktop.h"
 #include "render/image.h"
+#include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"
 
@@ -40,16 +39,8 @@ class Host : public testing::ListBoxHost {
 
 // A desktop that records the wallpaper instead of setting it, with a small
 // screen so that each composition is quick.
-class QuietDesktop final : public Desktop {
- public:
-  ScreenSize PrimaryScreenSize() override { return ScreenSize{16, 12}; }
-  bool SetWallpaper(const std::string& path) override {
-    wallpapers.push_back(path);
-    return true;
-  }
-  void ShowError(const std::string&, const std::string&) override { ++errors; }
-  std::vector<std::string> wallpapers;
-  int errors = 0;
+struct QuietDesktop : testing::TestDesktop {
+  QuietDesktop() : TestDesktop(ScreenSize{16, 12}) {}
 };
 
 void WritePicture(const std::string& path, int red) {
@@ -82,8 +73,7 @@ class LibraryOnListBoxes : public ::testing::Test {
     category_view.Attach(host.Categories());
     library->AttachLists(picture_view, category_view);
     ASSERT_TRUE(library->Load());
-    messages.SetMainWindow(host.Window());
-    rotation = std::make_unique<Rotation>(*library, messages);
+    rotation = std::make_unique<Rotation>(*library);
     library->renderer.Settings().second_counter = 9;
   }
 
@@ -92,7 +82,6 @@ class LibraryOnListBoxes : public ::testing::Test {
   Host host;
   ListBoxView picture_view;
   ListBoxView category_view;
-  MessageBoxUserMessages messages;
   std::unique_ptr<WallpaperLibrary> library;
   std::unique_ptr<Rotation> rotation;
 };
@@ -130,19 +119,14 @@ TEST_F(LibraryOnListBoxes, AnAutomaticChangeRefillsAListEmptiedByClear) {
   EXPECT_EQ(SendMessageW(host.Pictures(), LB_GETCOUNT, 0, 0), 0);
 
   BoxCatcher catcher;
-  // A manual change now finds nothing selected and says so.
-  rotation->SetNextWallpaper();
-  ASSERT_EQ(catcher.Boxes().size(), 1u);
-  EXPECT_EQ(catcher.Boxes()[0].caption, L"Communicat");
-  EXPECT_EQ(catcher.Boxes()[0].text, L"Please select a file.");
-  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_WARNING));
-  EXPECT_EQ(catcher.Boxes()[0].owner, nullptr);
+  // A manual change now finds nothing selected (the main window says so).
+  EXPECT_EQ(rotation->SetNextWallpaper(), ChangeResult::kNoFileSelected);
   EXPECT_TRUE(desktop.wallpapers.empty());
   EXPECT_EQ(library->renderer.Settings().second_counter, 0);
 
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  rotation->ChangeAutomatically();
-  EXPECT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(rotation->ChangeAutomatically(), ChangeResult::kChanged);
+  EXPECT_TRUE(catcher.Boxes().empty());
   EXPECT_EQ(Items(host.Pictures()), kThree);
   EXPECT_EQ(Selected(host.Pictures()), 1);
   EXPECT_EQ(Selected(host.Categories()), 0);
@@ -151,7 +135,7 @@ TEST_F(LibraryOnListBoxes, AnAutomaticChangeRefillsAListEmptiedByClear) {
   EXPECT_FALSE(catcher.TimedOut());
 }
 
-TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
+TEST_F(LibraryOnListBoxes, AMissingPictureDoesNotStopTheWallpaperMoving) {
   auto desktop = MakeSystemDesktop();
   ASSERT_TRUE(desktop);
   char previous[MAX_PATH] = "";
@@ -159,11 +143,7 @@ TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
   Make(*desktop, {"a.bmp", "missing.bmp", "c.bmp"}, 0);
 
   BoxCatcher catcher;
-  rotation->ChangeAutomatically();
-  ASSERT_EQ(catcher.Boxes().size(), 1u);
-  EXPECT_EQ(catcher.Boxes()[0].caption, L"Vistelle");
-  EXPECT_EQ(catcher.Boxes()[0].text, L"Error. The file doesn't exist.");
-  EXPECT_EQ(catcher.Boxes()[0].icon, LoadIconA(nullptr, IDI_ERROR));
+  EXPECT_EQ(rotation->ChangeAutomatically(), ChangeResult::kPictureMissing);
   EXPECT_EQ(library->currentWallpaper, 1);
   EXPECT_EQ(Selected(host.Pictures()), 1);
   // The wallpaper was still composed and set, from the picture before.
@@ -172,23 +152,18 @@ TEST_F(LibraryOnListBoxes, AMissingPictureIsReportedAndTheWallpaperStillMoves) {
   EXPECT_EQ(std::string(now), library->renderer.WallpaperPath());
 
   // The next change in sequence goes on past it.
-  rotation->ChangeAutomatically();
-  EXPECT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(rotation->ChangeAutomatically(), ChangeResult::kChanged);
+  EXPECT_TRUE(catcher.Boxes().empty());
   EXPECT_EQ(library->currentWallpaper, 2);
   EXPECT_FALSE(catcher.TimedOut());
   SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, previous, SPIF_UPDATEINIFILE);
 }
 
-TEST_F(LibraryOnListBoxes, TheRandomCommandWithoutACategoryWarnsOverTheMainWindow) {
+TEST_F(LibraryOnListBoxes, TheRandomCommandNeedsASelectedCategory) {
   QuietDesktop desktop;
   Make(desktop, kThree, 0);
   SendMessageW(host.Categories(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  BoxCatcher catcher;
-  rotation->SetRandomWallpaper();
-  ASSERT_EQ(catcher.Boxes().size(), 1u);
-  EXPECT_EQ(catcher.Boxes()[0].caption, L"Communicat");
-  EXPECT_EQ(catcher.Boxes()[0].text, L"Please select a category.");
-  EXPECT_EQ(catcher.Boxes()[0].owner, host.Window());
+  EXPECT_EQ(rotation->SetRandomWallpaper(), ChangeResult::kNoCategorySelected);
   EXPECT_TRUE(desktop.wallpapers.empty());
 }
 

@@ -59,7 +59,7 @@ class ProgramFolderFixture : public ::testing::Test {
     GetCurrentDirectoryA(MAX_PATH, previous);
     previous_dir_ = previous;
     ASSERT_TRUE(SetCurrentDirectoryA(dir_.Path().c_str()));
-    folder_ = ProgramFolder();
+    folder_ = CurrentFolder();
     // The tests own the start-with-the-system value while they run; one
     // that was there before is put back afterwards.
     had_user_value_ = RunValue(HKEY_CURRENT_USER, &user_value_);
@@ -439,8 +439,8 @@ TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce)
         SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, WM_KEYDOWN, VK_RIGHT, 0);
         SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, WM_KEYUP, VK_RIGHT, 0);
         EXPECT_NE(SendDlgItemMessageA(page, IDC_FX_LIGHTEN_AMOUNT, TBM_GETPOS, 0, 0), -60);
-        EXPECT_EQ(SheetSettings().lighten_int, -60);
-        EXPECT_EQ(SheetSettings().contrast_int, -50);
+        EXPECT_EQ(OpenSheetSettings()->lighten_int, -60);
+        EXPECT_EQ(OpenSheetSettings()->contrast_int, -50);
       })
       .Then([](HWND sheet) {
         const HWND page = ShowPage(sheet, kCalendarPage);
@@ -683,10 +683,10 @@ TEST_F(SettingsSheetTest, CalendarGridMarksThePositionAndStoresAClickAtOnce) {
     }
     Click(page, IDC_CAL_POSITION_6);
     for (int id : buttons) EXPECT_EQ(Text(page, id), id == IDC_CAL_POSITION_6 ? "*" : "") << id;
-    EXPECT_EQ(SheetSettings().calendar_position, 6);
+    EXPECT_EQ(OpenSheetSettings()->calendar_position, 6);
     Click(page, IDC_CAL_POSITION_0);
     EXPECT_EQ(Text(page, IDC_CAL_POSITION_0), "*");
-    EXPECT_EQ(SheetSettings().calendar_position, 0);
+    EXPECT_EQ(OpenSheetSettings()->calendar_position, 0);
     PressCancel(sheet);
   });
   script.Run();
@@ -712,19 +712,19 @@ TEST_F(SettingsSheetTest, CalendarBackgroundFromTheListOrFromAFile) {
     answers.ChooseFile(picture_path);
     Click(page, IDC_CAL_FROM_FILE);
     EXPECT_EQ(answers.file_dialogs, 1);
-    EXPECT_EQ(SheetSettings().calendar_background, 1);
-    EXPECT_EQ(ProgramFolder(), folder_);
+    EXPECT_EQ(OpenSheetSettings()->calendar_background, 1);
+    EXPECT_EQ(CurrentFolder(), folder_);
 
     // Cancelled: nothing changes.
     answers.ChooseFile("");
     Click(page, IDC_CAL_FROM_FILE);
     EXPECT_EQ(answers.file_dialogs, 2);
-    EXPECT_EQ(SheetSettings().calendar_background, 1);
+    EXPECT_EQ(OpenSheetSettings()->calendar_background, 1);
 
     SendMessageA(list, CB_SETCURSEL, 1, 0);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CAL_BACKGROUND, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    EXPECT_EQ(SheetSettings().calendar_background_prog, 1);
-    EXPECT_EQ(SheetSettings().calendar_background, 0);
+    EXPECT_EQ(OpenSheetSettings()->calendar_background_prog, 1);
+    EXPECT_EQ(OpenSheetSettings()->calendar_background, 0);
 
     answers.ChooseFile(picture_path);
     Click(page, IDC_CAL_FROM_FILE);
@@ -735,7 +735,7 @@ TEST_F(SettingsSheetTest, CalendarBackgroundFromTheListOrFromAFile) {
   EXPECT_EQ(after.calendar_background, 1);
   EXPECT_EQ(after.calendar_background_prog, 1);
   EXPECT_EQ(std::filesystem::u8path(after.calendar_background_user), std::filesystem::u8path(picture_path));
-  EXPECT_EQ(ProgramFolder(), folder_);
+  EXPECT_EQ(CurrentFolder(), folder_);
 }
 
 // ---------------------------------------------------------------------------

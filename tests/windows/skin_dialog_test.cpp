@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_io.h"
 #include "render/image.h"
 #include "skin/skin_dialog_win32.h"
 #include "tests/shared/test_dir.h"
@@ -371,40 +372,48 @@ TEST_F(SkinDialogTest, LabelDrawsItsTextInItsColourOverTheBackground) {
   EXPECT_EQ(std::string(text), long_text);  // the window keeps it all; 127 are shown
 }
 
-TEST(SkinDialog, MissingOrBrokenSkinLeavesAPlainWindow) {
+TEST(SkinDialog, ASkinWithoutAReadableMainPictureIsRefusedAndNamed) {
   testing::TestDir dir;
-  dir.Write("skin.ini",
-            "[SCREEN]\r\nMain=nothere.bmp\r\nDown=junk.bmp\r\n"
-            "[BUTTONINFO]\r\n1=BUTTON_X,0,0,10,10,tip\r\n2=BUTTON_Y,0,0\r\n"
-            "[TEXTINFO]\r\n1=LABEL_X,Arial,0,0,12,0,0,0,50,20,text,tip\r\n");
   dir.Write("junk.bmp", "not a picture");
-  RecordingDialog dialog;
-  HWND hwnd = dialog.CreateFromSkin("VistelleSkinBroken", 0, 0, GetModuleHandleA(nullptr),
-                                    dir.File("skin.ini").c_str());
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(dialog.NormalBitmap(), nullptr);
-  EXPECT_EQ(dialog.ButtonCount(), 1u);  // the incomplete second entry is skipped
-  EXPECT_EQ(dialog.LabelCount(), 1u);
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.right - r.left, 100);  // no picture: the first size stays
-  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  UpdateWindow(hwnd);
-  Pump();
-  // Loading again replaces the skin and its windows.
-  HWND old_button = dialog.ButtonAt(0)->Handle();
-  dialog.LoadSkin(dir.File("skin.ini").c_str());
-  EXPECT_FALSE(IsWindow(old_button));
-  EXPECT_EQ(dialog.ButtonCount(), 1u);
-  DestroyWindow(hwnd);
-  Pump();
+  struct Case {
+    const char* ini;         // skin.ini's text, or null for no file at all
+    const char* named_file;  // what the failure names, in the test folder
+  };
+  const Case cases[] = {
+      {nullptr, "skin.ini"},
+      {"[SCREEN]\r\nMask=junk.bmp\r\n", "skin.ini"},  // no Main picture named
+      {"[SCREEN]\r\nMain=nothere.bmp\r\n[BUTTONINFO]\r\n1=BUTTON_X,0,0,10,10,tip\r\n", "nothere.bmp"},
+      {"[SCREEN]\r\nMain=junk.bmp\r\n", "junk.bmp"},
+  };
+  for (const Case& c : cases) {
+    RemoveFile(dir.File("skin.ini"));
+    if (c.ini != nullptr) dir.Write("skin.ini", c.ini);
+    RecordingDialog dialog;
+    EXPECT_EQ(dialog.CreateFromSkin("VistelleSkinBroken", 0, 0, GetModuleHandleA(nullptr),
+                                    dir.File("skin.ini").c_str()),
+              nullptr)
+        << c.named_file;
+    EXPECT_EQ(dialog.SkinProblem(), dir.File(c.named_file));
+    EXPECT_EQ(FindWindowA("VistelleSkinBroken", nullptr), nullptr);  // no window was made
+    EXPECT_EQ(dialog.ButtonCount(), 0u);
+  }
 
-  RecordingDialog none;
-  ASSERT_NE(none.CreateFromSkin("VistelleSkinNone", 0, 0, GetModuleHandleA(nullptr),
-                                dir.File("no-such.ini").c_str()),
-            nullptr);
-  EXPECT_EQ(none.ButtonCount(), 0u);
-  DestroyWindow(none.Handle());
+  // A skin in use stays when the one to load instead cannot be read.
+  TestSkin good;
+  RecordingDialog dialog;
+  HWND hwnd = dialog.CreateFromSkin("VistelleSkinKept", 0, 0, GetModuleHandleA(nullptr), good.ini.c_str());
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_TRUE(dialog.SkinProblem().empty());
+  HWND button = dialog.ButtonAt(0)->Handle();
+  EXPECT_FALSE(dialog.LoadSkin(dir.File("skin.ini").c_str()));
+  EXPECT_EQ(dialog.SkinProblem(), dir.File("junk.bmp"));
+  EXPECT_TRUE(IsWindow(button));
+  EXPECT_EQ(dialog.ButtonCount(), 3u);
+  // Loading a good one again replaces the skin and its windows.
+  EXPECT_TRUE(dialog.LoadSkin(good.ini.c_str()));
+  EXPECT_FALSE(IsWindow(button));
+  EXPECT_EQ(dialog.ButtonCount(), 3u);
+  DestroyWindow(hwnd);
   Pump();
 }
 

@@ -151,25 +151,6 @@ ColorRef PixelOf(HBITMAP b, int x, int y) {
   return MakeColorRef((p >> 16) & 255, (p >> 8) & 255, p & 255);
 }
 
-TEST(SkinBitmap, HolderDeletesExactlyOnce) {
-  HBITMAP first = Dib(4, 4, 0);
-  HBITMAP second = Dib(4, 4, 0);
-  {
-    BitmapHolder a(first);
-    a.Reset(first);  // the same bitmap again is kept
-    EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP));
-    BitmapHolder b(std::move(a));
-    EXPECT_FALSE(a);
-    EXPECT_EQ(b.Get(), first);
-    b.Reset(second);
-    EXPECT_EQ(GetObjectType(first), 0u);  // deleted on replacement
-    HBITMAP handed = b.Release();
-    EXPECT_EQ(handed, second);
-  }
-  EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BITMAP));  // released, not deleted
-  DeleteObject(second);
-}
-
 TEST(SkinBitmap, LoadPictureCropAndDraw) {
   testing::TestDir dir;
   Image img;
@@ -178,7 +159,7 @@ TEST(SkinBitmap, LoadPictureCropAndDraw) {
     for (int x = 0; x < 7; ++x) img.SetPixelColor(x, y, MakeColorRef(x * 30, y * 40, 200));
   ASSERT_TRUE(img.Save(dir.File("p.bmp")));
 
-  BitmapHolder picture(LoadPicture(dir.File("p.bmp")));
+  const win32::Bitmap picture = LoadPicture(dir.File("p.bmp"));
   ASSERT_TRUE(picture);
   EXPECT_EQ(BitmapSize(picture.Get()).cx, 7);
   EXPECT_EQ(BitmapSize(picture.Get()).cy, 5);
@@ -186,15 +167,15 @@ TEST(SkinBitmap, LoadPictureCropAndDraw) {
   EXPECT_EQ(PixelOf(picture.Get(), 3, 4), MakeColorRef(90, 0, 200));
   EXPECT_EQ(PixelOf(picture.Get(), 6, 0), MakeColorRef(180, 160, 200));
 
-  BitmapHolder crop(CropBitmap(picture.Get(), 2, 1, 3, 2));
+  const win32::Bitmap crop = CropBitmap(picture.Get(), 2, 1, 3, 2);
   ASSERT_TRUE(crop);
   EXPECT_EQ(BitmapSize(crop.Get()).cx, 3);
   EXPECT_EQ(PixelOf(crop.Get(), 0, 0), MakeColorRef(60, 120, 200));
   EXPECT_EQ(PixelOf(crop.Get(), 2, 1), MakeColorRef(120, 80, 200));
-  EXPECT_EQ(CropBitmap(nullptr, 0, 0, 3, 3), nullptr);
-  EXPECT_EQ(CropBitmap(picture.Get(), 0, 0, 0, 3), nullptr);
+  EXPECT_FALSE(CropBitmap(nullptr, 0, 0, 3, 3));
+  EXPECT_FALSE(CropBitmap(picture.Get(), 0, 0, 0, 3));
 
-  BitmapHolder target(Dib(10, 10, MakeColorRef(1, 2, 3)));
+  const win32::Bitmap target(Dib(10, 10, MakeColorRef(1, 2, 3)));
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, target.Get());
   DrawBitmap(dc, crop.Get());
@@ -204,13 +185,13 @@ TEST(SkinBitmap, LoadPictureCropAndDraw) {
   EXPECT_EQ(PixelOf(target.Get(), 0, 0), MakeColorRef(60, 120, 200));
   EXPECT_EQ(PixelOf(target.Get(), 3, 0), MakeColorRef(1, 2, 3));
 
-  EXPECT_EQ(LoadPicture(dir.File("missing.bmp")), nullptr);
+  EXPECT_FALSE(LoadPicture(dir.File("missing.bmp")));
   dir.Write("junk.bmp", "BM this is not a picture");
-  EXPECT_EQ(LoadPicture(dir.File("junk.bmp")), nullptr);
+  EXPECT_FALSE(LoadPicture(dir.File("junk.bmp")));
   dir.Write("empty.bmp", "");
-  EXPECT_EQ(LoadPicture(dir.File("empty.bmp")), nullptr);
+  EXPECT_FALSE(LoadPicture(dir.File("empty.bmp")));
 
-  BitmapHolder from_file;
+  win32::Bitmap from_file;
   EXPECT_TRUE(LoadBitmapFile(from_file, dir.File("p.bmp")));
   EXPECT_EQ(BitmapSize(from_file.Get()).cx, 7);
   EXPECT_FALSE(LoadBitmapFile(from_file, dir.File("missing.bmp")));
@@ -222,44 +203,41 @@ TEST(SkinBitmap, LoadPictureCropAndDraw) {
 constexpr ColorRef kWhite = MakeColorRef(255, 255, 255);
 
 TEST(SkinRegion, OutlineFollowsTheWhitePixels) {
-  BitmapHolder mask(Dib(5, 2, MakeColorRef(10, 10, 10)));
+  const win32::Bitmap mask(Dib(5, 2, MakeColorRef(10, 10, 10)));
   SetDibPixel(mask.Get(), 1, 1, kWhite);
   SetDibPixel(mask.Get(), 4, 0, kWhite);
   SetDibPixel(mask.Get(), 2, 0, MakeColorRef(254, 255, 255));  // nearly white stays
-  HRGN region = BuildRegion(mask.Get(), kWhite, 0);
-  ASSERT_NE(region, nullptr);
-  EXPECT_TRUE(PtInRegion(region, 0, 0));
-  EXPECT_TRUE(PtInRegion(region, 2, 0));
-  EXPECT_FALSE(PtInRegion(region, 4, 0));
-  EXPECT_FALSE(PtInRegion(region, 1, 1));
-  EXPECT_TRUE(PtInRegion(region, 4, 1));
-  EXPECT_FALSE(PtInRegion(region, 5, 1));
-  DeleteObject(region);
+  win32::Region region = BuildRegion(mask.Get(), kWhite, 0);
+  ASSERT_TRUE(region);
+  EXPECT_TRUE(PtInRegion(region.Get(), 0, 0));
+  EXPECT_TRUE(PtInRegion(region.Get(), 2, 0));
+  EXPECT_FALSE(PtInRegion(region.Get(), 4, 0));
+  EXPECT_FALSE(PtInRegion(region.Get(), 1, 1));
+  EXPECT_TRUE(PtInRegion(region.Get(), 4, 1));
+  EXPECT_FALSE(PtInRegion(region.Get(), 5, 1));
 
   // The key's red meets the pixel's blue.
-  BitmapHolder blue(Dib(2, 1, MakeColorRef(0, 0, 255)));
+  const win32::Bitmap blue(Dib(2, 1, MakeColorRef(0, 0, 255)));
   region = BuildRegion(blue.Get(), MakeColorRef(255, 0, 0), 0);
-  ASSERT_NE(region, nullptr);
+  ASSERT_TRUE(region);
   RECT box;
-  EXPECT_EQ(GetRgnBox(region, &box), NULLREGION);
-  DeleteObject(region);
+  EXPECT_EQ(GetRgnBox(region.Get(), &box), NULLREGION);
 
-  BitmapHolder white(Dib(3, 3, kWhite));
+  const win32::Bitmap white(Dib(3, 3, kWhite));
   region = BuildRegion(white.Get(), kWhite, 0);
-  ASSERT_NE(region, nullptr);  // an empty region, not none
-  EXPECT_EQ(GetRgnBox(region, &box), NULLREGION);
-  DeleteObject(region);
-  EXPECT_EQ(BuildRegion(nullptr, kWhite, 0), nullptr);
+  ASSERT_TRUE(region);  // an empty region, not none
+  EXPECT_EQ(GetRgnBox(region.Get(), &box), NULLREGION);
+  EXPECT_FALSE(BuildRegion(nullptr, kWhite, 0));
 }
 
 TEST(SkinRegion, ManyRunsGiveTheSameOutlineAsOneStep) {
   // Every other pixel white: 60 runs a row, 6000 in all, three batches.
   const int w = 120, h = 100;
-  BitmapHolder mask(Dib(w, h, MakeColorRef(0, 0, 0)));
+  const win32::Bitmap mask(Dib(w, h, MakeColorRef(0, 0, 0)));
   for (int y = 0; y < h; ++y)
     for (int x = (y & 1); x < w; x += 2) SetDibPixel(mask.Get(), x, y, kWhite);
-  HRGN built = BuildRegion(mask.Get(), kWhite, 0);
-  ASSERT_NE(built, nullptr);
+  const win32::Region built = BuildRegion(mask.Get(), kWhite, 0);
+  ASSERT_TRUE(built);
 
   HRGN expected = CreateRectRgn(0, 0, 0, 0);
   for (int y = 0; y < h; ++y)
@@ -268,8 +246,7 @@ TEST(SkinRegion, ManyRunsGiveTheSameOutlineAsOneStep) {
       CombineRgn(expected, expected, one, RGN_OR);
       DeleteObject(one);
     }
-  EXPECT_TRUE(EqualRgn(built, expected));
-  DeleteObject(built);
+  EXPECT_TRUE(EqualRgn(built.Get(), expected));
   DeleteObject(expected);
 }
 

@@ -1,4 +1,4 @@
-#include "app/preview_image.h"
+#include "render/preview_image.h"
 
 #include <algorithm>
 #include <vector>

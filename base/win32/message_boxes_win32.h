@@ -1,0 +1,55 @@
+// The program's message boxes and modal dialogs. Every box goes through
+// MessageBoxes, the one caller of MessageBoxA, and every box, dialog, sheet
+// or menu runs inside a ModalLoop, so that the main window knows when one of
+// its nested message loops is running: a close request that arrives then
+// waits for it to end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/user_messages.h"
+
+namespace vistelle::win32 {
+
+// Marks a nested message loop of the program (a message box, a dialog, the
+// settings sheet, a popup menu) for as long as it lives.
+class ModalLoop {
+ public:
+  ModalLoop() noexcept { ++depth_; }
+  ~ModalLoop() { --depth_; }
+  ModalLoop(const ModalLoop&) = delete;
+  ModalLoop& operator=(const ModalLoop&) = delete;
+
+  // How many are running now, one inside the other.
+  static int Depth() noexcept { return depth_; }
+
+ private:
+  static inline int depth_ = 0;
+};
+
+// A dialog resource of this program run modally (DialogBoxParamA).
+INT_PTR RunDialog(int template_id, HWND owner, DLGPROC procedure, LPARAM parameter);
+
+class MessageBoxes final : public UserMessages {
+ public:
+  explicit MessageBoxes(HWND main_window = nullptr) : main_window_(main_window) {}
+  void SetMainWindow(HWND main_window) { main_window_ = main_window; }
+
+  void Warning(const std::string& text, MessageOwner owner) override;
+  // kFailed when the box could not be shown.
+  Confirmation Confirm(const std::string& text, MessageOwner owner) override;
+  void Error(const std::string& text, const std::string& caption, MessageOwner owner) override;
+
+  // A box over any owner: the framework's own failures ("Error tray").
+  // Answers MessageBoxA's button id, 0 when it could not be shown.
+  static int Show(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
+ private:
+  HWND Owner(MessageOwner owner) const { return owner == MessageOwner::kMainWindow ? main_window_ : nullptr; }
+
+  HWND main_window_;
+};
+
+}  // namespace vistelle::win32
