@@ -17,7 +17,11 @@ constexpr std::uint32_t kBiRle4 = 2;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 
-// One colour channel of a bit-field pixel, scaled to 0..255.
+// One colour channel of a bit-field pixel, scaled to 0..255. A channel of
+// fewer than 8 bits has its bits repeated downwards (5-bit 10000 becomes
+// 10000100), the way GDI and WIC widen 555 and 565 pixels, so a picture
+// shows the same levels in both builds; 0 stays 0 and full scale is 255.
+// Wider channels keep their top 8 bits.
 struct Channel {
   std::uint32_t mask = 0;
   std::uint32_t shift = 0;
@@ -34,7 +38,10 @@ struct Channel {
     std::uint32_t x = (v & mask) >> shift;
     if (bits < 32) x &= (1u << bits) - 1;
     if (bits >= 8) return static_cast<std::uint8_t>(x >> (bits - 8));
-    return static_cast<std::uint8_t>((x * 255u) / ((1u << bits) - 1));
+    const int n = static_cast<int>(bits);
+    std::uint32_t level = 0;
+    for (int at = 8 - n; at > -n; at -= n) level |= at >= 0 ? x << at : x >> -at;
+    return static_cast<std::uint8_t>(level & 0xFF);
   }
 };
 

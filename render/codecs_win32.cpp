@@ -1,5 +1,6 @@
 // The platform decoders of the Windows build: the Windows Imaging Component
-// for the raster formats, GDI's metafile support for WMF.
+// for the raster formats (with our own decoder for the BMP layouts WIC reads
+// differently), GDI's metafile support for WMF.
 //
 // Every picture is read from memory (the file was read whole before), its
 // size is checked before any pixel is converted, and the pixels are fetched
@@ -284,6 +285,103 @@ bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t siz
                      [&](std::uint32_t top, const std::uint8_t* row) { sink.PutRow(top, row); });
   }
   if (!ok) return false;
+  out = std::move(image);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// BMP files.
+//
+// WIC reads the common BMP layouts, our own decoder (the one of the native
+// build) reads them all. A layout goes to WIC only where WIC gives the same
+// pixels as our decoder; everything else goes to our decoder, so that a BMP
+// looks the same in both builds:
+//   - run-length pixels: Wine's decoder leaves the pixels a stream skips,
+//     and colours beyond a short palette, as whatever memory held;
+//   - palettes shorter than the depth allows: Wine's conversion takes the
+//     colours of indices beyond them from uninitialised memory (ours are
+//     black);
+//   - bit fields other than 555, 565 and 8-8-8(-8) in B,G,R order: Wine
+//     refuses them, and crashes on bottom-up R,G,B-ordered 32-bit ones;
+//   - the 52- and 56-byte headers and BI_ALPHABITFIELDS, which Wine refuses.
+
+// What the headers say about a BMP's pixels. Masks are zero unless the
+// compression is BI_BITFIELDS.
+struct BmpLayout {
+  std::uint32_t header_size = 0;
+  std::uint32_t bpp = 0;
+  std::uint32_t compression = BI_RGB;
+  std::uint32_t colors_used = 0;  // 0: as many as the depth allows
+  std::uint32_t red = 0, green = 0, blue = 0, alpha = 0;
+};
+
+bool ReadBmpLayout(const std::uint8_t* data, std::size_t size, BmpLayout& layout) {
+  constexpr std::size_t kInfo = 14;  // after the file header
+  if (data == nullptr || !bytes::Fits(kInfo, 4, size)) return false;
+  const std::uint8_t* h = data + kInfo;
+  layout.header_size = bytes::Le32(h);
+  if (layout.header_size == 12) {
+    if (!bytes::Fits(kInfo, 12, size)) return false;
+    layout.bpp = bytes::Le16(h + 10);
+    return true;
+  }
+  if (layout.header_size < 40 || !bytes::Fits(kInfo, layout.header_size, size)) return false;
+  layout.bpp = bytes::Le16(h + 14);
+  layout.compression = bytes::Le32(h + 16);
+  layout.colors_used = bytes::Le32(h + 32);
+  if (layout.compression != BI_BITFIELDS) return true;
+  const std::uint8_t* masks = h + 40;  // after a 40-byte header, inside a larger one
+  if (layout.header_size == 40 && !bytes::Fits(kInfo + 40, 12, size)) return false;
+  layout.red = bytes::Le32(masks);
+  layout.green = bytes::Le32(masks + 4);
+  layout.blue = bytes::Le32(masks + 8);
+  if (layout.header_size >= 56) layout.alpha = bytes::Le32(masks + 12);
+  return true;
+}
+
+bool WicReadsBmpAsWeDo(const BmpLayout& l) {
+  switch (l.header_size) {
+    case 12:
+      return l.bpp == 1 || l.bpp == 2 || l.bpp == 4 || l.bpp == 8 || l.bpp == 24;
+    case 40:
+    case 108:
+    case 124:
+      break;
+    default:
+      return false;
+  }
+  if (l.compression == BI_RGB) {
+    if (l.bpp == 1 || l.bpp == 2 || l.bpp == 4 || l.bpp == 8)
+      return l.colors_used == 0 || l.colors_used >= (1u << l.bpp);
+    return l.bpp == 16 || l.bpp == 24 || l.bpp == 32;
+  }
+  if (l.compression != BI_BITFIELDS) return false;
+  if (l.bpp == 16)
+    return l.alpha == 0 && l.blue == 0x001F &&
+           ((l.red == 0x7C00 && l.green == 0x03E0) || (l.red == 0xF800 && l.green == 0x07E0));
+  return l.bpp == 32 && l.red == 0x00FF0000 && l.green == 0x0000FF00 && l.blue == 0x000000FF &&
+         (l.alpha == 0 || l.alpha == 0xFF000000);
+}
+
+bool AlphaAllZero(const Image& image) {
+  for (std::uint32_t y = 0; y < image.GetHeight(); ++y) {
+    const std::uint8_t* a = image.AlphaRow(y);
+    for (std::uint32_t x = 0; x < image.GetWidth(); ++x)
+      if (a[x] != 0) return false;
+  }
+  return true;
+}
+
+bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, Image& out) {
+  BmpLayout layout;
+  if (!ReadBmpLayout(data, size, layout) || !WicReadsBmpAsWeDo(layout)) return DecodeBmp(data, size, out);
+  Image image;
+  // A file WIC refuses gets our decoder's verdict as well.
+  if (!DecodeWithWic(ImageFormat::kBmp, data, size, image)) return DecodeBmp(data, size, out);
+  // Only an alpha mask gives a BMP transparency, and that only once the
+  // whole picture is known: many programs write the alpha bytes as zero,
+  // which means opaque, not invisible.
+  if (image.HasAlpha() && (layout.alpha == 0 || AlphaAllZero(image))) image.AlphaDelete();
   out = std::move(image);
   return true;
 }
@@ -692,6 +790,8 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
       return false;  // not for the system's decoders
     case ImageFormat::kWmf:
       return DecodeWmf(data, size, out);
+    case ImageFormat::kBmp:
+      return DecodeBmpFile(data, size, out);
     default:
       return DecodeWithWic(format, data, size, out);
   }

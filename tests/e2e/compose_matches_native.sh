@@ -22,6 +22,7 @@ for program in "$native" "$windows"; do
   fi
 done
 command -v convert >/dev/null || { echo "compose_matches_native: ImageMagick's convert is needed" >&2; exit 2; }
+command -v python3 >/dev/null || { echo "compose_matches_native: python3 is needed" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vistelle-e2e.XXXXXX") || exit 2
 trap 'rm -rf "$work"' EXIT
@@ -40,6 +41,12 @@ convert -size 97x61 xc:'#3070b0' -fill '#e0e0e0' -draw 'polygon 0,0 96,10 20,60'
   -depth 8 -define png:color-type=2 small.png
 convert -size 200x150 gradient:'#ff8000-#0080ff' \( -size 200x150 gradient:'#ffffff-#202020' \) \
   -alpha off -compose CopyOpacity -composite -depth 8 -define png:color-type=6 alpha.png
+
+# Every BMP layout, from 16-bit bit fields to run-length compression (the
+# list is in tools/bmp_flavours.py): both builds must read each the same.
+mkdir bmp
+python3 "$root/tools/bmp_flavours.py" bmp >bmp-flavours.txt || { echo "compose_matches_native: no BMP files" >&2; exit 2; }
+mapfile -t bmp_flavours <bmp-flavours.txt
 
 write_config() {  # name position [extra lines]
   local name=$1 position=$2
@@ -60,7 +67,8 @@ failures=0
 cases=0
 run_case() {  # config picture screen
   local config=$1 picture=$2 screen=$3
-  local name="${config%.ini}-${picture%.*}-$screen"
+  local base=${picture##*/}
+  local name="${config%.ini}-${base%.*}-$screen"
   local args=(--config "$config" --screen "$screen" --date 2024-03-15 --seed 7 --data data "$picture")
   cases=$((cases + 1))
   if ! "$native" "${args[@]}" -o "native-$name.bmp" >"native-$name.log" 2>&1; then
@@ -68,15 +76,19 @@ run_case() {  # config picture screen
     failures=$((failures + 1))
     return
   fi
-  if ! "$root/tools/wine-run" "$windows" "${args[@]}" -o "windows-$name.bmp" >"windows-$name.log" 2>&1; then
-    echo "FAIL $name: the Windows composer failed:"; cat "windows-$name.log"
+  # A program that crashed under Wine may still end with 0: no wallpaper
+  # is a failure too. (A crash report is long; its start says enough.)
+  if ! "$root/tools/wine-run" "$windows" "${args[@]}" -o "windows-$name.bmp" >"windows-$name.log" 2>&1 ||
+     ! [ -s "windows-$name.bmp" ]; then
+    echo "FAIL $name: the Windows composer failed:"; head -n 20 "windows-$name.log"
     failures=$((failures + 1))
     return
   fi
   if cmp -s "native-$name.bmp" "windows-$name.bmp"; then
     echo "ok   $name"
   else
-    echo "FAIL $name: the wallpapers differ"
+    echo "FAIL $name: the wallpapers differ in" \
+      "$(compare -metric AE "native-$name.bmp" "windows-$name.bmp" null: 2>&1) pixels"
     cmp "native-$name.bmp" "windows-$name.bmp" | head -1
     failures=$((failures + 1))
   fi
@@ -90,6 +102,13 @@ done
 run_case effects.ini wide.bmp 1024x768
 run_case effects.ini alpha.png 1024x768
 run_case centre.ini small.png 801x599
+# The BMP layouts centred, pixel for pixel, on the background colour; two
+# of them stretched as well.
+for picture in "${bmp_flavours[@]}"; do
+  run_case centre.ini "bmp/$picture" 801x599
+done
+run_case stretch.ini bmp/v5-bitfields32-alpha.bmp 801x599
+run_case stretch.ini bmp/rle4.bmp 801x599
 run_case tile.ini wide.bmp 801x599
 
 echo "$((cases - failures)) of $cases wallpapers match"

@@ -448,6 +448,78 @@ TEST(BmpDecodeTest, LowDepthsBitfieldsAlphaAndRle4) {
   EXPECT_EQ(At(img, 0, 0).r + At(img, 0, 0).b, 0);
 }
 
+// Channels narrower than 8 bits are widened by repeating their bits, as GDI
+// and WIC widen 555 and 565 pixels: the Windows build reads those through
+// WIC and must show the same levels. Every level of each width is checked.
+TEST(BmpDecodeTest, NarrowChannelsRepeatTheirBits) {
+  // The system's levels for each width (WIC's 555 and 565 conversions for
+  // 5 and 6 bits).
+  auto widen = [](std::uint32_t v, int bits) {
+    static const int kThreeBit[8] = {0, 36, 73, 109, 146, 182, 219, 255};
+    switch (bits) {
+      case 2: return static_cast<int>(v * 85);
+      case 3: return kThreeBit[v];
+      case 4: return static_cast<int>(v * 17);
+      case 5: return static_cast<int>((v << 3) | (v >> 2));
+      default: return static_cast<int>((v << 2) | (v >> 4));
+    }
+  };
+
+  struct Case {
+    const char* name;
+    std::uint32_t compression;
+    std::vector<std::uint32_t> masks;  // red, green, blue, alpha
+    int red_bits, green_bits, blue_bits, alpha_bits;
+  };
+  const Case cases[] = {
+      {"555 without masks", 0, {}, 5, 5, 5, 0},
+      {"565", 3, {0xF800, 0x07E0, 0x001F}, 5, 6, 5, 0},
+      {"4444 with alpha", 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, 4, 4, 4, 4},
+      {"332 with a 3-bit red", 3, {0x00E0, 0x001C, 0x0003}, 3, 3, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // One row of 64 pixels; pixel x holds level x (wrapped) in every channel.
+    const int w = 64;
+    auto value = [&](int x, int) {
+      const int blue_at = 0, green_at = c.blue_bits, red_at = c.blue_bits + c.green_bits;
+      std::uint32_t v = (static_cast<std::uint32_t>(x % (1 << c.blue_bits)) << blue_at) |
+                        (static_cast<std::uint32_t>(x % (1 << c.green_bits)) << green_at) |
+                        (static_cast<std::uint32_t>(x % (1 << c.red_bits)) << red_at);
+      if (c.alpha_bits) v |= static_cast<std::uint32_t>(x % (1 << c.alpha_bits)) << 12;
+      return v;
+    };
+    const std::uint32_t header = c.alpha_bits ? 124 : 40;
+    const Bytes bmp = BmpFile(DibHeader(header, w, 1, 16, c.compression, c.masks, 0), {},
+                              DibBits(16, w, 1, false, value));
+    Image img;
+    ASSERT_TRUE(DecodeBmp(bmp.data(), bmp.size(), img));
+    ASSERT_EQ(img.HasAlpha(), c.alpha_bits != 0);
+    for (int x = 0; x < w; ++x) {
+      SCOPED_TRACE(testing::Message() << "level " << x);
+      const Px p = At(img, x, 0);
+      EXPECT_EQ(p.r, widen(static_cast<std::uint32_t>(x % (1 << c.red_bits)), c.red_bits));
+      EXPECT_EQ(p.g, widen(static_cast<std::uint32_t>(x % (1 << c.green_bits)), c.green_bits));
+      EXPECT_EQ(p.b, widen(static_cast<std::uint32_t>(x % (1 << c.blue_bits)), c.blue_bits));
+      if (c.alpha_bits) {
+        EXPECT_EQ(p.a, (x % 16) * 17);
+      }
+    }
+  }
+
+  // Channels wider than 8 bits keep their top 8.
+  const std::vector<std::uint32_t> ten = {0x3FF00000, 0x000FFC00, 0x000003FF};
+  const Bytes bmp = BmpFile(DibHeader(40, 2, 1, 32, 3, ten, 0), {}, DibBits(32, 2, 1, false, [](int x, int) {
+                              return x == 0 ? (0x3FFu << 20) | (0x200u << 10) | 0x0FFu : 0x001u << 20;
+                            }));
+  Image img;
+  ASSERT_TRUE(DecodeBmp(bmp.data(), bmp.size(), img));
+  EXPECT_EQ(At(img, 0, 0).r, 255);
+  EXPECT_EQ(At(img, 0, 0).g, 128);
+  EXPECT_EQ(At(img, 0, 0).b, 63);
+  EXPECT_EQ(At(img, 1, 0).r, 0);
+}
+
 TEST(IcoDecodeTest, LargestPictureWithItsTransparency) {
   Image img;
   const Bytes im = ReadFixture("ref_32bit.ico");
