@@ -347,7 +347,9 @@ void TSkin::Report(ChangeResult result) {
 }
 
 void TSkin::ReportFailedPreviews() {
-  for (int failed = library_.TakeFailedPreviews(); failed > 0; --failed)
+  // Loading the library may preview the same missing picture twice; one
+  // message tells it.
+  if (library_.TakeFailedPreviews() > 0)
     messages_.Error(Rotation::kErrorNoFile, Rotation::kErrorCaption, MessageOwner::kNone);
 }
 

@@ -145,7 +145,7 @@ class TSkin : public SkinDialog {
   void Change(ChangeResult (Rotation::*change)());
   void Report(ChangeResult result);
   void Edit(void (LibraryEditor::*command)());
-  // Tells the user of each picture that could not be previewed.
+  // Tells the user when a picture could not be previewed.
   void ReportFailedPreviews();
   // The current picture may have changed: repaints the preview.
   void PictureChanged();

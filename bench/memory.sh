@@ -35,37 +35,9 @@ changes=${VISTELLE_MEMORY_CHANGES:-3}
 start_wait=${VISTELLE_MEMORY_START_WAIT:-5}
 change_wait=${VISTELLE_MEMORY_WAIT:-3}
 controller="$build/vistelle-controller.exe"
-for f in "$build/Pictora.exe" "$controller"; do
-  [ -f "$f" ] || { echo "memory.sh: $f is missing (build the Windows program first)" >&2; exit 2; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/vistelle-memory.XXXXXX")
-xvfb_pid=
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-app="$work/Vistelle"
-cmake --install "$build" --prefix "$app" >/dev/null
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
-# Two 6000x4000 photographs (noise under gradients, quality 90, so that they
-# decode like camera pictures).
-mkdir -p "$work/pictures"
-p="$work/pictures"
-convert -size 6000x4000 gradient:'#506070-#c0a080' -attenuate 0.6 +noise Gaussian -quality 90 "$p/photo1.jpg"
-convert -size 6000x4000 gradient:'#304050-#e0b090' -attenuate 0.6 +noise Gaussian -quality 90 "$p/photo2.jpg"
-printf 'Photos\r\n%s\r\n%s' "$(winpath "$p/photo1.jpg")" "$(winpath "$p/photo2.jpg")" >"$work/photos.txt"
-
-# A 1920x1080 screen of our own; tools/with-xvfb then only brings the Wine
-# server.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 </dev/null &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "memory.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
-export DISPLAY=":$(cat "$work/display")"
+name=memory.sh
+. bench/wine_bench_lib.sh
+make_photos photo1 photo2
 
 # Everything below runs under tools/with-xvfb. Wine's output goes to files
 # only; the $(...) there read /proc and files, never a Wine process.

@@ -18,44 +18,19 @@ root=$PWD
 build=$(realpath "${1:-build/windows}")
 runs=${2:-5}
 controller="$build/vistelle-controller.exe"
-for f in "$build/Pictora.exe" "$controller"; do
-  [ -f "$f" ] || { echo "startup.sh: $f is missing (build the Windows program first)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/vistelle-bench.XXXXXX")
-xvfb_pid=
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-app="$work/Vistelle"
-cmake --install "$build" --prefix "$app" >/dev/null
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+name=startup.sh
+. bench/wine_bench_lib.sh
 
 # The demo library: four pictures of 1600x1000 in two categories; then two
-# 6000x4000 photographs (noise under gradients, quality 90, so that they
-# decode like camera pictures).
-mkdir -p "$work/pictures"
+# photographs.
 p="$work/pictures"
 convert -size 1600x1000 gradient:'#2a3570-#f08050' -quality 90 "$p/hills.jpg"
 convert -size 1600x1000 gradient:'#ffd6a0-#3070b0' -quality 90 "$p/sea.jpg"
 convert -size 1600x1000 gradient:'#f6d9a8-#c8743a' -quality 90 "$p/dunes.jpg"
 convert -size 1600x1000 radial-gradient:'#30407a-#101428' -quality 90 "$p/circles.jpg"
-for name in photo1 photo2; do
-  convert -size 6000x4000 gradient:'#506070-#c0a080' -attenuate 0.6 +noise Gaussian -quality 90 "$p/$name.jpg"
-done
+make_photos photo1 photo2
 printf 'Landscapes\r\n%s\r\n%s\r\n%s\r\n\r\nAbstract\r\n%s' "$(winpath "$p/hills.jpg")" "$(winpath "$p/sea.jpg")" \
   "$(winpath "$p/dunes.jpg")" "$(winpath "$p/circles.jpg")" >"$work/demo.txt"
-printf 'Photos\r\n%s\r\n%s' "$(winpath "$p/photo1.jpg")" "$(winpath "$p/photo2.jpg")" >"$work/photos.txt"
-
-# A 1920x1080 screen of our own; tools/with-xvfb then only brings the Wine
-# server.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 </dev/null &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
 
 cat >"$work/run.sh" <<EOF
 set -u

@@ -15,6 +15,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/win32/com_ptr_win32.h"
+#include "base/win32/dib_win32.h"
+#include "base/win32/handle_win32.h"
 #include "render/byte_reader.h"
 #include "render/image_codecs.h"
 
@@ -22,46 +25,10 @@ namespace vistelle {
 
 namespace {
 
+using win32::ComPtr;
+
 // ---------------------------------------------------------------------------
 // COM plumbing.
-
-// A COM interface pointer, released when it goes. Move-only.
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ComPtr(ComPtr&& other) noexcept : ptr_(other.ptr_) { other.ptr_ = nullptr; }
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      ptr_ = other.ptr_;
-      other.ptr_ = nullptr;
-    }
-    return *this;
-  }
-  ~ComPtr() { Reset(); }
-
-  T* Get() const { return ptr_; }
-  T* operator->() const { return ptr_; }
-  explicit operator bool() const { return ptr_ != nullptr; }
-  // For functions that hand out a new reference.
-  T** Put() {
-    Reset();
-    return &ptr_;
-  }
-  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-  void Reset() {
-    if (ptr_ != nullptr) {
-      ptr_->Release();
-      ptr_ = nullptr;
-    }
-  }
-
- private:
-  T* ptr_ = nullptr;
-};
 
 // COM on the calling thread, entered on first use and left when the thread
 // ends. A thread that already chose the other apartment model still has COM
@@ -398,65 +365,11 @@ constexpr std::uint32_t kMetafileDpi = 96;
 constexpr std::size_t kPlaceableHeaderBytes = 22;
 constexpr std::size_t kMetaHeaderBytes = 18;
 
-// Move-only owners of the GDI objects the drawing needs.
-class EnhMetafile {
- public:
-  explicit EnhMetafile(HENHMETAFILE handle) : handle_(handle) {}
-  EnhMetafile(const EnhMetafile&) = delete;
-  EnhMetafile& operator=(const EnhMetafile&) = delete;
-  ~EnhMetafile() {
-    if (handle_ != nullptr) DeleteEnhMetaFile(handle_);
-  }
-  HENHMETAFILE Get() const { return handle_; }
-
- private:
-  HENHMETAFILE handle_;
+// The metafile the records are played from.
+struct EnhMetafileCloser {
+  static bool Close(HENHMETAFILE metafile) noexcept { return DeleteEnhMetaFile(metafile) != FALSE; }
 };
-
-class MemoryDc {
- public:
-  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  ~MemoryDc() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class GdiBitmap {
- public:
-  explicit GdiBitmap(HBITMAP handle) : handle_(handle) {}
-  GdiBitmap(const GdiBitmap&) = delete;
-  GdiBitmap& operator=(const GdiBitmap&) = delete;
-  ~GdiBitmap() {
-    if (handle_ != nullptr) DeleteObject(handle_);
-  }
-  HBITMAP Get() const { return handle_; }
-
- private:
-  HBITMAP handle_;
-};
-
-// Selects an object into a DC for as long as it lives, then puts the
-// previous one back.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-  ~SelectedObject() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  bool Ok() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
+using EnhMetafile = win32::UniqueHandle<win32::NullHandleTraits<HENHMETAFILE, EnhMetafileCloser>>;
 
 // ---------------------------------------------------------------------------
 // Checking a metafile's records before GDI plays them.
@@ -728,8 +641,8 @@ bool DecodeWmf(const std::uint8_t* data, std::size_t size, Image& out) {
   } else {
     handle = SetWinMetaFileBits(length, records.data(), nullptr, nullptr);
   }
-  EnhMetafile metafile(handle);
-  if (metafile.Get() == nullptr) return false;
+  const EnhMetafile metafile(handle);
+  if (!metafile) return false;
 
   std::uint64_t width = 0, height = 0;
   if (placeable) {
@@ -751,24 +664,18 @@ bool DecodeWmf(const std::uint8_t* data, std::size_t size, Image& out) {
       !image.Create(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)))
     return false;
 
-  MemoryDc dc;
-  if (dc.Get() == nullptr) return false;
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof info);
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = static_cast<LONG>(height);  // bottom-up, as Image
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  const win32::MemoryDc dc = win32::MakeMemoryDc();
+  if (!dc) return false;
+  // Bottom-up, as Image.
+  const BITMAPINFO info = win32::DibInfo(static_cast<LONG>(width), static_cast<LONG>(height), 24);
   void* bits = nullptr;
-  GdiBitmap bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (bitmap.Get() == nullptr || bits == nullptr) return false;
+  const win32::Bitmap bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return false;
   const std::size_t bytes = image.Stride() * image.GetHeight();
   std::memset(bits, 0xFF, bytes);  // white paper
   {
-    SelectedObject selected(dc.Get(), bitmap.Get());
-    if (!selected.Ok()) return false;
+    const win32::ScopedSelect selected(dc.Get(), bitmap.Get());
+    if (!selected.Selected()) return false;
     const RECT area = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
     if (!PlayEnhMetaFile(dc.Get(), metafile.Get(), &area)) return false;
     GdiFlush();

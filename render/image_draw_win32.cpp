@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "base/win32/dib_win32.h"
+
 namespace vistelle {
 
 void Draw2(const Image& image, HDC dc, int x, int y, int w, int h) {
@@ -9,14 +11,7 @@ void Draw2(const Image& image, HDC dc, int x, int y, int w, int h) {
   if (image.Stride() * image.GetHeight() > static_cast<std::size_t>(UINT_MAX)) return;
 
   // The image's rows are already a bottom-up 24-bit DIB with 4-byte rows.
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof info);
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = static_cast<LONG>(image.GetWidth());
-  info.bmiHeader.biHeight = static_cast<LONG>(image.GetHeight());
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = win32::DibInfo(static_cast<LONG>(image.GetWidth()), static_cast<LONG>(image.GetHeight()), 24);
   info.bmiHeader.biSizeImage = static_cast<DWORD>(image.Stride() * image.GetHeight());
 
   // HALFTONE needs the brush origin set again after it is chosen.

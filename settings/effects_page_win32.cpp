@@ -10,7 +10,6 @@
 #include "base/paths.h"
 #include "render/effects.h"
 #include "render/image.h"
-#include "render/image_draw_win32.h"
 #include "resources/settings_ids.h"
 #include "settings/settings_pages_win32.h"
 #include "settings/settings_values.h"
@@ -51,15 +50,6 @@ constexpr Amount kAmounts[] = {
     {IDC_FX_NOISE_AMOUNT, 0, 255, &TConfig::noise_int},
 };
 
-struct EffectsPage {
-  explicit EffectsPage(SettingsSheet& s) : sheet(s) {}
-  SettingsSheet& sheet;
-  PageSwatch swatch;
-  POINT preview_at = {kPreviewX, kPreviewY};
-  Image sample;   // the sample picture as loaded
-  Image preview;  // the sample with the ticked effects
-};
-
 // The page's effects, made the first time the page runs, kept for the run.
 const TEffects& PageEffects() {
   static const TEffects effects;
@@ -68,113 +58,96 @@ const TEffects& PageEffects() {
 
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
-// The preview anew from the untouched sample, so effects never pile up.
-void Recompute(HWND page, EffectsPage& state) {
-  state.preview.Copy(state.sample);
-  PreviewEffects ticks;
-  ticks.negative = Checked(page, IDC_FX_NEGATIVE);
-  ticks.gray = Checked(page, IDC_FX_GRAY);
-  ticks.lighten = Checked(page, IDC_FX_LIGHTEN);
-  ticks.contrast = Checked(page, IDC_FX_CONTRAST);
-  ticks.blur = Checked(page, IDC_FX_BLUR);
-  ticks.sharpen = Checked(page, IDC_FX_SHARPEN);
-  ticks.smartblur = Checked(page, IDC_FX_SMARTBLUR);
-  ticks.noise = Checked(page, IDC_FX_NOISE);
-  ticks.pseudocolors = Checked(page, IDC_FX_PSEUDOCOLORS);
-  ticks.colorize = Checked(page, IDC_FX_COLORIZE);
-  ApplyPreviewEffects(PageEffects(), state.preview, ticks, state.sheet.settings, state.swatch.colour);
-  InvalidateRect(page, nullptr, TRUE);
-}
+struct EffectsPage : PageBase {
+  using PageBase::PageBase;
+  PageSwatch swatch;
+  POINT preview_at = {kPreviewX, kPreviewY};
+  Image sample;   // the sample picture as loaded
+  Image preview;  // the sample with the ticked effects
 
-BOOL OnInitDialog(HWND page, EffectsPage& state) {
-  PageEffects();
-  const TConfig& settings = state.sheet.settings;
-  for (const Amount& amount : kAmounts) {
-    SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMIN, TRUE, amount.minimum);
-    SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMAX, TRUE, amount.maximum);
-    SendDlgItemMessageA(page, amount.id, TBM_SETPOS, TRUE, settings.*amount.value);
+  // The preview anew from the untouched sample, so effects never pile up.
+  void Recompute(HWND page) {
+    preview.Copy(sample);
+    PreviewEffects ticks;
+    ticks.negative = Checked(page, IDC_FX_NEGATIVE);
+    ticks.gray = Checked(page, IDC_FX_GRAY);
+    ticks.lighten = Checked(page, IDC_FX_LIGHTEN);
+    ticks.contrast = Checked(page, IDC_FX_CONTRAST);
+    ticks.blur = Checked(page, IDC_FX_BLUR);
+    ticks.sharpen = Checked(page, IDC_FX_SHARPEN);
+    ticks.smartblur = Checked(page, IDC_FX_SMARTBLUR);
+    ticks.noise = Checked(page, IDC_FX_NOISE);
+    ticks.pseudocolors = Checked(page, IDC_FX_PSEUDOCOLORS);
+    ticks.colorize = Checked(page, IDC_FX_COLORIZE);
+    ApplyPreviewEffects(PageEffects(), preview, ticks, sheet.settings, swatch.colour);
+    InvalidateRect(page, nullptr, TRUE);
   }
-  for (const EffectBox& box : kBoxes)
-    if (settings.*box.flag) CheckDlgButton(page, box.id, BST_CHECKED);
 
-  const PageScale scale = ScaleOf(page);
-  state.swatch.rect = scale.Scale(kSwatch);
-  state.preview_at.x = scale.X(kPreviewX);
-  state.preview_at.y = scale.Y(kPreviewY);
-  // A missing sample leaves the preview empty; the page works otherwise.
-  state.sample.Load(JoinPath(state.sheet.program_folder, kSamplePicture));
+  BOOL OnInitDialog(HWND page) {
+    PageEffects();
+    const TConfig& settings = sheet.settings;
+    for (const Amount& amount : kAmounts) {
+      SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMIN, TRUE, amount.minimum);
+      SendDlgItemMessageA(page, amount.id, TBM_SETRANGEMAX, TRUE, amount.maximum);
+      SendDlgItemMessageA(page, amount.id, TBM_SETPOS, TRUE, settings.*amount.value);
+    }
+    for (const EffectBox& box : kBoxes)
+      if (settings.*box.flag) CheckDlgButton(page, box.id, BST_CHECKED);
 
-  state.swatch.SetColour(TEffects::PackColorize(settings.colorize_r, settings.colorize_g, settings.colorize_b));
-  Recompute(page, state);
-  return TRUE;
-}
+    const PageScale scale = ScaleOf(page);
+    swatch.rect = scale.Scale(kSwatch);
+    preview_at.x = scale.X(kPreviewX);
+    preview_at.y = scale.Y(kPreviewY);
+    // A missing sample leaves the preview empty; the page works otherwise.
+    sample.Load(JoinPath(sheet.program_folder, kSamplePicture));
 
-void OnPaint(HWND page, const EffectsPage& state) {
-  const win32::PaintDc dc(page);
-  if (!dc) return;
-  state.swatch.Paint(dc.Get());
-  RECT frame = {};
-  if (GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame))
-    Draw2(state.preview, dc.Get(), state.preview_at.x, state.preview_at.y, frame.right - frame.left,
-          frame.bottom - frame.top);
-}
-
-// Only a released thumb counts: moves by keyboard, by clicks in the channel
-// or during the drag are not taken.
-void OnHScroll(HWND page, EffectsPage& state, int request, HWND bar) {
-  if (request != TB_THUMBPOSITION || bar == nullptr) return;
-  for (const Amount& amount : kAmounts) {
-    if (bar != GetDlgItem(page, amount.id)) continue;
-    state.sheet.settings.*amount.value = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
-    Recompute(page, state);
-    return;
+    swatch.SetColour(TEffects::PackColorize(settings.colorize_r, settings.colorize_g, settings.colorize_b));
+    Recompute(page);
+    return TRUE;
   }
-}
 
-void OnLButtonUp(HWND page, EffectsPage& state, POINT at) {
-  if (state.swatch.ChooseAt(at, page)) Recompute(page, state);
-}
+  void OnCommand(HWND page, int, int) { Recompute(page); }
 
-void OnApply(HWND page, EffectsPage& state) {
-  TConfig& settings = state.sheet.settings;
-  for (const EffectBox& box : kBoxes) settings.*box.flag = Checked(page, box.id) ? 1 : 0;
-  settings.colorize_r = ColorRefRed(state.swatch.colour);
-  settings.colorize_g = ColorRefGreen(state.swatch.colour);
-  settings.colorize_b = ColorRefBlue(state.swatch.colour);
-}
+  void OnPaint(HWND page, HDC dc) {
+    swatch.Paint(dc);
+    DrawPreview(page, dc, IDC_FX_PREVIEW_FRAME, preview_at, preview);
+  }
+
+  // Only a released thumb counts: moves by keyboard, by clicks in the
+  // channel or during the drag are not taken.
+  void OnHScroll(HWND page, int request, HWND bar) {
+    if (request != TB_THUMBPOSITION || bar == nullptr) return;
+    for (const Amount& amount : kAmounts) {
+      if (bar != GetDlgItem(page, amount.id)) continue;
+      sheet.settings.*amount.value = static_cast<std::int32_t>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+      Recompute(page);
+      return;
+    }
+  }
+
+  void OnLButtonUp(HWND page, POINT at) {
+    if (swatch.ChooseAt(at, page)) Recompute(page);
+  }
+
+  void OnApply(HWND page) {
+    TConfig& settings = sheet.settings;
+    for (const EffectBox& box : kBoxes) settings.*box.flag = Checked(page, box.id) ? 1 : 0;
+    settings.colorize_r = ColorRefRed(swatch.colour);
+    settings.colorize_g = ColorRefGreen(swatch.colour);
+    settings.colorize_b = ColorRefBlue(swatch.colour);
+  }
+
+  bool OnClose() {
+    sample.Clear();
+    preview.Clear();
+    return true;
+  }
+};
 
 }  // namespace
 
 INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
-  EffectsPage* state = PageState<EffectsPage>(page, message, lparam);
-  if (state == nullptr) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      return OnInitDialog(page, *state);
-    case WM_COMMAND:
-      Recompute(page, *state);
-      return TRUE;
-    case WM_PAINT:
-      OnPaint(page, *state);
-      return TRUE;
-    case WM_HSCROLL:
-      OnHScroll(page, *state, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
-      return FALSE;
-    case WM_LBUTTONUP:
-      OnLButtonUp(page, *state, MousePosition(lparam));
-      return FALSE;
-    case WM_NOTIFY:
-      return OnPageNotify(page, lparam, *state, OnApply);
-    case WM_CLOSE:
-      state->sample.Clear();
-      state->preview.Clear();
-      return TRUE;
-    case WM_DESTROY:
-      DropPageState<EffectsPage>(page);
-      return FALSE;
-    default:
-      return FALSE;
-  }
+  return PageProcedure<EffectsPage>(page, message, wparam, lparam);
 }
 
 }  // namespace vistelle

@@ -20,13 +20,6 @@ constexpr int kAmountMax = 999;
 constexpr int kAmountStart = 25;
 constexpr int kAmountDigits = 3;
 
-struct OptionsPage {
-  explicit OptionsPage(SettingsSheet& s) : sheet(s) {}
-  SettingsSheet& sheet;
-  PageSwatch swatch;
-  win32::Font font;
-};
-
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
 void EnableInterval(HWND page, bool enabled) {
@@ -35,111 +28,92 @@ void EnableInterval(HWND page, bool enabled) {
   EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
 }
 
-BOOL OnInitDialog(HWND page, OptionsPage& state) {
-  const TConfig& settings = state.sheet.settings;
-  const PageScale scale = ScaleOf(page);
-  state.swatch.rect = scale.Scale(kSwatch);
-  state.swatch.SetColour(MakeColorRef(settings.background_r, settings.background_g, settings.background_b));
+struct OptionsPage : PageBase {
+  using PageBase::PageBase;
+  PageSwatch swatch;
+  win32::Font font;
 
-  if (StartupEntryExists()) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
+  BOOL OnInitDialog(HWND page) {
+    const TConfig& settings = sheet.settings;
+    const PageScale scale = ScaleOf(page);
+    swatch.rect = scale.Scale(kSwatch);
+    swatch.SetColour(MakeColorRef(settings.background_r, settings.background_g, settings.background_b));
 
-  SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kAmountMax, kAmountMin));
-  SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
-  SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
+    if (StartupEntryExists()) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
 
-  // The unit list, beside the up-down control.
-  state.font.Reset(CreateListFont());
-  const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 224, 70, 140, kIntervalUnitNames, 2, state.font);
-  // The amount as stored (the 25 the up-down control wrote gives way).
-  SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);
-  // A unit with no item (neither 0 nor 1) leaves the list without a choice.
-  if (list != nullptr) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.godz_sek), 0);
+    SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kAmountMax, kAmountMin));
+    SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
+    SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
 
-  if (settings.zmiana_tapety_co != 0) {
-    CheckDlgButton(page, IDC_OPT_EVERY, BST_CHECKED);
-  } else {
-    CheckDlgButton(page, IDC_OPT_AT_START, BST_CHECKED);
-    EnableInterval(page, false);
+    // The unit list, beside the up-down control.
+    font.Reset(CreateListFont());
+    const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 224, 70, 140, kIntervalUnitNames, 2, font);
+    // The amount as stored (the 25 the up-down control wrote gives way).
+    SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);
+    // A unit with no item (neither 0 nor 1) leaves the list without a choice.
+    if (list != nullptr) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.godz_sek), 0);
+
+    if (settings.zmiana_tapety_co != 0) {
+      CheckDlgButton(page, IDC_OPT_EVERY, BST_CHECKED);
+    } else {
+      CheckDlgButton(page, IDC_OPT_AT_START, BST_CHECKED);
+      EnableInterval(page, false);
+    }
+
+    switch (settings.sposob_wyswietlania) {
+      case 0: CheckDlgButton(page, IDC_OPT_STRETCH, BST_CHECKED); break;
+      case 1: CheckDlgButton(page, IDC_OPT_TILED, BST_CHECKED); break;
+      case 2: CheckDlgButton(page, IDC_OPT_CENTER, BST_CHECKED); break;
+      default: break;
+    }
+    if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
+    if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
+    return TRUE;
   }
 
-  switch (settings.sposob_wyswietlania) {
-    case 0: CheckDlgButton(page, IDC_OPT_STRETCH, BST_CHECKED); break;
-    case 1: CheckDlgButton(page, IDC_OPT_TILED, BST_CHECKED); break;
-    case 2: CheckDlgButton(page, IDC_OPT_CENTER, BST_CHECKED); break;
-    default: break;
+  void OnCommand(HWND page, int id, int code) {
+    if (code != BN_CLICKED) return;
+    if (id == IDC_OPT_AT_START) EnableInterval(page, false);
+    if (id == IDC_OPT_EVERY) EnableInterval(page, true);
   }
-  if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
-  if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
-  return TRUE;
-}
 
-void OnCommand(HWND page, int id, int code) {
-  if (code != BN_CLICKED) return;
-  if (id == IDC_OPT_AT_START) EnableInterval(page, false);
-  if (id == IDC_OPT_EVERY) EnableInterval(page, true);
-}
+  void OnPaint(HWND, HDC dc) { swatch.Paint(dc); }
 
-void OnPaint(HWND page, const OptionsPage& state) {
-  const win32::PaintDc dc(page);
-  if (dc) state.swatch.Paint(dc.Get());
-}
+  void OnLButtonUp(HWND page, POINT at) {
+    if (swatch.ChooseAt(at, page)) swatch.Invalidate(page);
+  }
 
-void OnLButtonUp(HWND page, OptionsPage& state, POINT at) {
-  if (state.swatch.ChooseAt(at, page)) state.swatch.Invalidate(page);
-}
+  // OK: every control of the page goes into the settings, taken as the
+  // control holds it (a typed 0 is stored as 0, a value that is no number
+  // as 0).
+  void OnApply(HWND page) {
+    TConfig& settings = sheet.settings;
+    settings.background_r = ColorRefRed(swatch.colour);
+    settings.background_g = ColorRefGreen(swatch.colour);
+    settings.background_b = ColorRefBlue(swatch.colour);
 
-// OK: every control of the page goes into the settings, taken as the
-// control holds it (a typed 0 is stored as 0, a value that is no number
-// as 0).
-void OnApply(HWND page, OptionsPage& state) {
-  TConfig& settings = state.sheet.settings;
-  const ColorRef colour = state.swatch.colour;
-  settings.background_r = ColorRefRed(colour);
-  settings.background_g = ColorRefGreen(colour);
-  settings.background_b = ColorRefBlue(colour);
+    BOOL is_number = FALSE;
+    settings.co_ile_sek_godz = static_cast<int>(GetDlgItemInt(page, IDC_OPT_AMOUNT, &is_number, TRUE));
+    settings.godz_sek = static_cast<int>(SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_GETCURSEL, 0, 0));
 
-  BOOL is_number = FALSE;
-  settings.co_ile_sek_godz = static_cast<int>(GetDlgItemInt(page, IDC_OPT_AMOUNT, &is_number, TRUE));
-  settings.godz_sek = static_cast<int>(SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_GETCURSEL, 0, 0));
+    if (Checked(page, IDC_OPT_STRETCH)) settings.sposob_wyswietlania = 0;
+    else if (Checked(page, IDC_OPT_TILED)) settings.sposob_wyswietlania = 1;
+    else if (Checked(page, IDC_OPT_CENTER)) settings.sposob_wyswietlania = 2;
 
-  if (Checked(page, IDC_OPT_STRETCH)) settings.sposob_wyswietlania = 0;
-  else if (Checked(page, IDC_OPT_TILED)) settings.sposob_wyswietlania = 1;
-  else if (Checked(page, IDC_OPT_CENTER)) settings.sposob_wyswietlania = 2;
+    if (Checked(page, IDC_OPT_SEQUENCE)) settings.sposob_wybierania = 0;
+    else if (Checked(page, IDC_OPT_RANDOM)) settings.sposob_wybierania = 1;
 
-  if (Checked(page, IDC_OPT_SEQUENCE)) settings.sposob_wybierania = 0;
-  else if (Checked(page, IDC_OPT_RANDOM)) settings.sposob_wybierania = 1;
+    if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
+    else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;
 
-  if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
-  else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;
-
-  SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), state.sheet.program_folder);
-}
+    SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), sheet.program_folder);
+  }
+};
 
 }  // namespace
 
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
-  OptionsPage* state = PageState<OptionsPage>(page, message, lparam);
-  if (state == nullptr) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      return OnInitDialog(page, *state);
-    case WM_COMMAND:
-      OnCommand(page, LOWORD(wparam), HIWORD(wparam));
-      return TRUE;
-    case WM_PAINT:
-      OnPaint(page, *state);
-      return TRUE;
-    case WM_LBUTTONUP:
-      OnLButtonUp(page, *state, MousePosition(lparam));
-      return FALSE;
-    case WM_NOTIFY:
-      return OnPageNotify(page, lparam, *state, OnApply);
-    case WM_DESTROY:
-      DropPageState<OptionsPage>(page);
-      return FALSE;
-    default:
-      return FALSE;
-  }
+  return PageProcedure<OptionsPage>(page, message, wparam, lparam);
 }
 
 }  // namespace vistelle

@@ -11,6 +11,7 @@
 
 #include "base/win32/handle_win32.h"
 #include "config/config.h"
+#include "render/image.h"
 #include "settings/settings_values.h"
 
 namespace vistelle {
@@ -33,24 +34,72 @@ std::string CurrentFolder();
 
 // Each page keeps a state of its own while it exists. The sheet hands the
 // page its SettingsSheet in the page's lParam; at WM_INITDIALOG the page
-// makes its State from it and keeps it in DWLP_USER, and at WM_DESTROY the
-// state goes. Null before and after, when the page has nothing to do.
-template <typename State>
-State* PageState(HWND page, UINT message, LPARAM lparam) {
+// makes its state from it and keeps it in DWLP_USER, and at WM_DESTROY the
+// state goes.
+//
+// A page's state derives from PageBase and gives the handlers PageProcedure
+// routes the page's messages to; those it does not need do nothing.
+struct PageBase {
+  explicit PageBase(SettingsSheet& s) : sheet(s) {}
+  SettingsSheet& sheet;
+
+  // BOOL OnInitDialog(HWND page), void OnPaint(HWND page, HDC dc) and
+  // void OnApply(HWND page) (OK was pressed) every page has.
+  void OnCommand(HWND, int /*id*/, int /*code*/) {}
+  void OnHScroll(HWND, int /*request*/, HWND /*bar*/) {}
+  void OnLButtonUp(HWND, POINT) {}
+  // True when the page handled WM_CLOSE.
+  bool OnClose() { return false; }
+};
+
+// The page's client position of a mouse message (signed).
+POINT MousePosition(LPARAM lparam);
+
+template <typename Page>
+INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     const auto* description = reinterpret_cast<const PROPSHEETPAGEA*>(lparam);
-    if (description == nullptr || description->lParam == 0) return nullptr;
-    auto* state = new State(*reinterpret_cast<SettingsSheet*>(description->lParam));
-    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    return state;
+    if (description == nullptr || description->lParam == 0) return FALSE;
+    auto* made = new Page(*reinterpret_cast<SettingsSheet*>(description->lParam));
+    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(made));
+    return made->OnInitDialog(page);
   }
-  return reinterpret_cast<State*>(GetWindowLongPtrA(page, DWLP_USER));
-}
-template <typename State>
-void DropPageState(HWND page) {
-  auto* state = reinterpret_cast<State*>(GetWindowLongPtrA(page, DWLP_USER));
-  SetWindowLongPtrA(page, DWLP_USER, 0);
-  delete state;
+  auto* state = reinterpret_cast<Page*>(GetWindowLongPtrA(page, DWLP_USER));
+  if (state == nullptr) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      state->OnCommand(page, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
+    case WM_PAINT: {
+      const win32::PaintDc dc(page);
+      if (dc) state->OnPaint(page, dc.Get());
+      return TRUE;
+    }
+    case WM_HSCROLL:
+      state->OnHScroll(page, LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return FALSE;
+    case WM_LBUTTONUP:
+      state->OnLButtonUp(page, MousePosition(lparam));
+      return FALSE;
+    case WM_NOTIFY: {
+      // OK: the page copies its controls into the sheet's record, the sheet
+      // learns that OK was pressed, and the page answers without objection.
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+      state->OnApply(page);
+      state->sheet.applied = true;
+      SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+      return TRUE;
+    }
+    case WM_CLOSE:
+      return state->OnClose() ? TRUE : FALSE;
+    case WM_DESTROY:
+      SetWindowLongPtrA(page, DWLP_USER, 0);
+      delete state;
+      return FALSE;
+    default:
+      return FALSE;
+  }
 }
 
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
@@ -93,6 +142,10 @@ struct PageSwatch {
   void Invalidate(HWND page) const;
 };
 
+// Draws a page's preview picture at `at`, stretched to the client size of
+// the frame control that surrounds it.
+void DrawPreview(HWND page, HDC dc, int frame_id, POINT at, const Image& preview);
+
 // The page's dialog base units, for placing what the page draws itself.
 PageScale ScaleOf(HWND page);
 
@@ -103,21 +156,5 @@ HFONT CreateListFont();
 // with the given items, in the list font.
 HWND CreatePageList(HWND page, int id, const PageScale& scale, int x, int y, int width, int height,
                     const char* const* items, int count, const win32::Font& font);
-
-// The page's client position of a mouse message (signed).
-POINT MousePosition(LPARAM lparam);
-
-// A page's WM_NOTIFY: on PSN_APPLY, apply copies the controls into the
-// sheet's record, the sheet learns that OK was pressed, and the page answers
-// without objection; every other notification is left alone.
-template <typename State>
-INT_PTR OnPageNotify(HWND page, LPARAM lparam, State& state, void (*apply)(HWND page, State& state)) {
-  const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-  if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
-  apply(page, state);
-  state.sheet.applied = true;
-  SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-  return TRUE;
-}
 
 }  // namespace vistelle

@@ -21,6 +21,7 @@
 #include "base/win32/message_boxes_win32.h"
 #include "config/profile_file_replace.h"
 #include "config/profile_store.h"
+#include "render/image_draw_win32.h"
 #include "resources/settings_ids.h"
 #include "settings/picture_chooser_win32.h"
 #include "settings/settings_pages_win32.h"
@@ -192,6 +193,12 @@ bool PageSwatch::ChooseAt(POINT at, HWND owner) {
 void PageSwatch::Invalidate(HWND page) const {
   const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
   InvalidateRect(page, &area, TRUE);
+}
+
+void DrawPreview(HWND page, HDC dc, int frame_id, POINT at, const Image& preview) {
+  RECT frame = {};
+  if (GetClientRect(GetDlgItem(page, frame_id), &frame))
+    Draw2(preview, dc, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top);
 }
 
 PageScale ScaleOf(HWND page) {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/win32/com_ptr_win32.h"
+#include "base/win32/dib_win32.h"
 
 namespace vistelle {
 
@@ -19,13 +21,7 @@ constexpr DWORD kMaxPictureFile = 64u * 1024u * 1024u;
 // A 32-bit top-down bitmap of the given size, filled by copying from source.
 win32::Bitmap CopyToDib(HBITMAP source, int width, int height) {
   if (width <= 0 || height <= 0) return win32::Bitmap();
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = win32::DibInfo(width, -height, 32);
   void* bits = nullptr;
   win32::Bitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!copy) return copy;
@@ -66,16 +62,14 @@ win32::Bitmap LoadPicture(const std::string& path) {
   }
   std::memcpy(data, bytes.data(), size);
   GlobalUnlock(block);
-  IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {  // the stream frees the block
+  win32::ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.Put()))) {  // the stream frees the block
     GlobalFree(block);
     return win32::Bitmap();
   }
-  IPicture* picture = nullptr;
-  const HRESULT decoded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                         reinterpret_cast<void**>(&picture));
-  stream->Release();
-  if (FAILED(decoded) || picture == nullptr) return win32::Bitmap();
+  win32::ComPtr<IPicture> picture;
+  const HRESULT decoded = OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.PutVoid());
+  if (FAILED(decoded) || !picture) return win32::Bitmap();
 
   // The picture object owns its bitmap; keep a copy of our own so that the
   // object can go.
@@ -87,7 +81,6 @@ win32::Bitmap LoadPicture(const std::string& path) {
     const SIZE s = BitmapSize(bitmap);
     result = CopyToDib(bitmap, s.cx, s.cy);
   }
-  picture->Release();
   return result;
 }
 

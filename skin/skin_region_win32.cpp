@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/win32/dib_win32.h"
 #include "skin/region_runs.h"
 #include "skin/skin_bitmap_win32.h"
 
@@ -41,13 +42,7 @@ win32::Region BuildRegion(HBITMAP bitmap, ColorRef key, ColorRef tolerance) {
   if (size.cx <= 0 || size.cy <= 0) return win32::Region();
 
   // The mask as 32-bit pixels, whatever its own format.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = size.cy;  // bottom-up
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = win32::DibInfo(size.cx, size.cy, 32);  // bottom-up
   void* bits = nullptr;
   const win32::Bitmap pixels(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!pixels || bits == nullptr) return win32::Region();

@@ -6,7 +6,7 @@ set -euo pipefail
 native=(cmake ninja-build g++ pkg-config libgtest-dev libjpeg62-turbo-dev libpng-dev libgif-dev
         libfreetype-dev fonts-liberation imagemagick)
 windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine64 xvfb xauth
-         x11-utils imagemagick fonts-liberation)
+         x11-utils imagemagick fonts-liberation python3)
 fuzz=(clang libclang-rt-14-dev)
 art=(librsvg2-bin imagemagick)
 

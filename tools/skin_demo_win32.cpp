@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/win32/handle_win32.h"
 #include "render/image.h"
 #include "render/image_draw_win32.h"
 #include "skin/skin_dialog_win32.h"
@@ -27,10 +28,8 @@ const RECT kCountdown = {24, 365, 232, 387};
 class DemoSkin : public vistelle::SkinDialog {
  public:
   vistelle::Image picture;
-  HBRUSH list_brush = CreateSolidBrush(RGB(240, 240, 240));
+  vistelle::win32::Brush list_brush{CreateSolidBrush(RGB(240, 240, 240))};
   HWND lists[2] = {nullptr, nullptr};
-
-  ~DemoSkin() override { DeleteObject(list_brush); }
 
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override {
     if (message == WM_CTLCOLORLISTBOX) {
@@ -39,7 +38,7 @@ class DemoSkin : public vistelle::SkinDialog {
         HDC dc = reinterpret_cast<HDC>(wparam);
         SetBkColor(dc, RGB(240, 240, 240));
         SetTextColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<LRESULT>(list_brush);
+        return reinterpret_cast<LRESULT>(list_brush.Get());
       }
     }
     if (message == WM_TIMER) {
@@ -54,14 +53,12 @@ class DemoSkin : public vistelle::SkinDialog {
     vistelle::Draw2(picture, dc, kPreview.left, kPreview.top, kPreview.right - kPreview.left,
                     kPreview.bottom - kPreview.top);
     SetBkMode(dc, TRANSPARENT);
-    HFONT font = CreateFontA(16, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    HGDIOBJ old = SelectObject(dc, font);
+    const vistelle::win32::Font font(CreateFontA(16, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    const vistelle::win32::ScopedSelect selected(dc, font.Get());
     SetTextColor(dc, RGB(119, 134, 119));
     RECT r = kCountdown;
     const char* text = "Wallpaper will change in: 599 min.";
     DrawTextA(dc, text, static_cast<int>(std::strlen(text)), &r, DT_CENTER);
-    SelectObject(dc, old);
-    DeleteObject(font);
   }
 
   int HandleSkinCommand(const char* name) override {
@@ -104,14 +101,14 @@ int main(int argc, char** argv) {
   if (!picture_file.empty()) demo.picture.Load(picture_file);
   HWND hwnd = demo.CreateFromSkin("Vistelle", 200, 200, GetModuleHandleA(nullptr), skin);
   if (hwnd == nullptr) return 1;
-  HFONT font = CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  const vistelle::win32::Font font(CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
   static const char* const kPictures[] = {
       "C:\\Pictures\\Holidays\\Lake at dusk.jpg", "C:\\Pictures\\Holidays\\Harbour.jpg",
       "C:\\Pictures\\Holidays\\Old town square.jpg", "C:\\Pictures\\Holidays\\Dunes.png",
       "C:\\Pictures\\Holidays\\Lighthouse.jpg", "C:\\Pictures\\Holidays\\Night market.jpg", nullptr};
   static const char* const kCategories[] = {"Favourites", "Holidays", "Mountains", "Night sky", nullptr};
-  demo.lists[0] = AddList(hwnd, kPictureList, 266, 139, 289, 224, font, kPictures);
-  demo.lists[1] = AddList(hwnd, kCategoryList, 266, 51, 144, 80, font, kCategories);
+  demo.lists[0] = AddList(hwnd, kPictureList, 266, 139, 289, 224, font.Get(), kPictures);
+  demo.lists[1] = AddList(hwnd, kCategoryList, 266, 51, 144, 80, font.Get(), kCategories);
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
 
@@ -126,7 +123,5 @@ int main(int argc, char** argv) {
   }
   if (inactive) SendMessageA(hwnd, WM_ACTIVATEAPP, FALSE, 0);
   if (seconds > 0) SetTimer(hwnd, 1, static_cast<UINT>(seconds) * 1000u, nullptr);
-  const int code = demo.MessageLoop();
-  DeleteObject(font);
-  return code;
+  return demo.MessageLoop();
 }

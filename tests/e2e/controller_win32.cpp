@@ -26,6 +26,12 @@
 //   answer-box SECONDS [ID]    waits for a message box of the program, prints
 //                              "caption|text" and presses the button (IDOK)
 //   no-box                     fails when a message box of the program is open
+//   boxes                      prints how many message boxes of the program are open
+//   wait-box SECONDS           until a message box (or dialog) of the program is
+//                              open; prints "caption|text" and leaves it open
+// (Before the main window exists, a box of any other process counts as the
+// program's: the program tells of a skin it cannot read before it has a
+// window.)
 //   sleep MILLISECONDS
 //   launch PROGRAM [ARGS]      starts the program and prints the milliseconds
 //                              until its main window is shown
@@ -88,10 +94,12 @@ bool Deliver(bool post, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return Send(hwnd, message, wparam, lparam);
 }
 
-// A message box of the process that owns the main window.
+// The message boxes of the process that owns the main window (of any
+// process but this one for process 0).
 struct BoxSearch {
   DWORD process;
   HWND box;
+  int count;
 };
 
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM lparam) {
@@ -100,9 +108,10 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM lparam) {
   GetClassNameA(hwnd, name, sizeof name);
   DWORD process = 0;
   GetWindowThreadProcessId(hwnd, &process);
-  if (process == search->process && std::strcmp(name, "#32770") == 0 && IsWindowVisible(hwnd)) {
-    search->box = hwnd;
-    return FALSE;
+  const bool ours = search->process != 0 ? process == search->process : process != GetCurrentProcessId();
+  if (ours && std::strcmp(name, "#32770") == 0 && IsWindowVisible(hwnd)) {
+    if (search->box == nullptr) search->box = hwnd;
+    ++search->count;
   }
   return TRUE;
 }
@@ -121,11 +130,13 @@ BOOL CALLBACK FindBoxText(HWND hwnd, LPARAM lparam) {
   return TRUE;
 }
 
-HWND ProgramBox(DWORD process) {
-  BoxSearch search{process, nullptr};
+BoxSearch ProgramBoxes(DWORD process) {
+  BoxSearch search{process, nullptr, 0};
   EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-  return search.box;
+  return search;
 }
+
+HWND ProgramBox(DWORD process) { return ProgramBoxes(process).box; }
 
 DWORD ProgramProcess() {
   HWND hwnd = MainWindow();
@@ -215,6 +226,10 @@ bool Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "controller: the window did not %s in time\n", want ? "appear" : "go");
     return false;
   }
+  if (command == "boxes") {
+    std::printf("%d\n", ProgramBoxes(ProgramProcess()).count);
+    return true;
+  }
   if (command == "no-box") {
     const DWORD process = ProgramProcess();
     HWND box = process != 0 ? ProgramBox(process) : nullptr;
@@ -226,16 +241,17 @@ bool Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "controller: a message box is open\n");
     return false;
   }
-  if (command == "answer-box") {
+  if (command == "answer-box" || command == "wait-box") {
     const DWORD deadline = GetTickCount() + static_cast<DWORD>(Number(rest, 0, 10)) * 1000u;
     const int button = Number(rest, 1, IDOK);
+    const bool answer = command == "answer-box";
     for (;;) {
-      const DWORD process = ProgramProcess();
-      HWND box = process != 0 ? ProgramBox(process) : nullptr;
+      HWND box = ProgramBox(ProgramProcess());
       if (box != nullptr) {
         std::wstring text;
         EnumChildWindows(box, &FindBoxText, reinterpret_cast<LPARAM>(&text));
         std::printf("%s|%s\n", Utf8(WindowText(box)).c_str(), Utf8(text).c_str());
+        if (!answer) return true;
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         // Until the box has gone, so that the next command meets the program.
         for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(25);

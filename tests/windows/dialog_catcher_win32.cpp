@@ -4,25 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "base/win32/utf16_win32.h"
+#include "base/win32/dib_win32.h"
+
 namespace vistelle::testing {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], length);
-  return out;
-}
+std::wstring Wide(const std::string& utf8) { return win32::Widen(utf8); }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], length, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring WindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
@@ -47,17 +36,16 @@ std::vector<std::string> Items(HWND list_box) {
 
 int Selected(HWND list_box) { return static_cast<int>(SendMessageW(list_box, LB_GETCURSEL, 0, 0)); }
 
-BITMAPINFO TopDownDibInfo(int width, int height) {
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof info);
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
+void Pump() {
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) continue;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
 }
+
+BITMAPINFO TopDownDibInfo(int width, int height) { return win32::DibInfo(width, -height, 32); }
 
 ListBoxHost::ListBoxHost(const char* title, bool visible, int x, int y) {
   WNDCLASSEXA wc;

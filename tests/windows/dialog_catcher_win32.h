@@ -27,6 +27,9 @@ int Selected(HWND list_box);
 
 // --- Windows ---------------------------------------------------------------
 
+// Handles every message waiting for this thread (a quit message is dropped).
+void Pump();
+
 // A 32-bit top-down DIB header of the given size.
 BITMAPINFO TopDownDibInfo(int width, int height);
 

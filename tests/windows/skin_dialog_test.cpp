@@ -18,21 +18,14 @@
 namespace vistelle {
 namespace {
 
+using testing::Pump;
+
 constexpr ColorRef kNavy = MakeColorRef(0, 0, 128);
 constexpr ColorRef kRed = MakeColorRef(200, 0, 0);
 constexpr ColorRef kGreen = MakeColorRef(0, 200, 0);
 constexpr ColorRef kWhite = MakeColorRef(255, 255, 255);
 constexpr ColorRef kBlack = MakeColorRef(0, 0, 0);
 constexpr int kW = 160, kH = 100;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-}
 
 // (x, y) from the top-left corner of the picture as shown.
 void Fill(Image& img, int x0, int y0, int w, int h, ColorRef c) {

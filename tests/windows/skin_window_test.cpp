@@ -18,18 +18,11 @@
 namespace vistelle {
 namespace {
 
+using testing::Pump;
+
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 // Handles what is waiting, WM_QUIT included (destroyed test windows post it).
-void Pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-}
-
 // Notes the messages it gets in a list that outlives it.
 class Recorder : public KWindow {
  public:

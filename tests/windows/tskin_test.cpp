@@ -2,6 +2,8 @@
 // program folder of its own: what it paints and what painting costs.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -9,10 +11,14 @@
 #include <gtest/gtest.h>
 
 #include "app/tskin_win32.h"
+#include "base/win32/handle_win32.h"
 #include "tests/shared/test_dir.h"
+#include "tests/windows/dialog_catcher_win32.h"
 
 namespace vistelle {
 namespace {
+
+using testing::Pump;
 
 class QuietDesktop final : public Desktop {
  public:
@@ -20,26 +26,25 @@ class QuietDesktop final : public Desktop {
   bool SetWallpaper(const std::string&) override { return true; }
 };
 
-void Pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-}
-
 // A program folder with the default skin, a library of one large picture
-// and the given settings.
+// (or of three small ones) and the given settings.
 struct ProgramFolder {
   testing::TestDir dir;
-  ProgramFolder(const std::string& config) {
+  explicit ProgramFolder(const std::string& config, bool small_pictures = false) {
     std::filesystem::copy(std::filesystem::u8path(VISTELLE_SOURCE_DIR "/data/Skin"),
                           std::filesystem::u8path(dir.File("Skin")));
-    Image picture;
-    picture.Create(2400, 1600);
-    picture.Save(dir.File("big.bmp"));
-    dir.Write("pictora.txt", "Pictures\r\n" + dir.File("big.bmp"));
+    std::string library = "Pictures";
+    for (int i = 0; i < (small_pictures ? 3 : 1); ++i) {
+      Image picture;
+      if (small_pictures)
+        picture.Create(40 + 10 * i, 30);
+      else
+        picture.Create(2400, 1600);
+      const std::string path = dir.File("picture" + std::to_string(i) + ".bmp");
+      picture.Save(path);
+      library += "\r\n" + path;
+    }
+    dir.Write("pictora.txt", library);
     dir.Write("config.ini", "[setting]\r\n" + config);
   }
 };
@@ -157,6 +162,55 @@ TEST(TSkinWindow, ListBoxesGetTheirColoursAndOthersAreLeftAlone) {
   EXPECT_NE(none, brush);
   ReleaseDC(stranger, other);
   DestroyWindow(stranger);
+}
+
+// Left running, the program changes wallpapers, loads skins and opens the
+// settings again and again; none of it may keep a handle it took. (A
+// thousand changes, a hundred skin loads and ten sheets: a sheet takes two
+// seconds under Wine.)
+TEST(TSkinWindow, AThousandChangesSkinLoadsAndSheetsGiveBackEveryHandle) {
+  ProgramFolder folder("", true);
+  // The sheet finds config.ini in the current directory, the program's.
+  char previous[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.dir.Path().c_str()));
+  {
+    Window window(folder.dir.Path());
+    ASSERT_NE(window.hwnd, nullptr);
+    const std::string skin_file = folder.dir.Path() + "\\Skin\\skin.ini";
+    testing::DialogCatcher catcher(0);
+    int sheets = 0;
+    // Every page of the sheet is made, then the sheet is cancelled.
+    catcher.Otherwise([&sheets](HWND sheet) {
+      ++sheets;
+      PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
+      PostMessageA(sheet, PSM_SETCURSEL, 2, 0);
+      PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    auto round = [&](int i) {
+      SendMessageA(window.hwnd, WM_COMMAND, TSkin::kMenuNext, 0);
+      if (i % 10 == 0) {
+        ASSERT_TRUE(window.skin->LoadSkin(skin_file.c_str()));
+      }
+      if (i % 100 == 0) SendMessageA(window.hwnd, WM_COMMAND, TSkin::kMenuSettings, 0);
+      InvalidateRect(window.hwnd, nullptr, FALSE);
+      UpdateWindow(window.hwnd);
+      Pump();
+    };
+    // Once first: what lives as long as the window (the countdown's font)
+    // is made at the first paint.
+    round(0);
+    const long before = win32::HandleCount::Alive();
+    for (int i = 1; i <= 1000; ++i) {
+      round(i);
+      if (::testing::Test::HasFatalFailure()) break;
+    }
+    EXPECT_EQ(win32::HandleCount::Alive(), before);
+    EXPECT_EQ(sheets, 11);
+    EXPECT_EQ(catcher.Boxes().size(), 0u);
+    EXPECT_EQ(window.skin->ButtonCount(), 15u);
+  }
+  SetCurrentDirectoryA(previous);
 }
 
 }  // namespace
