@@ -51,6 +51,25 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
   return o;
 }
 
+namespace {
+
+// A stretched picture enlarged both ways is lightly smoothed.
+constexpr std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
+
+}  // namespace
+
+void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch) {
+  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
+  const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
+  if (position != kPositionStretch || picture.HasAlpha() || !canvas.IsValid() || w == 0 || h == 0) {
+    PlacePicture(canvas, picture, position, scratch);
+    return;
+  }
+  // Without alpha every pixel of the resized picture lands on the canvas.
+  if (!picture.Resample(W, H, 1, &canvas)) return;
+  if (w < W && h < H) canvas.Filter(kSmooth, 3, 16, 0);
+}
+
 void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch) {
   const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
   const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
@@ -63,10 +82,7 @@ void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch) {
     } else {
       picture.Resample(W, H, 1, nullptr);
     }
-    if (enlarged) {
-      static const std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
-      picture.Filter(kSmooth, 3, 16, 0);
-    }
+    if (enlarged) picture.Filter(kSmooth, 3, 16, 0);
     CopyOpaquePixels(canvas, picture, 0, 0);
   } else if (position == kPositionCenter) {
     const Offset o = CenterOffset(W, H, w, h);

@@ -40,4 +40,10 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
 //    columns by H/h + 1 rows, the last ones cut at the edges.
 void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
 
+// The same canvas as PlacePicture gives, for a picture that is not needed
+// afterwards: a stretched picture without alpha is resampled straight into
+// the canvas (no second canvas-sized image is made, and the picture is
+// left as it was).
+void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
+
 }  // namespace vistelle

@@ -56,11 +56,18 @@ void WallpaperRenderer::LoadConfiguredCalendarBackground() {
 }
 
 const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
+  return Compose(width, height, true);
+}
+
+const Image& WallpaperRenderer::Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after) {
   Image& canvas = canvas_;
   if (!canvas.Create(width, height)) return canvas;
   const int position = settings_.sposob_wyswietlania;
   if (position == kPositionCenter) FillCanvas(canvas, settings_.color_background);
-  PlacePicture(canvas, current_, position, &scratch_);
+  if (picture_needed_after)
+    PlacePicture(canvas, current_, position, &scratch_);
+  else
+    PlacePictureOnce(canvas, current_, position, &scratch_);
   effects_.ApplyConfigured(canvas, settings_);
   // The calendar lies on top of everything, effects included.
   if (settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
@@ -73,7 +80,7 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // would with no picture: the background and the calendar.
   if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_);
   const ScreenSize screen = desktop_.PrimaryScreenSize();
-  const Image& canvas = ComposeCanvas(screen.width, screen.height);
+  const Image& canvas = Compose(screen.width, screen.height, false);
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.
   const bool done =

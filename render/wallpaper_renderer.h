@@ -112,6 +112,10 @@ class WallpaperRenderer {
   // a row (the settings' previews, the benchmarks) reuse their memory.
   Image canvas_;
   Image scratch_;
+
+  // ComposeCanvas; with picture_needed_after false the current picture may
+  // be left as it was (it is given back right after).
+  const Image& Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after);
 };
 
 }  // namespace vistelle

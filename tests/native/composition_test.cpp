@@ -174,6 +174,37 @@ TEST(PlacePicture, AnEmptyPictureLeavesTheCanvas) {
   }
 }
 
+TEST(PlacePicture, ThePictureGivenBackAfterwardsGivesTheSameCanvas) {
+  struct Case {
+    std::uint32_t w, h;  // the picture on a 40 x 30 canvas
+    int position;
+    bool alpha;
+  };
+  const Case cases[] = {
+      {4, 3, kPositionStretch, false},   {97, 61, kPositionStretch, false}, {13, 77, kPositionStretch, false},
+      {40, 30, kPositionStretch, false}, {4, 3, kPositionStretch, true},    {97, 61, kPositionStretch, true},
+      {13, 9, kPositionCenter, false},   {13, 9, 1, false},
+  };
+  for (const Case& c : cases) {
+    Image picture = Numbered(c.w, c.h);
+    if (c.alpha) {
+      picture.AlphaCreate();
+      for (std::uint32_t y = 0; y < c.h; ++y)
+        for (std::uint32_t x = 0; x < c.w; x += 3) picture.AlphaRow(y)[x] = 0;
+    }
+    Image kept = picture, once = picture, scratch;
+    Image a, b;
+    a.Create(40, 30);
+    b.Create(40, 30);
+    PlacePicture(a, kept, c.position, &scratch);
+    PlacePictureOnce(b, once, c.position, &scratch);
+    ASSERT_EQ(a.GetWidth(), b.GetWidth());
+    EXPECT_EQ(std::vector<std::uint8_t>(a.Bits(), a.Bits() + a.Stride() * a.GetHeight()),
+              std::vector<std::uint8_t>(b.Bits(), b.Bits() + b.Stride() * b.GetHeight()))
+        << c.w << "x" << c.h << " position " << c.position << (c.alpha ? " with alpha" : "");
+  }
+}
+
 class RendererTest : public ::testing::Test {
  protected:
   std::string SavePicture(const std::string& name, const Image& img) {
