@@ -60,7 +60,7 @@ if(VISTELLE_TESTS)
 
   # Drives the running Pictora.exe from outside in the end-to-end tests.
   add_executable(vistelle-controller tests/e2e/controller_win32.cpp resources/manifest_only.rc)
-  target_link_libraries(vistelle-controller PRIVATE user32 shell32)
+  target_link_libraries(vistelle-controller PRIVATE vistelle_core)
 
   # The program itself, installed as a portable folder and driven from
   # outside.

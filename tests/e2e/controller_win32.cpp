@@ -48,6 +48,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/utf16_win32.h"
+
 namespace {
 
 constexpr const char* kClass = "Vistelle";
@@ -56,14 +58,7 @@ constexpr UINT kTrayId = 201;
 constexpr UINT kQueryMinutesLeft = WM_APP + 1;
 constexpr UINT kSendTimeoutMs = 60000;
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], length, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return vistelle::win32::Narrow(text); }
 
 std::wstring WindowText(HWND hwnd) {
   wchar_t buffer[1024] = {};
