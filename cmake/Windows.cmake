@@ -28,7 +28,7 @@ add_executable(Pictora WIN32 app/main_win32.cpp resources/pictora.rc)
 # The icons and menu pictures that pictora.rc takes in through app.rc.
 file(GLOB VISTELLE_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*")
 set_source_files_properties(resources/pictora.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/app.rc;${VISTELLE_ICON_FILES}")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/app.rc;${CMAKE_SOURCE_DIR}/resources/settings.rc;${CMAKE_SOURCE_DIR}/resources/settings_ids.h;${CMAKE_SOURCE_DIR}/resources/editing.rc;${CMAKE_SOURCE_DIR}/resources/editing_ids.h;${CMAKE_SOURCE_DIR}/resources/pictora.manifest;${VISTELLE_ICON_FILES}")
 target_link_libraries(Pictora PRIVATE ${VISTELLE_UI_LIB} vistelle_core)
 set_target_properties(Pictora PROPERTIES OUTPUT_NAME Pictora)
 

@@ -17,6 +17,8 @@
 #define IDC_OPT_RUN_AT_START 1025
 #define IDC_OPT_AMOUNT 1027
 #define IDC_OPT_AMOUNT_SPIN 1028
+#define IDC_OPT_FILL 1042
+#define IDC_OPT_FIT 1043
 // Made by the page at run time, not in the template.
 #define IDC_OPT_UNIT 119
 #define IDI_OPTIONS_PAGE 127

@@ -21,10 +21,6 @@ namespace vistelle {
 namespace {
 
 constexpr const char* kMark = "*";
-// Where the preview is drawn (page pixels, see PageScale): inside the frame
-// of control 1036, at the size of its client area.
-constexpr int kPreviewX = 129;
-constexpr int kPreviewY = 198;
 
 // The four colour swatches, in the order they are painted and hit-tested
 // (page pixels, see PageScale).
@@ -47,7 +43,7 @@ bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHE
 struct CalendarPage : PageBase {
   using PageBase::PageBase;
   PageSwatch swatches[kSwatchCount];
-  POINT preview_at = {kPreviewX, kPreviewY};
+  POINT preview_at = {0, 0};  // the frame's client area (see FrameClientOrigin)
   win32::Font font;
   Image preview;
 
@@ -67,8 +63,7 @@ struct CalendarPage : PageBase {
   BOOL OnInitDialog(HWND page) {
     const TConfig& settings = sheet.settings;
     const PageScale scale = ScaleOf(page);
-    preview_at.x = scale.X(kPreviewX);
-    preview_at.y = scale.Y(kPreviewY);
+    preview_at = FrameClientOrigin(page, IDC_CAL_PREVIEW_FRAME);
     if (settings.active_calendar) CheckDlgButton(page, IDC_CAL_ACTIVE, BST_CHECKED);
     if (settings.shadow) CheckDlgButton(page, IDC_CAL_SHADOW, BST_CHECKED);
 

@@ -21,10 +21,6 @@ namespace {
 constexpr const char* kSamplePicture = "Skin\\clear.jpg";
 // The colorize colour's swatch, in page pixels (see PageScale).
 constexpr SwatchRect kSwatch = {120, 22, 160, 42};
-// Where the preview is drawn (page pixels, see PageScale): inside the frame
-// of control 1008, at the size of its client area.
-constexpr int kPreviewX = 212;
-constexpr int kPreviewY = 22;
 
 struct EffectBox {
   int id;
@@ -61,7 +57,7 @@ bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHE
 struct EffectsPage : PageBase {
   using PageBase::PageBase;
   PageSwatch swatch;
-  POINT preview_at = {kPreviewX, kPreviewY};
+  POINT preview_at = {0, 0};  // the frame's client area (see FrameClientOrigin)
   Image sample;   // the sample picture as loaded
   Image preview;  // the sample with the ticked effects
 
@@ -96,8 +92,7 @@ struct EffectsPage : PageBase {
 
     const PageScale scale = ScaleOf(page);
     swatch.rect = scale.Scale(kSwatch);
-    preview_at.x = scale.X(kPreviewX);
-    preview_at.y = scale.Y(kPreviewY);
+    preview_at = FrameClientOrigin(page, IDC_FX_PREVIEW_FRAME);
     // A missing sample leaves the preview empty; the page works otherwise.
     sample.Load(JoinPath(sheet.program_folder, kSamplePicture));
 

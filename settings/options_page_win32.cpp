@@ -13,8 +13,9 @@ namespace vistelle {
 
 namespace {
 
-// The background colour's swatch, in page pixels (see PageScale).
-constexpr SwatchRect kSwatch = {80, 150, 115, 164};
+// The background colour's swatch, in page pixels (see PageScale): right of
+// its label and level with it, inside the Position group.
+constexpr SwatchRect kSwatch = {126, 177, 161, 191};
 constexpr int kAmountMin = 1;
 constexpr int kAmountMax = 999;
 constexpr int kAmountStart = 25;
@@ -45,9 +46,9 @@ struct OptionsPage : PageBase {
     SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
     SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
 
-    // The unit list, beside the up-down control.
+    // The unit list, beside the up-down control and level with the amount.
     font.Reset(CreateListFont());
-    const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 224, 70, 140, kIntervalUnitNames, 2, font);
+    const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 252, 70, 140, kIntervalUnitNames, 2, font);
     // The amount as stored (the 25 the up-down control wrote gives way).
     SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);
     // A unit with no item (neither 0 nor 1) leaves the list without a choice.
@@ -60,10 +61,13 @@ struct OptionsPage : PageBase {
       EnableInterval(page, false);
     }
 
+    // A position with no button (outside 0..4) leaves all five unchecked.
     switch (settings.sposob_wyswietlania) {
       case 0: CheckDlgButton(page, IDC_OPT_STRETCH, BST_CHECKED); break;
       case 1: CheckDlgButton(page, IDC_OPT_TILED, BST_CHECKED); break;
       case 2: CheckDlgButton(page, IDC_OPT_CENTER, BST_CHECKED); break;
+      case 3: CheckDlgButton(page, IDC_OPT_FILL, BST_CHECKED); break;
+      case 4: CheckDlgButton(page, IDC_OPT_FIT, BST_CHECKED); break;
       default: break;
     }
     if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
@@ -99,6 +103,8 @@ struct OptionsPage : PageBase {
     if (Checked(page, IDC_OPT_STRETCH)) settings.sposob_wyswietlania = 0;
     else if (Checked(page, IDC_OPT_TILED)) settings.sposob_wyswietlania = 1;
     else if (Checked(page, IDC_OPT_CENTER)) settings.sposob_wyswietlania = 2;
+    else if (Checked(page, IDC_OPT_FILL)) settings.sposob_wyswietlania = 3;
+    else if (Checked(page, IDC_OPT_FIT)) settings.sposob_wyswietlania = 4;
 
     if (Checked(page, IDC_OPT_SEQUENCE)) settings.sposob_wybierania = 0;
     else if (Checked(page, IDC_OPT_RANDOM)) settings.sposob_wybierania = 1;

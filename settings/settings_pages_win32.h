@@ -146,6 +146,19 @@ struct PageSwatch {
 // the frame control that surrounds it.
 void DrawPreview(HWND page, HDC dc, int frame_id, POINT at, const Image& preview);
 
+// Where a page draws the preview its frame control surrounds: the top-left
+// corner of the frame's client area, in the page's client coordinates, so
+// that the picture, at the client area's size, stays inside the frame
+// whatever the font makes of the template. (0, 0) when the frame is
+// missing.
+inline POINT FrameClientOrigin(HWND page, int frame_id) {
+  POINT origin = {0, 0};
+  const HWND frame = GetDlgItem(page, frame_id);
+  if (frame == nullptr) return origin;
+  MapWindowPoints(frame, page, &origin, 1);
+  return origin;
+}
+
 // The page's dialog base units, for placing what the page draws itself.
 PageScale ScaleOf(HWND page);
 

@@ -25,12 +25,12 @@ struct SwatchRect {
   bool Contains(int x, int y) const { return left < x && x < right && top < y && y < bottom; }
 };
 
-// Things a page places or draws itself (the swatches, the previews, the
-// drop-down lists) are given in the pixels of a page whose dialog font has
-// the standard base units of 6 x 13 pixels, which are those of the pages'
-// font on Windows. On a system whose font measures otherwise they move and
-// grow with the template's controls: value * base / standard base, rounded
-// to the nearest pixel (halves away from zero).
+// Things a page places or draws itself (the swatches, the drop-down lists;
+// the previews follow their frames) are given in the pixels of a page whose
+// dialog font has the standard base units of 6 x 13 pixels, which are those
+// of the pages' font on Windows. On a system whose font measures otherwise
+// they move and grow with the template's controls: value * base / standard
+// base, rounded to the nearest pixel (halves away from zero).
 constexpr int kStandardBaseX = 6;
 constexpr int kStandardBaseY = 13;
 int ScaleDesignPixels(int value, int base, int standard_base);

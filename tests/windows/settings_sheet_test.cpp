@@ -155,9 +155,9 @@ void PressCancel(HWND sheet) { SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL
 
 void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
 bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-// The pages place their swatches and previews in the pixels of a dialog
-// font with base units of 6 x 13 (the pages' font on Windows); with another
-// font they move along with the template's controls.
+// The pages place their swatches in the pixels of a dialog font with base
+// units of 6 x 13 (the pages' font on Windows); with another font they move
+// along with the template's controls.
 POINT PagePixels(HWND page, int x, int y) {
   RECT units = {0, 0, 4, 8};
   MapDialogRect(page, &units);
@@ -425,7 +425,7 @@ TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce)
         Click(page, IDC_OPT_SEQUENCE);
         Click(page, IDC_OPT_AT_START);
         SetDlgItemTextA(page, IDC_OPT_AMOUNT, "7");
-        ClickAt(page, 90, 155);  // a new background colour
+        ClickAt(page, 143, 184);  // a new background colour
         Click(page, IDC_OPT_RUN_AT_START);
       })
       .Then([](HWND sheet) {
@@ -476,7 +476,7 @@ TEST_F(SettingsSheetTest, OkStoresWhatThePagesShow) {
         Click(page, IDC_OPT_AT_START);
         SetDlgItemTextA(page, IDC_OPT_AMOUNT, "0");  // held to nothing: stored as typed
         SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_SETCURSEL, 0, 0);
-        ClickAt(page, 90, 155);
+        ClickAt(page, 143, 184);
       })
       .Then([&answers](HWND sheet) {
         const HWND page = ShowPage(sheet, kEffectsPage);
@@ -533,6 +533,96 @@ TEST_F(SettingsSheetTest, ASecondRequestWhileOpenLeavesTheOpenSheetAlone) {
 // ---------------------------------------------------------------------------
 // The Options page.
 
+// The display position's five buttons, in the order of the values they
+// stand for (0 stretch, 1 tiled, 2 center, 3 fill, 4 fit).
+constexpr int kPositionButtons[] = {IDC_OPT_STRETCH, IDC_OPT_TILED, IDC_OPT_CENTER, IDC_OPT_FILL, IDC_OPT_FIT};
+
+// Which of them are checked, one digit each in that order: "00010" is fill.
+std::string PositionChecks(HWND page) {
+  std::string checks;
+  for (int id : kPositionButtons) checks += IsChecked(page, id) ? '1' : '0';
+  return checks;
+}
+
+TEST_F(SettingsSheetTest, FillAndFitShowAsStoredAndAreStoredOnOk) {
+  struct Case {
+    int stored;
+    const char* shown;
+    int click;  // 0: nothing clicked
+    const char* after_click;
+    int after_ok;
+  };
+  const Case cases[] = {
+      {3, "00010", IDC_OPT_FIT, "00001", 4},
+      {4, "00001", IDC_OPT_FILL, "00010", 3},
+      {0, "10000", IDC_OPT_FILL, "00010", 3},
+      // No button for the value: none checked, and OK keeps it.
+      {5, "00000", 0, "00000", 5},
+      {5, "00000", IDC_OPT_FIT, "00001", 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("stored " + std::to_string(c.stored) + ", clicked " + std::to_string(c.click));
+    WriteConfig("sposob_wyswietlania=" + std::to_string(c.stored) + "\r\n");
+    std::string shown;
+    std::string after_click;
+    SheetScript script;
+    script.Then([&](HWND sheet) {
+      const HWND page = CurrentPage(sheet);
+      shown = PositionChecks(page);
+      if (c.click != 0) Click(page, c.click);
+      after_click = PositionChecks(page);
+      // Nothing is stored before OK.
+      EXPECT_EQ(OpenSheetSettings()->sposob_wyswietlania, c.stored);
+      PressOk(sheet);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(after_click, c.after_click);
+    EXPECT_EQ(ReadConfig().sposob_wyswietlania, c.after_ok);
+  }
+}
+
+TEST_F(SettingsSheetTest, ThePositionButtonsAreOneGroupOfFive) {
+  WriteConfig("sposob_wyswietlania=1\r\n");
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    // A click checks its button alone, whichever was checked before.
+    const int order[] = {IDC_OPT_FIT, IDC_OPT_STRETCH, IDC_OPT_FILL, IDC_OPT_CENTER, IDC_OPT_FIT, IDC_OPT_TILED,
+                         IDC_OPT_FILL};
+    for (int id : order) {
+      Click(page, id);
+      std::string expected;
+      for (int button : kPositionButtons) expected += button == id ? '1' : '0';
+      EXPECT_EQ(PositionChecks(page), expected) << "after a click on " << id;
+    }
+    // The other groups of the page are left alone.
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_AT_START));
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_SEQUENCE));
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(ReadConfig().sposob_wyswietlania, 3);
+}
+
+TEST_F(SettingsSheetTest, CancelKeepsTheStoredPosition) {
+  struct Case {
+    int stored;
+    int click;
+  };
+  for (const Case& c : {Case{1, IDC_OPT_FILL}, Case{3, IDC_OPT_STRETCH}, Case{4, IDC_OPT_FILL}}) {
+    SCOPED_TRACE("stored " + std::to_string(c.stored));
+    WriteConfig("sposob_wyswietlania=" + std::to_string(c.stored) + "\r\n");
+    SheetScript script;
+    script.Then([&](HWND sheet) {
+      Click(CurrentPage(sheet), c.click);
+      PressCancel(sheet);
+    });
+    EXPECT_FALSE(script.Run());
+    EXPECT_EQ(ReadConfig().sposob_wyswietlania, c.stored);
+  }
+}
+
 TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
   WriteConfig("zmiana_tapety_co=0\r\nco_ile_sek_godz=999\r\ngodz_sek=0\r\n");
   SheetScript script;
@@ -588,11 +678,11 @@ TEST_F(SettingsSheetTest, OnlyAClickInsideASwatchOpensTheColourDialog) {
   script
       .Then([&answers](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        // The Options swatch, (80, 150) to (115, 164): its border and beyond.
-        for (POINT p : {POINT{80, 157}, POINT{115, 157}, POINT{97, 150}, POINT{97, 164}, POINT{60, 157}})
+        // The Options swatch, (126, 177) to (161, 191): its border and beyond.
+        for (POINT p : {POINT{126, 184}, POINT{161, 184}, POINT{143, 177}, POINT{143, 191}, POINT{100, 184}})
           ClickAt(page, p.x, p.y);
         EXPECT_EQ(answers.colour_dialogs, 0);
-        ClickAt(page, 81, 151);
+        ClickAt(page, 127, 178);
         EXPECT_EQ(answers.colour_dialogs, 1);
         // Cancelled: the default red background stays.
         EXPECT_EQ(answers.last_initial_colour, MakeColorRef(254, 1, 1));
@@ -746,7 +836,7 @@ COLORREF PreviewPixel(HWND page) {
   RECT frame;
   GetClientRect(GetDlgItem(page, IDC_FX_PREVIEW_FRAME), &frame);
   const HDC dc = GetDC(page);
-  const POINT at = PagePixels(page, 212, 22);
+  const POINT at = FrameClientOrigin(page, IDC_FX_PREVIEW_FRAME);
   const COLORREF c = GetPixel(dc, at.x + frame.right / 2, at.y + frame.bottom / 2);
   ReleaseDC(page, dc);
   return c;
@@ -765,6 +855,258 @@ TEST_F(SettingsSheetTest, EffectsPreviewShowsTheTickedEffects) {
     // Unticked again: the preview starts from the sample, nothing piles up.
     Click(page, IDC_FX_NEGATIVE);
     EXPECT_EQ(PreviewPixel(page), plain);
+    PressCancel(sheet);
+  });
+  script.Run();
+}
+
+// ---------------------------------------------------------------------------
+// The pages' layout as it comes out in the pages' own font: every text shows
+// whole, no control covers another or a swatch the page paints, each swatch
+// sits beside its label, and the previews stay inside their frames.
+
+// A control of a page, placed in the page's client coordinates.
+struct PageControl {
+  HWND window = nullptr;
+  int id = 0;
+  std::string kind;  // the window class
+  LONG style = 0;
+  RECT rect{};
+  std::wstring text;
+};
+
+bool IsClass(const PageControl& control, const char* name) { return lstrcmpiA(control.kind.c_str(), name) == 0; }
+
+bool IsGroupBox(const PageControl& control) {
+  return IsClass(control, "Button") && (control.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+std::vector<PageControl> ControlsOf(HWND page) {
+  std::vector<PageControl> controls;
+  for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    PageControl control;
+    control.window = child;
+    control.id = GetDlgCtrlID(child);
+    char kind[64] = "";
+    GetClassNameA(child, kind, sizeof kind);
+    control.kind = kind;
+    control.style = static_cast<LONG>(GetWindowLongPtrA(child, GWL_STYLE));
+    GetWindowRect(child, &control.rect);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&control.rect), 2);
+    control.text = testing::WindowText(child);
+    controls.push_back(control);
+  }
+  return controls;
+}
+
+std::string Describe(const char* page_name, const PageControl& control) {
+  return std::string(page_name) + " " + control.kind + " " + std::to_string(control.id) + " \"" +
+         testing::Utf8(control.text) + "\"";
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT common;
+  return IntersectRect(&common, &a, &b) != FALSE;
+}
+
+// The room a control leaves its text, in pixels of its client area, less
+// what the control draws beside the text; -1 where the control shows no
+// text of its own (icons, frames, and every control that is neither a
+// static nor a button). The allowances are on the generous side of what
+// Windows and Wine draw, so that a text that passes here fits on both.
+struct TextRoom {
+  int width = -1;
+  int height = -1;
+};
+
+TextRoom RoomFor(const PageControl& control) {
+  RECT client{};
+  GetClientRect(control.window, &client);
+  if (IsClass(control, "Static")) {
+    switch (control.style & SS_TYPEMASK) {
+      case SS_LEFT:
+      case SS_CENTER:
+      case SS_RIGHT:
+      case SS_SIMPLE:
+      case SS_LEFTNOWORDWRAP:
+        return {client.right, client.bottom};
+      default:
+        return {};
+    }
+  }
+  if (!IsClass(control, "Button")) return {};
+  const LONG type = control.style & BS_TYPEMASK;
+  // A group box's text starts 7 pixels in from the left edge; as much
+  // again is kept free on the right. The frame is as high as it likes.
+  if (type == BS_GROUPBOX) return {client.right - 2 * 8, -1};
+  // A push button (or a button that looks like one) centres the text inside
+  // its raised edge.
+  if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || (control.style & BS_PUSHLIKE) != 0) {
+    return {client.right - 2 * (GetSystemMetrics(SM_CXEDGE) + 2), client.bottom - 2 * GetSystemMetrics(SM_CYEDGE)};
+  }
+  // A check box or a radio button: the box and the gap after it take 12
+  // dialog units (18 pixels with the pages' font; Wine's themed buttons
+  // need that much, Windows' a little less).
+  RECT box = {0, 0, 12, 0};
+  MapDialogRect(GetParent(control.window), &box);
+  return {client.right - box.right, client.bottom};
+}
+
+// Every text of every static and button, and every item of the drop-down
+// lists, measured in the control's own font against the room it has.
+void ExpectEveryTextWhole(const char* page_name, HWND page) {
+  for (const PageControl& control : ControlsOf(page)) {
+    const HDC dc = GetDC(control.window);
+    ASSERT_NE(dc, nullptr) << Describe(page_name, control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control.window, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+
+    std::vector<std::wstring> texts;
+    TextRoom room;
+    if (IsClass(control, "ComboBox")) {
+      RECT client{};
+      GetClientRect(control.window, &client);
+      // Beside the drop-down button, inside the edge.
+      room.width = client.right - GetSystemMetrics(SM_CXVSCROLL) - 2 * GetSystemMetrics(SM_CXEDGE) - 2;
+      const LRESULT count = SendMessageW(control.window, CB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<std::size_t>(SendMessageW(control.window, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        const LRESULT length = SendMessageW(control.window, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+        texts.push_back(item);
+      }
+    } else {
+      room = RoomFor(control);
+      if (room.width >= 0 && !control.text.empty()) texts.push_back(control.text);
+    }
+
+    for (const std::wstring& text : texts) {
+      SIZE extent{};
+      EXPECT_TRUE(GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent));
+      EXPECT_LE(extent.cx, room.width) << Describe(page_name, control) << ": \"" << testing::Utf8(text)
+                                       << "\" is cut; it needs " << extent.cx << " pixels, the control has "
+                                       << room.width;
+      if (room.height >= 0) {
+        EXPECT_LE(extent.cy, room.height) << Describe(page_name, control) << ": \"" << testing::Utf8(text)
+                                          << "\" is cut at the bottom";
+      }
+    }
+    if (previous != nullptr) SelectObject(dc, previous);
+    ReleaseDC(control.window, dc);
+  }
+}
+
+// A colour swatch a page paints, in page pixels as laid out on Windows (see
+// PagePixels), and the text of the control it belongs beside.
+struct SwatchAt {
+  RECT design;
+  const wchar_t* label;
+};
+
+const SwatchAt kOptionsSwatches[] = {{{126, 177, 161, 191}, L"background color:"}};
+const SwatchAt kEffectsSwatches[] = {{{120, 22, 160, 42}, L"gamma"}};
+const SwatchAt kCalendarSwatches[] = {
+    {{108, 55, 128, 69}, L"days:"},
+    {{108, 72, 128, 86}, L"saturday:"},
+    {{108, 89, 128, 103}, L"sunday:"},
+    {{164, 115, 184, 130}, L"text shadow:"},
+};
+
+RECT SwatchRectOn(HWND page, const SwatchAt& swatch) {
+  const POINT from = PagePixels(page, swatch.design.left, swatch.design.top);
+  const POINT to = PagePixels(page, swatch.design.right, swatch.design.bottom);
+  return RECT{from.x, from.y, to.x, to.y};
+}
+
+// Two controls may share pixels only when one is a group box holding the
+// other whole; the swatches likewise; all stays on the page.
+template <std::size_t N>
+void ExpectNothingCovered(const char* page_name, HWND page, const SwatchAt (&swatches)[N]) {
+  RECT client{};
+  GetClientRect(page, &client);
+  const std::vector<PageControl> controls = ControlsOf(page);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const PageControl& a = controls[i];
+    EXPECT_TRUE(Inside(a.rect, client)) << Describe(page_name, a) << " reaches beyond the page";
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      const PageControl& b = controls[j];
+      if (!Overlap(a.rect, b.rect)) continue;
+      if (IsGroupBox(a) && Inside(b.rect, a.rect)) continue;
+      if (IsGroupBox(b) && Inside(a.rect, b.rect)) continue;
+      ADD_FAILURE() << Describe(page_name, a) << " and " << Describe(page_name, b) << " overlap";
+    }
+  }
+  for (const SwatchAt& swatch : swatches) {
+    const RECT at = SwatchRectOn(page, swatch);
+    const std::string name = std::string(page_name) + " swatch of \"" + testing::Utf8(swatch.label) + "\"";
+    EXPECT_TRUE(Inside(at, client)) << name << " reaches beyond the page";
+    const PageControl* label = nullptr;
+    for (const PageControl& control : controls) {
+      if (control.text == swatch.label) label = &control;
+      if (!Overlap(control.rect, at)) continue;
+      if (IsGroupBox(control) && Inside(at, control.rect)) continue;
+      ADD_FAILURE() << name << " and " << Describe(page_name, control) << " overlap";
+    }
+    ASSERT_NE(label, nullptr) << name << ": no such label";
+    // Right of its label, level with it, and in the same group box.
+    EXPECT_LE(label->rect.right, at.left) << name;
+    const LONG middle = (label->rect.top + label->rect.bottom) / 2;
+    EXPECT_TRUE(at.top <= middle && middle <= at.bottom) << name << " is not level with its label";
+    for (const PageControl& control : controls) {
+      if (IsGroupBox(control) && Inside(label->rect, control.rect)) {
+        EXPECT_TRUE(Inside(at, control.rect)) << name << " is outside the group box \""
+                                               << testing::Utf8(control.text) << "\" of its label";
+      }
+    }
+  }
+}
+
+// The page's own background shows right beside the frame's right and
+// bottom edges: the preview the page paints into the frame stays inside.
+void ExpectPreviewInsideFrame(const char* page_name, HWND page, int frame_id) {
+  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT frame{};
+  GetWindowRect(GetDlgItem(page, frame_id), &frame);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&frame), 2);
+  const HDC dc = GetDC(page);
+  const COLORREF background = GetPixel(dc, frame.left - 2, (frame.top + frame.bottom) / 2);
+  int spilled = 0;
+  for (int outside = 0; outside < 2; ++outside) {
+    for (LONG y = frame.top; y < frame.bottom; ++y)
+      if (GetPixel(dc, frame.right + outside, y) != background) ++spilled;
+    for (LONG x = frame.left; x < frame.right; ++x)
+      if (GetPixel(dc, x, frame.bottom + outside) != background) ++spilled;
+  }
+  ReleaseDC(page, dc);
+  EXPECT_EQ(spilled, 0) << page_name << ": the preview spills out of its frame";
+}
+
+TEST_F(SettingsSheetTest, EveryTextOfEveryPageShowsWhole) {
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    ExpectEveryTextWhole("Options", ShowPage(sheet, kOptionsPage));
+    ExpectEveryTextWhole("Effects", ShowPage(sheet, kEffectsPage));
+    ExpectEveryTextWhole("Calendar", ShowPage(sheet, kCalendarPage));
+    PressCancel(sheet);
+  });
+  script.Run();
+}
+
+TEST_F(SettingsSheetTest, NothingOnAPageCoversAnythingElse) {
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    ExpectNothingCovered("Options", ShowPage(sheet, kOptionsPage), kOptionsSwatches);
+    const HWND effects = ShowPage(sheet, kEffectsPage);
+    ExpectNothingCovered("Effects", effects, kEffectsSwatches);
+    ExpectPreviewInsideFrame("Effects", effects, IDC_FX_PREVIEW_FRAME);
+    const HWND calendar = ShowPage(sheet, kCalendarPage);
+    ExpectNothingCovered("Calendar", calendar, kCalendarSwatches);
+    ExpectPreviewInsideFrame("Calendar", calendar, IDC_CAL_PREVIEW_FRAME);
     PressCancel(sheet);
   });
   script.Run();
