@@ -1,10 +1,14 @@
 // Composition benchmark: a 6000x4000 JPEG photo composed for 1920x1080 and
-// 3840x2160 screens in stretch, centre and tiled modes. For each stage
-// (decode, place, BMP encoding, the file write) it prints the median time
-// and its ratio to one memcpy of the canvas measured in the same run, and
-// the whole composition after decoding with the default settings.
+// 3840x2160 screens in stretch, centre, tiled, fill and fit modes. For each
+// stage (decode, place, BMP encoding, the file write) it prints the median
+// time and its ratio to one memcpy of the canvas measured in the same run,
+// and the whole composition after decoding with the default settings.
 //
-//   bench_compose [runs]      (default 15 runs a measurement)
+//   bench_compose [runs] [compose|effects|fill]   (default 15 runs a measurement)
+//
+// "fill" measures only the fill and fit positions: placing (the resampling
+// straight onto the canvas), the whole composition with the calendar on,
+// and fit of a smaller picture that is enlarged.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -154,6 +158,50 @@ void BenchEffects(const Image& photo, int runs) {
   }
 }
 
+// Fill and fit: the photo (and a 1600x1000 picture, enlarged) placed on a
+// canvas kept across runs, and the whole composition as the program runs
+// it (default settings but the position: the calendar on, the memory given
+// back after each composition).
+void BenchFillFit(const Image& photo, const std::string& dir, int runs) {
+  Image small, source = photo;
+  source.Resample(1600, 1000, 0, &small);
+  std::printf("%-10s %-6s %-22s %9s %7s\n", "screen", "mode", "stage", "median", "copies");
+  struct Screen {
+    unsigned w, h;
+  };
+  for (const Screen s : {Screen{3840, 2160}, Screen{1920, 1080}}) {
+    char screen[32];
+    std::snprintf(screen, sizeof screen, "%ux%u", s.w, s.h);
+    const std::size_t bytes = static_cast<std::size_t>(s.w) * s.h * 3;
+    std::vector<unsigned char> a(bytes, 1), b(bytes, 2);
+    const double copy_ms = MedianMs(runs, [] {}, [&] { std::memcpy(b.data(), a.data(), bytes); });
+    std::printf("%-10s %-6s %-22s %7.2fms %7s\n", screen, "-", "memcpy", copy_ms, "1.0");
+    for (const auto& [mode, name] : {std::pair{vistelle::kPositionFill, "fill"}, {vistelle::kPositionFit, "fit"}}) {
+      Image canvas;
+      canvas.Create(s.w, s.h);
+      Image picture = photo;
+      const double place_ms = MedianMs(runs, [] {}, [&] { vistelle::PlacePicture(canvas, picture, mode); });
+      std::printf("%-10s %-6s %-22s %7.2fms %7.1f\n", screen, name, "place 6000x4000", place_ms, place_ms / copy_ms);
+      Image enlarged = small;
+      const double small_ms = MedianMs(runs, [] {}, [&] { vistelle::PlacePicture(canvas, enlarged, mode); });
+      std::printf("%-10s %-6s %-22s %7.2fms %7.1f\n", screen, name, "place 1600x1000", small_ms, small_ms / copy_ms);
+
+      BenchDesktop desktop;
+      desktop.size = {s.w, s.h};
+      auto store = vistelle::MakeIniFileProfileStore();
+      vistelle::WallpaperRenderer renderer(dir, desktop, *store);
+      renderer.SetWallpaperPath((std::filesystem::path(dir) / "pictora.bmp").string());
+      renderer.Settings().sposob_wyswietlania = mode;
+      const double whole_ms = MedianMs(runs, [&] { renderer.CurrentPicture() = photo; },
+                                       [&] { renderer.ComposeWallpaper(); });
+      std::printf("%-10s %-6s %-22s %7.2fms %7.1f\n", screen, name,
+                  renderer.Settings().active_calendar ? "whole, calendar on" : "whole (no calendar!)", whole_ms,
+                  whole_ms / copy_ms);
+    }
+    std::printf("\n");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +222,10 @@ int main(int argc, char** argv) {
     BenchEffects(photo, runs);
     return 0;
   }
+  if (part == "fill") {
+    BenchFillFit(photo, dir.string(), runs);
+    return 0;
+  }
   std::printf("%-10s %-8s %-7s %9s %7s\n", "screen", "mode", "stage", "median", "copies");
 
   const std::string out = (dir / "pictora.bmp").string();
@@ -188,14 +240,14 @@ int main(int argc, char** argv) {
     std::snprintf(screen, sizeof screen, "%ux%u", s.w, s.h);
     std::printf("%-10s %-8s %-7s %7.2fms %7s\n", screen, "-", "memcpy", copy_ms, "1.0");
 
-    for (const auto& [mode, name] : {std::pair{0, "stretch"}, {2, "center"}, {1, "tiled"}}) {
+    for (const auto& [mode, name] : {std::pair{0, "stretch"}, {2, "center"}, {1, "tiled"}, {3, "fill"}, {4, "fit"}}) {
       // Canvas and scratch live across runs, as they do in the renderer.
       Image picture, canvas, scratch;
       const double place_ms = MedianMs(
           runs, [&] { picture = photo; },
           [&] {
             canvas.Create(s.w, s.h);
-            if (mode == vistelle::kPositionCenter) vistelle::FillCanvas(canvas, 0x0101FE);
+            if (mode >= vistelle::kPositionCenter) vistelle::FillCanvas(canvas, 0x0101FE);
             vistelle::PlacePicture(canvas, picture, mode, &scratch);
           });
       std::printf("%-10s %-8s %-7s %7.2fms %7.1f\n", screen, name, "place", place_ms, place_ms / copy_ms);
@@ -227,6 +279,9 @@ int main(int argc, char** argv) {
     });
     std::printf("%-10s %-8s %-7s %7.2fms %7.1f\n\n", screen, "kept", "whole", kept_ms, kept_ms / copy_ms);
   }
-  if (part != "compose") BenchEffects(photo, runs);
+  if (part != "compose") {
+    BenchFillFit(photo, dir.string(), runs);
+    BenchEffects(photo, runs);
+  }
   return 0;
 }

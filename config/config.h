@@ -41,7 +41,7 @@ class TConfig {
 
   std::string path;
 
-  std::int32_t sposob_wyswietlania;  // position: 0 stretch, 2 centre, else tiled
+  std::int32_t sposob_wyswietlania;  // position: 0 stretch, 2 centre, 3 fill, 4 fit, else tiled
   std::int32_t sposob_wybierania;    // automatic choice: 0 in sequence, else random
   std::int32_t zmiana_tapety_co;     // 0 change at system start, 1 every interval
   std::int32_t co_ile_sek_godz;      // interval amount

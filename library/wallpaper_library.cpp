@@ -71,9 +71,8 @@ std::int32_t WallpaperLibrary::CurrentPictureCount() const {
 }
 
 bool WallpaperLibrary::Preview(const std::string& path) {
-  const bool loaded = renderer.LoadCurrentPicture(path);
   // Only the preview is wanted now; a change decodes the picture again.
-  renderer.ReleasePictures();
+  const bool loaded = renderer.LoadPreview(path);
   if (!loaded) ++failed_previews_;
   return loaded;
 }

@@ -50,7 +50,8 @@ void JpegProgress(j_common_ptr cinfo) {
 
 // Kept apart from DecodeJpeg so that no C++ object lives in a frame the
 // error jump leaves.
-bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, Image& img, std::vector<std::uint8_t>& cmyk_row) {
+bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, Image& img,
+                    std::vector<std::uint8_t>& cmyk_row) {
   jpeg_decompress_struct cinfo;
   JpegErrors errors;
   jpeg_progress_mgr progress;
@@ -76,10 +77,15 @@ bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, Image& img, std:
   }
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  // A fraction of the size comes from the scaled inverse DCT, which skips
+  // the detail the scaling would average away.
+  cinfo.scale_num = static_cast<unsigned>(eighths >= 1 && eighths <= 8 ? eighths : 8);
+  cinfo.scale_denom = 8;
   jpeg_start_decompress(&cinfo);
   const std::uint32_t width = cinfo.output_width;
   const std::uint32_t height = cinfo.output_height;
-  if (width != cinfo.image_width || height != cinfo.image_height || !img.Create(width, height)) {
+  if (width == 0 || height == 0 || width > cinfo.image_width || height > cinfo.image_height ||
+      !img.Create(width, height)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -114,10 +120,10 @@ bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, Image& img, std:
   return true;
 }
 
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out) {
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, int eighths, Image& out) {
   Image img;
   std::vector<std::uint8_t> cmyk_row;
-  if (!DecodeJpegInto(data, size, img, cmyk_row)) return false;
+  if (!DecodeJpegInto(data, size, eighths, img, cmyk_row)) return false;
   out = std::move(img);
   return true;
 }
@@ -383,11 +389,11 @@ bool DecodeGif(const std::uint8_t* data, std::size_t size, Image& out) {
 
 }  // namespace
 
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out) {
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
   if (data == nullptr || size == 0) return false;
   switch (format) {
     case ImageFormat::kJpeg:
-      return DecodeJpeg(data, size, out);
+      return DecodeJpeg(data, size, eighths, out);
     case ImageFormat::kPng:
       return DecodePng(data, size, out);
     case ImageFormat::kGif:

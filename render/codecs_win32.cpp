@@ -21,11 +21,29 @@
 #include "render/byte_reader.h"
 #include "render/image_codecs.h"
 
+// Decoding at a smaller size, which the MinGW headers leave out (the
+// Windows SDK declares it).
+#ifndef __IWICBitmapSourceTransform_INTERFACE_DEFINED__
+#define __IWICBitmapSourceTransform_INTERFACE_DEFINED__
+struct IWICBitmapSourceTransform : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                               WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
+                                               UINT stride, UINT buffer_size, BYTE* buffer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+#endif
+
 namespace vistelle {
 
 namespace {
 
 using win32::ComPtr;
+
+// {3B16811B-6A43-4EC9-B713-3D5A0C13B940}
+constexpr IID kIidBitmapSourceTransform = {
+    0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
 
 // ---------------------------------------------------------------------------
 // COM plumbing.
@@ -209,7 +227,36 @@ bool DecodeIndexedGif(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
   });
 }
 
-bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out) {
+// A JPEG frame decoded at a fraction of its size by the decoder itself
+// (IWICBitmapSourceTransform), no smaller than eighths/8 of it. False when
+// the decoder offers no such size in 24-bit BGR; the caller decodes in full.
+bool DecodeScaledJpeg(IWICBitmapFrameDecode* frame, UINT width, UINT height, int eighths, Image& out) {
+  ComPtr<IWICBitmapSourceTransform> transform;
+  if (FAILED(frame->QueryInterface(kIidBitmapSourceTransform, transform.PutVoid()))) return false;
+  const std::uint64_t want_w = (static_cast<std::uint64_t>(width) * eighths + 7) / 8;
+  const std::uint64_t want_h = (static_cast<std::uint64_t>(height) * eighths + 7) / 8;
+  UINT w = static_cast<UINT>(want_w), h = static_cast<UINT>(want_h);
+  if (FAILED(transform->GetClosestSize(&w, &h))) return false;
+  // Only a size between the one asked for and the full one will do.
+  if (w < want_w || h < want_h || w > width || h > height || (w == width && h == height)) return false;
+  WICPixelFormatGUID pixel_format = GUID_WICPixelFormat24bppBGR;
+  if (FAILED(transform->GetClosestPixelFormat(&pixel_format)) ||
+      !IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR))
+    return false;
+  Image image;
+  if (!image.Create(w, h)) return false;
+  const std::size_t stride = static_cast<std::size_t>(w) * 3;
+  if (stride * h > MAXUINT) return false;
+  std::vector<std::uint8_t> pixels(stride * h);
+  if (FAILED(transform->CopyPixels(nullptr, w, h, &pixel_format, WICBitmapTransformRotate0,
+                                   static_cast<UINT>(stride), static_cast<UINT>(pixels.size()), pixels.data())))
+    return false;
+  for (UINT y = 0; y < h; ++y) std::memcpy(image.Row(h - 1 - y), pixels.data() + stride * y, stride);
+  out = std::move(image);
+  return true;
+}
+
+bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
   if (data == nullptr || size == 0 || size > MAXDWORD) return false;
   ComPtr<IWICImagingFactory> factory;
   if (!MakeFactory(factory)) return false;
@@ -226,6 +273,8 @@ bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t siz
 
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height)) || !ImageSizeAcceptable(width, height)) return false;
+  if (format == ImageFormat::kJpeg && eighths < 8 && DecodeScaledJpeg(frame.Get(), width, height, eighths, out))
+    return true;
   Image image;
   if (!image.Create(width, height)) return false;
 
@@ -344,7 +393,7 @@ bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, Image& out) {
   if (!ReadBmpLayout(data, size, layout) || !WicReadsBmpAsWeDo(layout)) return DecodeBmp(data, size, out);
   Image image;
   // A file WIC refuses gets our decoder's verdict as well.
-  if (!DecodeWithWic(ImageFormat::kBmp, data, size, image)) return DecodeBmp(data, size, out);
+  if (!DecodeWithWic(ImageFormat::kBmp, data, size, image, 8)) return DecodeBmp(data, size, out);
   // Only an alpha mask gives a BMP transparency, and that only once the
   // whole picture is known: many programs write the alpha bytes as zero,
   // which means opaque, not invisible.
@@ -688,7 +737,7 @@ bool DecodeWmf(const std::uint8_t* data, std::size_t size, Image& out) {
 
 }  // namespace
 
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out) {
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
   switch (format) {
     case ImageFormat::kUnknown:
     case ImageFormat::kTga:
@@ -700,7 +749,7 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
     case ImageFormat::kBmp:
       return DecodeBmpFile(data, size, out);
     default:
-      return DecodeWithWic(format, data, size, out);
+      return DecodeWithWic(format, data, size, out, eighths);
   }
 }
 

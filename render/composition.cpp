@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/resample.h"
+
 namespace vistelle {
 
 void FillCanvas(Image& canvas, ColorRef color) {
@@ -56,7 +58,62 @@ namespace {
 // A stretched picture enlarged both ways is lightly smoothed.
 constexpr std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
 
+// n * num / den rounded to the nearest integer (halves upward), at least 1.
+std::uint32_t ScaleSide(std::uint64_t n, std::uint64_t num, std::uint64_t den) {
+  return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, (2 * n * num + den) / (2 * den)));
+}
+
+// W / w against H / h, without division: the width decides when W h <= H w
+// (for fit) or W h >= H w (for fill).
+ScaledSize ScaledBy(bool by_width, std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h) {
+  if (by_width) return {W, ScaleSide(h, W, w)};
+  return {ScaleSide(w, H, h), H};
+}
+
+// The picture scaled to size and placed at ScaledOffset; only the part on
+// the canvas is made.
+void PlaceScaled(Image& canvas, const Image& picture, ScaledSize size) {
+  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
+  const Offset o = ScaledOffset(W, H, size);
+  ResampleAxis x, y;
+  x.source = picture.GetWidth();
+  x.scaled = size.width;
+  x.first = o.x < 0 ? static_cast<std::uint32_t>(-o.x) : 0;
+  x.count = std::min(W, size.width);
+  y.source = picture.GetHeight();
+  y.scaled = size.height;
+  y.first = o.y < 0 ? static_cast<std::uint32_t>(-o.y) : 0;
+  y.count = std::min(H, size.height);
+  const auto ox = static_cast<std::uint32_t>(std::max<std::int64_t>(0, o.x));
+  const auto oy = static_cast<std::uint32_t>(std::max<std::int64_t>(0, o.y));
+  const ConstPixelRows src{picture.Row(0), static_cast<std::ptrdiff_t>(picture.Stride())};
+  const PixelRows dst{canvas.Row(oy) + static_cast<std::size_t>(ox) * 3, static_cast<std::ptrdiff_t>(canvas.Stride())};
+  if (picture.HasAlpha()) {
+    const ConstPixelRows alpha{picture.AlphaRow(0), static_cast<std::ptrdiff_t>(picture.GetWidth())};
+    ResampleBgrOver(src, alpha, x, y, dst);
+  } else {
+    ResampleBgr(src, x, y, dst);
+  }
+}
+
 }  // namespace
+
+ScaledSize FillSize(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h) {
+  if (W == 0 || H == 0 || w == 0 || h == 0) return {};
+  return ScaledBy(static_cast<std::uint64_t>(W) * h >= static_cast<std::uint64_t>(H) * w, W, H, w, h);
+}
+
+ScaledSize FitSize(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h) {
+  if (W == 0 || H == 0 || w == 0 || h == 0) return {};
+  return ScaledBy(static_cast<std::uint64_t>(W) * h <= static_cast<std::uint64_t>(H) * w, W, H, w, h);
+}
+
+Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size) {
+  Offset o;
+  o.x = (static_cast<std::int64_t>(W) - size.width) / 2;
+  o.y = (static_cast<std::int64_t>(H) - size.height) / 2;
+  return o;
+}
 
 void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch) {
   const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
@@ -87,6 +144,10 @@ void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch) {
   } else if (position == kPositionCenter) {
     const Offset o = CenterOffset(W, H, w, h);
     CopyOpaquePixels(canvas, picture, o.x, o.y);
+  } else if (position == kPositionFill) {
+    PlaceScaled(canvas, picture, FillSize(W, H, w, h));
+  } else if (position == kPositionFit) {
+    PlaceScaled(canvas, picture, FitSize(W, H, w, h));
   } else {
     const std::uint32_t columns = W / w + 1, rows = H / h + 1;
     for (std::uint32_t c = 0; c < columns; ++c)

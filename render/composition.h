@@ -10,7 +10,9 @@ namespace vistelle {
 
 // Display positions of the picture ("sposob_wyswietlania").
 constexpr int kPositionStretch = 0;
-constexpr int kPositionCenter = 2;  // every other value tiles
+constexpr int kPositionCenter = 2;
+constexpr int kPositionFill = 3;
+constexpr int kPositionFit = 4;  // every value but these four tiles
 
 struct Offset {
   std::int64_t x = 0;
@@ -29,6 +31,25 @@ void CopyOpaquePixels(Image& destination, const Image& source, std::int64_t x, s
 // gets a negative offset and is cut on both sides.
 Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h);
 
+struct ScaledSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// The size of a w x h picture scaled by s = max(W / w, H / h) to fill a
+// W x H canvas, or by s = min(W / w, H / h) to fit in it: the side that
+// decides s gets the canvas's size exactly, the other one h * s (or w * s)
+// rounded to the nearest pixel, halves upward, and at least 1. A picture
+// of the canvas's shape gets the canvas's size.
+ScaledSize FillSize(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h);
+ScaledSize FitSize(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h);
+
+// Where a picture of that size goes to be centred for fill and fit:
+// (W - width) / 2 and (H - height) / 2, truncated toward zero, so that an
+// odd pixel, whether cut off or left as margin, is at the right and at the
+// top.
+Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size);
+
 // Puts the picture on the canvas in the given position:
 //  - stretch: the picture itself is resized to the canvas (nearest pixel)
 //    and, when it was smaller in both directions, lightly smoothed; then
@@ -36,14 +57,24 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
 //    scratch image the resizing happens in its memory (which then holds the
 //    picture's old pixels), so repeated compositions allocate nothing.
 //  - centre: copied at CenterOffset, never scaled.
+//  - fill: scaled to FillSize and placed at ScaledOffset, so that what
+//    lies beyond the canvas is cut equally on both sides (the odd pixel at
+//    the right or the top).
+//  - fit: scaled to FitSize and placed at ScaledOffset; the canvas shows
+//    in the margins around it (the wider one at the right or the top).
 //  - tiled (any other value): copies from the bottom-left corner, W/w + 1
 //    columns by H/h + 1 rows, the last ones cut at the edges.
+// Fill and fit resample at high quality (render/resample.h) straight onto
+// the canvas and leave the picture as it was. A picture with an alpha plane
+// is laid over the canvas, each pixel weighted by its alpha; in the other
+// positions pixels with alpha 0 leave the canvas alone and all others
+// replace it.
 void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
 
 // The same canvas as PlacePicture gives, for a picture that is not needed
 // afterwards: a stretched picture without alpha is resampled straight into
 // the canvas (no second canvas-sized image is made, and the picture is
-// left as it was).
+// left as it was); fill and fit never make one.
 void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
 
 }  // namespace vistelle

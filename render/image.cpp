@@ -66,15 +66,15 @@ void Image::Clear() {
   alpha_.shrink_to_fit();
 }
 
-bool Image::Load(const std::string& path) {
+bool Image::Load(const std::string& path, const DecodeTarget& target) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, bytes, kMaxFileBytes)) return false;
-  return Decode(bytes.data(), bytes.size());
+  return Decode(bytes.data(), bytes.size(), target);
 }
 
-bool Image::Decode(const std::uint8_t* data, std::size_t size) {
+bool Image::Decode(const std::uint8_t* data, std::size_t size, const DecodeTarget& target) {
   Image decoded;
-  if (!DecodeImage(data, size, decoded) || !decoded.IsValid()) return false;
+  if (!DecodeImage(data, size, decoded, target) || !decoded.IsValid()) return false;
   *this = std::move(decoded);
   return true;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "render/decode_target.h"
+
 namespace vistelle {
 
 // A 32-bit Windows colour reference: red in bits 0-7, green 8-15, blue 16-23.
@@ -64,9 +66,11 @@ class Image {
   // False, with the image left as it was, when the file is missing, unknown,
   // corrupt or too large. JPEG and TIFF pictures come out upright according
   // to their EXIF orientation.
-  bool Load(const std::string& path);
+  // With a target, a JPEG may come out smaller than its full size, but never
+  // smaller than the target scales it to (see decode_target.h).
+  bool Load(const std::string& path, const DecodeTarget& target = DecodeTarget());
   // Decodes from memory (same rules as Load).
-  bool Decode(const std::uint8_t* data, std::size_t size);
+  bool Decode(const std::uint8_t* data, std::size_t size, const DecodeTarget& target = DecodeTarget());
   // Writes a 24-bit BMP; the file is replaced only once it is complete.
   // With flush false the file is not forced to the disk first (see
   // WriteFileReplacing).

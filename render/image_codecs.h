@@ -31,12 +31,17 @@ enum class ImageFormat {
 
 ImageFormat DetectImageFormat(const std::uint8_t* data, std::size_t size);
 
-// Decodes any supported format and puts the picture upright (EXIF).
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out);
+// Decodes any supported format and puts the picture upright (EXIF). With a
+// target a JPEG may be decoded at a fraction of its size (decode_target.h).
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out,
+                 const DecodeTarget& target = DecodeTarget());
 
 // The platform's decoders: WIC on Windows, the reference libraries natively.
-// Called for every format the program does not decode itself.
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out);
+// Called for every format the program does not decode itself. eighths
+// (1..8) is the fraction of the full size a JPEG may be decoded at; a
+// decoder that cannot decode at a fraction decodes in full.
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out,
+                        int eighths = 8);
 
 // The program's own decoders, used on every platform.
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out);

@@ -63,8 +63,46 @@ ImageFormat DetectImageFormat(const std::uint8_t* data, std::size_t size) {
   return ImageFormat::kUnknown;
 }
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out) {
+namespace {
+
+// The size a JPEG declares in its frame header (SOF0..SOF15 but for the
+// DHT, JPG and DAC markers); false when there is none.
+bool JpegSize(const std::uint8_t* data, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
+  std::size_t pos = 2;
+  while (bytes::Fits(pos, 4, size)) {
+    if (data[pos] != 0xFF) return false;
+    const std::uint8_t marker = data[pos + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++pos;
+      continue;
+    }
+    const std::size_t length = bytes::Be16(data + pos + 2);
+    if (length < 2) return false;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      if (length < 7 || !bytes::Fits(pos + 4, 5, size)) return false;
+      height = bytes::Be16(data + pos + 5);
+      width = bytes::Be16(data + pos + 7);
+      return width != 0 && height != 0;
+    }
+    if (marker == 0xDA || marker == 0xD9) return false;  // the scan, or the end, before any frame
+    pos += 2 + length;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, const DecodeTarget& target) {
   const ImageFormat format = DetectImageFormat(data, size);
+  int eighths = 8;
+  int orientation = 1;
+  if (format == ImageFormat::kJpeg) {
+    orientation = ReadExifOrientation(data, size);
+    std::uint32_t width = 0, height = 0;
+    if (target.Any() && JpegSize(data, size, width, height))
+      eighths = DecodeEighths(width, height, target, orientation >= 5);
+  }
   Image decoded;
   bool ok = false;
   switch (format) {
@@ -82,12 +120,12 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out) {
       ok = DecodeWbmp(data, size, decoded);
       break;
     default:
-      ok = DecodeWithPlatform(format, data, size, decoded);
+      ok = DecodeWithPlatform(format, data, size, decoded, eighths);
       break;
   }
   if (!ok || !decoded.IsValid()) return false;
-  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff)
-    decoded.ApplyOrientation(ReadExifOrientation(data, size));
+  if (format == ImageFormat::kTiff) orientation = ReadExifOrientation(data, size);
+  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) decoded.ApplyOrientation(orientation);
   out = std::move(decoded);
   return true;
 }

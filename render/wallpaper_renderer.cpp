@@ -21,12 +21,31 @@ WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, 
   LoadConfiguredCalendarBackground();
 }
 
+DecodeTarget WallpaperRenderer::CompositionTarget() {
+  // Fill and fit scale the picture to the screen, so a large photo need not
+  // be decoded in full; the other positions place it pixel for pixel.
+  const int position = settings_.sposob_wyswietlania;
+  if (position != kPositionFill && position != kPositionFit) return DecodeTarget();
+  const ScreenSize screen = desktop_.PrimaryScreenSize();
+  return DecodeTarget{screen.width, screen.height, position == kPositionFill};
+}
+
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
   Image picture;
-  if (!picture.Load(path)) return false;
+  if (!picture.Load(path, CompositionTarget())) return false;
   current_.Swap(picture);
   current_path_ = path;
   MakePreviewImage(current_, preview_width_, preview_height_, preview_);
+  return true;
+}
+
+bool WallpaperRenderer::LoadPreview(const std::string& path) {
+  // Decoded at the smallest size that still covers the preview.
+  Image picture;
+  if (!picture.Load(path, DecodeTarget{preview_width_, preview_height_, true})) return false;
+  ReleasePictures();
+  current_path_ = path;
+  MakePreviewImage(picture, preview_width_, preview_height_, preview_);
   return true;
 }
 
@@ -63,7 +82,12 @@ const Image& WallpaperRenderer::Compose(std::uint32_t width, std::uint32_t heigh
   Image& canvas = canvas_;
   if (!canvas.Create(width, height)) return canvas;
   const int position = settings_.sposob_wyswietlania;
-  if (position == kPositionCenter) FillCanvas(canvas, settings_.color_background);
+  // The background colour shows around a centred or fitted picture and
+  // through transparent pixels of a filling one (an opaque one covers every
+  // pixel, so the canvas is not filled first).
+  const bool covered = position == kPositionFill && current_.IsValid() && !current_.HasAlpha();
+  if ((position == kPositionCenter || position == kPositionFill || position == kPositionFit) && !covered)
+    FillCanvas(canvas, settings_.color_background);
   if (picture_needed_after)
     PlacePicture(canvas, current_, position, &scratch_);
   else
@@ -78,7 +102,7 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // The picture given back after the last composition is decoded again
   // from its file. Should that be gone meanwhile, the canvas shows what it
   // would with no picture: the background and the calendar.
-  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_);
+  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_, CompositionTarget());
   const ScreenSize screen = desktop_.PrimaryScreenSize();
   const Image& canvas = Compose(screen.width, screen.height, false);
   // The wallpaper can always be composed again, so it is not forced to the

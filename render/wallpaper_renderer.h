@@ -46,6 +46,11 @@ class WallpaperRenderer {
   // to tell the user).
   bool LoadCurrentPicture(const std::string& path);
 
+  // Makes the picture the current one for its preview alone: only the
+  // preview is kept (the picture is decoded no larger than the preview
+  // needs). False when it does not load, with everything as it was.
+  bool LoadPreview(const std::string& path);
+
   // Composes the wallpaper from the current picture and the settings,
   // writes it to the wallpaper file and hands that file to the desktop,
   // then gives back the memory of the composition (ReleasePictures). False
@@ -116,6 +121,8 @@ class WallpaperRenderer {
   // ComposeCanvas; with picture_needed_after false the current picture may
   // be left as it was (it is given back right after).
   const Image& Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after);
+  // What the current picture is decoded for: the screen in fill and fit.
+  DecodeTarget CompositionTarget();
 };
 
 }  // namespace vistelle

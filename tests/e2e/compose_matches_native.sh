@@ -31,7 +31,7 @@ mkdir data
 
 # Pictures with an odd size and nothing symmetric about them, so that
 # flips, row padding and rounding show; one larger than the screen, one
-# much smaller (the tiles), one with transparency.
+# much smaller (the tiles), some with transparency.
 convert -size 333x257 gradient:'#1040c0-#f0d020' \
   -fill '#c02020' -draw 'rectangle 20,30 120,90' -fill '#20a040' -draw 'circle 250,180 290,200' \
   -type TrueColor BMP3:wide.bmp
@@ -41,6 +41,15 @@ convert -size 97x61 xc:'#3070b0' -fill '#e0e0e0' -draw 'polygon 0,0 96,10 20,60'
   -depth 8 -define png:color-type=2 small.png
 convert -size 200x150 gradient:'#ff8000-#0080ff' \( -size 200x150 gradient:'#ffffff-#202020' \) \
   -alpha off -compose CopyOpacity -composite -depth 8 -define png:color-type=6 alpha.png
+# For fill and fit: a panorama wider than the screen but lower (fill
+# enlarges it, fit shrinks it), and a large picture with transparent holes
+# and half-transparent parts (shrunk through the alpha plane).
+convert -size 2000x300 gradient:'#204080-#e0c040' -fill '#ffffff' -draw 'line 0,150 1999,151' \
+  -fill '#000000' -draw 'rectangle 1001,20 1003,280' -type TrueColor BMP3:panorama.bmp
+convert -size 1601x1203 xc:'#40a0ff' -fill '#ff3010' -draw 'circle 800,600 800,100' \
+  \( -size 1601x1203 xc:white -fill black -draw 'circle 400,300 400,100' -fill '#808080' \
+     -draw 'rectangle 1100,700 1500,1100' \) -alpha off -compose CopyOpacity -composite \
+  -depth 8 -define png:color-type=6 holes.png
 
 # Every BMP layout, from 16-bit bit fields to run-length compression (the
 # list is in tools/bmp_flavours.py): both builds must read each the same.
@@ -61,6 +70,9 @@ write_config() {  # name position [extra lines]
 write_config stretch.ini 0
 write_config centre.ini 2
 write_config tile.ini 1
+write_config fill.ini 3 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
+write_config fit.ini 4 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
+write_config fit-effects.ini 4 Sharpen=1 Gray=1
 write_config effects.ini 0 Sharpen=1 Contrast=1 ContrastInt=35 Colorize=1 Lighten=1 LightenInt=10
 
 failures=0
@@ -110,6 +122,18 @@ done
 run_case stretch.ini bmp/v5-bitfields32-alpha.bmp 801x599
 run_case stretch.ini bmp/rle4.bmp 801x599
 run_case tile.ini wide.bmp 801x599
+# Fill and fit: enlarged (wide, small, alpha), shrunk (large, holes), one
+# way or the other (panorama), on an even and an odd screen.
+for config in fill.ini fit.ini; do
+  for picture in wide.bmp large.bmp small.png alpha.png panorama.bmp holes.png; do
+    for screen in 1024x768 801x599; do
+      run_case "$config" "$picture" "$screen"
+    done
+  done
+  run_case "$config" large.bmp 1920x1080
+  run_case "$config" bmp/v5-bitfields32-alpha.bmp 97x1201
+done
+run_case fit-effects.ini holes.png 1024x768
 
 echo "$((cases - failures)) of $cases wallpapers match"
 [ "$failures" -eq 0 ]

@@ -205,6 +205,177 @@ TEST(PlacePicture, ThePictureGivenBackAfterwardsGivesTheSameCanvas) {
   }
 }
 
+TEST(ScaledSize, TheDecidingSideTakesTheCanvasAndTheOtherIsRounded) {
+  struct Case {
+    std::uint32_t W, H, w, h;
+    ScaledSize fill, fit;
+  };
+  const Case cases[] = {
+      {1920, 1080, 6000, 4000, {1920, 1280}, {1620, 1080}},     // larger, wider than tall
+      {1920, 1080, 3840, 2160, {1920, 1080}, {1920, 1080}},     // the canvas's shape
+      {1920, 1080, 640, 360, {1920, 1080}, {1920, 1080}},       // smaller, same shape
+      {1920, 1080, 1000, 100, {10800, 1080}, {1920, 192}},      // wider than the canvas's shape
+      {1920, 1080, 300, 1000, {1920, 6400}, {324, 1080}},       // taller
+      {1920, 1080, 1, 1, {1920, 1920}, {1080, 1080}},
+      {1920, 1080, 1, 500, {1920, 960000}, {2, 1080}},          // 2.16 rounds down
+      {1920, 1080, 500, 1, {540000, 1080}, {1920, 4}},          // 3.84 rounds up
+      {1920, 1080, 1, 5000, {1920, 9600000}, {1, 1080}},        // 0.216: at least 1
+      {5, 5, 2, 1, {10, 5}, {5, 3}},                            // 2.5 rounds up
+      {1023, 767, 333, 257, {1023, 790}, {994, 767}},           // odd sizes
+  };
+  for (const Case& c : cases) {
+    const ScaledSize fill = FillSize(c.W, c.H, c.w, c.h), fit = FitSize(c.W, c.H, c.w, c.h);
+    EXPECT_EQ(fill.width, c.fill.width) << c.w << "x" << c.h;
+    EXPECT_EQ(fill.height, c.fill.height) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.width, c.fit.width) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.height, c.fit.height) << c.w << "x" << c.h;
+  }
+}
+
+// An "F" in red on blue, 7 x 9 cells of cell x cell pixels, upright as
+// shown (rows are stored bottom-up): nothing about it is symmetric.
+bool FCell(std::int64_t gx, std::int64_t gy_from_top) {
+  if (gx == 1 && gy_from_top >= 1 && gy_from_top <= 7) return true;
+  if (gy_from_top == 1 && gx >= 1 && gx <= 5) return true;
+  return gy_from_top == 4 && gx >= 1 && gx <= 4;
+}
+constexpr ColorRef kRed = MakeColorRef(230, 20, 10);
+constexpr ColorRef kBlue = MakeColorRef(20, 40, 200);
+
+Image LetterF(std::uint32_t cell, bool blue_transparent = false) {
+  Image img;
+  img.Create(7 * cell, 9 * cell);
+  if (blue_transparent) img.AlphaCreate();
+  for (std::uint32_t y = 0; y < 9 * cell; ++y)
+    for (std::uint32_t x = 0; x < 7 * cell; ++x) {
+      const bool red = FCell(x / cell, 8 - y / cell);
+      img.SetPixelColor(x, y, red ? kRed : kBlue);
+      if (blue_transparent && !red) img.AlphaRow(y)[x] = 0;
+    }
+  return img;
+}
+
+TEST(PlacePicture, FillAndFitPutTheLetterWhereItBelongs) {
+  // Canvas pixel (x, y) shows cell ((x - dx) / k, (y - dy) / k) of the
+  // letter, or the background where there is none. Shrunk from cells of
+  // 5 x 5 pixels (k = 1), every cell becomes one pixel of exactly its
+  // colour; enlarged from cells of one pixel ten times (k = 10), the middle
+  // of each cell stays redder than blue where it is red, bluer where blue.
+  struct Case {
+    int position;
+    std::uint32_t cell, W, H;
+    std::int64_t dx, dy;
+    bool transparent;
+  };
+  const Case cases[] = {
+      {kPositionFit, 5, 7, 9, 0, 0, false},     // exactly the canvas
+      {kPositionFit, 5, 11, 9, 2, 0, false},    // margins left and right
+      {kPositionFit, 5, 12, 9, 2, 0, false},    // the odd margin pixel on the right
+      {kPositionFit, 5, 7, 14, 0, 2, false},    // margins below and above, the odd one on top
+      {kPositionFill, 5, 7, 7, 0, -1, false},   // one row cut below, one above
+      {kPositionFill, 5, 7, 6, 0, -1, false},   // one row cut below, two above
+      {kPositionFill, 5, 3, 9, -2, 0, false},   // two columns cut on each side
+      {kPositionFill, 5, 4, 9, -1, 0, false},   // one on the left, two on the right
+      {kPositionFit, 5, 11, 9, 2, 0, true},     // blue transparent: the background shows
+      {kPositionFill, 5, 7, 6, 0, -1, true},
+      {kPositionFit, 1, 70, 90, 0, 0, false},   // enlarged
+      {kPositionFit, 1, 91, 90, 10, 0, false},
+      {kPositionFill, 1, 70, 60, 0, -15, false},
+  };
+  for (const Case& c : cases) {
+    Image canvas;
+    canvas.Create(c.W, c.H);
+    FillCanvas(canvas, kBackground);
+    Image picture = LetterF(c.cell, c.transparent);
+    const auto before = picture.EncodeBmp();
+    PlacePicture(canvas, picture, c.position);
+    EXPECT_EQ(picture.EncodeBmp(), before);  // not scaled in place
+    const std::int64_t k = c.cell == 1 ? 10 : 1;
+    for (std::int64_t y = 0; y < c.H; ++y)
+      for (std::int64_t x = 0; x < c.W; ++x) {
+        const std::int64_t gx = (x - c.dx + 7 * k) / k - 7, gy = (y - c.dy + 9 * k) / k - 9;
+        const std::string where = "position " + std::to_string(c.position) + " on " + std::to_string(c.W) + "x" +
+                                  std::to_string(c.H) + " at " + std::to_string(x) + "," + std::to_string(y);
+        if (gx < 0 || gx >= 7 || gy < 0 || gy >= 9) {
+          ASSERT_EQ(At(canvas, x, y), kBackground) << where;
+        } else if (k == 1) {
+          ASSERT_EQ(At(canvas, x, y), FCell(gx, 8 - gy) ? kRed : (c.transparent ? kBackground : kBlue)) << where;
+        } else if ((x - c.dx) % k == k / 2 && (y - c.dy) % k == k / 2) {
+          const Rgba p = canvas.GetPixelColor(x, y);
+          EXPECT_EQ(p.red > p.blue, FCell(gx, 8 - gy)) << where;
+        }
+      }
+  }
+}
+
+TEST(PlacePicture, FillCoversTheCanvasAndFitLeavesExactMargins) {
+  // A flat picture of every kind of size, opaque or with an alpha plane of
+  // one level: where the picture lies (all of the canvas for fill, FitSize
+  // at ScaledOffset for fit) its colour laid over the background, exactly,
+  // and elsewhere the background.
+  struct Size {
+    std::uint32_t w, h;
+  };
+  const Size sizes[] = {{300, 100}, {50, 400}, {7, 5}, {1000, 750}, {333, 257}, {1, 77}, {91, 1}, {1, 1}, {64, 48},
+                        {6000, 2}};
+  const int kOpaque = -1;
+  const ColorRef colour = MakeColorRef(12, 200, 99);
+  auto mul = [](int u, int v) { return (u * v + 127) / 255; };
+  for (const Size& s : sizes)
+    for (int position : {kPositionFill, kPositionFit})
+      for (int alpha : {kOpaque, 255, 128, 0}) {
+        Image canvas;
+        canvas.Create(64, 48);
+        FillCanvas(canvas, kBackground);
+        Image picture;
+        picture.Create(s.w, s.h);
+        FillCanvas(picture, colour);
+        if (alpha != kOpaque) {
+          picture.AlphaCreate();
+          picture.AlphaSet(static_cast<std::uint8_t>(alpha));
+        }
+        PlacePicture(canvas, picture, position);
+        const int a = alpha == kOpaque ? 255 : alpha;
+        const ColorRef laid = MakeColorRef(mul(12, a) + mul(254, 255 - a), mul(200, a) + mul(1, 255 - a),
+                                           mul(99, a) + mul(1, 255 - a));
+        const ScaledSize size = position == kPositionFit ? FitSize(64, 48, s.w, s.h) : ScaledSize{64, 48};
+        const Offset o = ScaledOffset(64, 48, size);
+        for (std::int64_t y = 0; y < 48; ++y)
+          for (std::int64_t x = 0; x < 64; ++x) {
+            const bool inside = x >= o.x && x < o.x + size.width && y >= o.y && y < o.y + size.height;
+            ASSERT_EQ(At(canvas, x, y), inside ? laid : kBackground)
+                << s.w << "x" << s.h << " position " << position << " alpha " << alpha << " at " << x << "," << y;
+          }
+      }
+}
+
+TEST(PlacePicture, TransparentColoursDoNotSpreadWhenScaled) {
+  // Opaque red beside transparent pixels that hold green, shrunk (16 wide)
+  // and enlarged (200): the edges mix red with the background, never green.
+  for (std::uint32_t W : {16u, 200u}) {
+    Image canvas, picture;
+    canvas.Create(W, W / 2);
+    FillCanvas(canvas, MakeColorRef(0, 0, 255));
+    picture.Create(51, 25);
+    picture.AlphaCreate();
+    for (std::uint32_t y = 0; y < 25; ++y)
+      for (std::uint32_t x = 0; x < 51; ++x) {
+        const bool opaque = (x / 5 + y / 5) % 2 == 0;
+        picture.SetPixelColor(x, y, opaque ? MakeColorRef(255, 0, 0) : MakeColorRef(0, 255, 0));
+        picture.AlphaRow(y)[x] = opaque ? 255 : 0;
+      }
+    PlacePicture(canvas, picture, kPositionFill);
+    bool mixed = false;
+    for (std::uint32_t y = 0; y < W / 2; ++y)
+      for (std::uint32_t x = 0; x < W; ++x) {
+        const Rgba p = canvas.GetPixelColor(x, y);
+        ASSERT_EQ(p.green, 0) << W << " at " << x << "," << y;
+        mixed = mixed || (p.red > 0 && p.blue > 0);
+      }
+    EXPECT_TRUE(mixed);
+  }
+}
+
 class RendererTest : public ::testing::Test {
  protected:
   std::string SavePicture(const std::string& name, const Image& img) {
@@ -233,6 +404,42 @@ TEST_F(RendererTest, ComposesAndHandsTheFileToTheDesktop) {
   EXPECT_EQ(At(out, 27, 20), MakeColorRef(0, 0, 7));
 }
 
+TEST_F(RendererTest, FillAndFitShowTheBackgroundColourWhereThePictureIsNot) {
+  // 10 x 8 on 64 x 48: fit makes it 60 x 48 at x = 2, fill 64 x 51 cut by
+  // one row below and two above. The colour is the configured one.
+  const ColorRef background = MakeColorRef(10, 20, 30);
+  struct Case {
+    int position;
+    std::int64_t x, y;
+    ColorRef expected;
+  };
+  const Case cases[] = {
+      {kPositionFit, 0, 0, background},   {kPositionFit, 1, 47, background},
+      {kPositionFit, 62, 20, background}, {kPositionFit, 2, 0, MakeColorRef(0, 0, 7)},
+      {kPositionFit, 61, 47, MakeColorRef(9, 7, 7)}, {kPositionFill, 0, 0, MakeColorRef(0, 0, 7)},
+      {kPositionFill, 63, 47, MakeColorRef(9, 7, 7)},
+  };
+  for (int position : {kPositionFit, kPositionFill}) {
+    dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=" + std::to_string(position) +
+                                 "\r\nCactivecalendar=0\r\nCRGB_background_R=10\r\nCRGB_background_G=20\r\n"
+                                 "CRGB_background_B=30\r\n");
+    WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+    ASSERT_TRUE(r.LoadCurrentPicture(SavePicture("pic.bmp", Numbered(10, 8))));
+    ASSERT_TRUE(r.ComposeWallpaper());
+    Image out;
+    ASSERT_TRUE(out.Load(dir_.File("pictora.bmp")));
+    for (const Case& c : cases) {
+      if (c.position != position) continue;
+      EXPECT_EQ(At(out, c.x, c.y), c.expected) << position << " at " << c.x << "," << c.y;
+    }
+    // Without a picture: the background alone.
+    WallpaperRenderer empty(dir_.Path(), desktop_, *store_);
+    ASSERT_TRUE(empty.ComposeWallpaper());
+    ASSERT_TRUE(out.Load(dir_.File("pictora.bmp")));
+    EXPECT_EQ(At(out, 32, 24), background) << position;
+  }
+}
+
 TEST_F(RendererTest, BetweenChangesOnlyThePreviewIsKept) {
   WallpaperRenderer r(dir_.Path(), desktop_, *store_);
   const std::string path = SavePicture("pic.bmp", Numbered(300, 200));
@@ -251,6 +458,28 @@ TEST_F(RendererTest, BetweenChangesOnlyThePreviewIsKept) {
   ASSERT_TRUE(r.ComposeWallpaper());
   EXPECT_EQ(dir_.Read("pictora.bmp"), first);
   EXPECT_EQ(desktop_.wallpapers.size(), 2u);
+}
+
+TEST_F(RendererTest, FillAndFitDecodeAPhotoOnlyAsLargeAsTheScreenNeeds) {
+  const std::string photo = std::string(VISTELLE_SOURCE_DIR) + "/tests/data/quadrants_640x400.jpg";
+  struct Case {
+    int position;
+    std::uint32_t width;  // of the decoded picture, on a 64 x 48 screen
+  };
+  for (const Case& c : {Case{0, 640}, Case{1, 640}, Case{2, 640}, Case{3, 80}, Case{4, 80}}) {
+    dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=" + std::to_string(c.position) + "\r\n");
+    WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+    ASSERT_TRUE(r.LoadCurrentPicture(photo));
+    EXPECT_EQ(r.CurrentPicture().GetWidth(), c.width) << "position " << c.position;
+  }
+  // A preview alone keeps nothing but the preview.
+  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  ASSERT_TRUE(r.LoadPreview(photo));
+  EXPECT_FALSE(r.CurrentPicture().IsValid());
+  EXPECT_EQ(r.Preview().GetWidth(), WallpaperRenderer::kPreviewWidth);
+  EXPECT_EQ(r.CurrentPicturePath(), photo);
+  EXPECT_FALSE(r.LoadPreview(dir_.File("gone.jpg")));
+  EXPECT_EQ(r.CurrentPicturePath(), photo);
 }
 
 TEST_F(RendererTest, AMissingPictureLeavesThePreviousOneForTheWallpaper) {

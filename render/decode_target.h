@@ -1,0 +1,29 @@
+// What a picture is decoded for. A picture that will be scaled down to a
+// screen need not be decoded in full: a JPEG decoder can decode at a fraction
+// of the picture's size (in eighths) for far less work, as long as the result
+// is still at least as large as the picture will be after scaling.
+#pragma once
+
+#include <cstdint>
+
+namespace vistelle {
+
+struct DecodeTarget {
+  // The box the picture will be scaled into; 0 x 0 for the full size.
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  // True: scaled to cover the box (fill), false: to fit in it (fit).
+  bool cover = true;
+
+  bool Any() const { return width != 0 && height != 0; }
+};
+
+// The eighths (1..8) of its size at which a picture of width x height may be
+// decoded for the target: the fewest at which it is still no smaller than
+// the target will scale it to; 8 (full size) without a target or when the
+// picture is to be enlarged. quarter_turn: the picture is turned by a quarter
+// after decoding (EXIF orientations 5 to 8), so its width meets the box's
+// height.
+int DecodeEighths(std::uint32_t width, std::uint32_t height, const DecodeTarget& target, bool quarter_turn);
+
+}  // namespace vistelle
