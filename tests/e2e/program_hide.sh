@@ -58,4 +58,27 @@ ctl answer-box 10
 check "the tray's random command asks for a category ($out)" test "$out" = "Communicat|Please select a category."
 ctl close
 wait_program 20
+
+# The change at start in fill and fit: "dawn.jpg" (320x200) on the 1024x768
+# screen covers it whole, or leaves bars of the background colour above and
+# below.
+pixel() { convert "$app/pictora.bmp" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null; }
+for mode in 3 4; do
+  rm -f "$app/pictora.bmp"
+  write_config zmiana_tapety_co=0 sposob_wyswietlania=$mode category=0 current_wallpaper=2 Cactivecalendar=0 \
+    CRGB_background_R=255 CRGB_background_G=0 CRGB_background_B=0
+  start_program hide
+  check "mode $mode: the wallpaper is composed at start" wait_file "$app/pictora.bmp" 20
+  ctl close
+  wait_program 20
+  check "mode $mode: at the screen's size" test "$(identify -format '%wx%h' "$app/pictora.bmp")" = 1024x768
+  if [ $mode = 3 ]; then
+    check "fill: the picture reaches the top edge (got $(pixel 512 4))" test "$(pixel 512 4)" != "srgb(255,0,0)"
+    check "and the sides" test "$(pixel 2 384)" != "srgb(255,0,0)"
+  else
+    check "fit: a bar of the background colour at the top (got $(pixel 512 4))" test "$(pixel 512 4)" = "srgb(255,0,0)"
+    check "and at the bottom" test "$(pixel 512 764)" = "srgb(255,0,0)"
+    check "the picture fills the width (got $(pixel 2 384))" test "$(pixel 2 384)" != "srgb(255,0,0)"
+  fi
+done
 finish
