@@ -33,7 +33,7 @@ TEST(DecodeTarget, AJpegIsDecodedNoSmallerThanItWillBeShown) {
   const Case cases[] = {
       {"quadrants_640x400.jpg", {}, 640, 400, 640, 400},
       {"quadrants_640x400.jpg", {160, 100, true}, 160, 100, 160, 100},    // exactly a quarter
-      {"quadrants_640x400.jpg", {161, 80, true}, 161, 101, 240, 150},     // 3/8 covers, 2/8 not
+      {"quadrants_640x400.jpg", {161, 80, true}, 161, 101, 320, 200},     // 2/8 is too small
       {"quadrants_640x400.jpg", {100, 100, false}, 100, 63, 160, 100},    // fit: the width decides
       {"quadrants_640x400.jpg", {2000, 1000, true}, 1600, 1000, 640, 400},  // enlarged: in full
       // Shown turned by a quarter: 400 x 640.
