@@ -12,9 +12,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vistelle;
+  Image full;
+  if (DecodeImage(data, size, full) && !full.IsValid()) std::abort();
+  // For a screen: a JPEG may come out smaller, never smaller than the target
+  // scales it to, never larger than in full.
   {
-    Image img;
-    if (DecodeImage(data, size, img) && !img.IsValid()) std::abort();
+    const std::uint32_t screen_w = size > 0 ? 1u + data[0] * 4u : 64u;
+    const std::uint32_t screen_h = size > 1 ? 1u + data[1] * 4u : 48u;
+    for (const bool cover : {true, false}) {
+      Image img;
+      if (!DecodeImage(data, size, img, DecodeTarget{screen_w, screen_h, cover})) continue;
+      if (!img.IsValid() || !full.IsValid()) std::abort();
+      if (img.GetWidth() > full.GetWidth() || img.GetHeight() > full.GetHeight()) std::abort();
+    }
   }
   // The own decoders straight on the bytes, whatever the content looks like.
   bool (*const decoders[])(const std::uint8_t*, std::size_t, Image&) = {DecodeBmp, DecodeTga, DecodePcx,
