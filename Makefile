@@ -2,7 +2,8 @@
 #   make run    build the program and show what it does
 #   make test   build and run every test (native, then Windows under Wine)
 #   make dist   the portable program folder, dist/Vistelle
-#   make fuzz   run each fuzz target for FUZZ_SECONDS (60)
+#   make release  the portable zip and the installer in dist/
+#   make fuzz   run each fuzz target for FUZZ_SECONDS (60) or FUZZ_RUNS executions
 #   make bench  the composition benchmark (optimised native build)
 # Each target installs the Debian packages it needs first.
 
@@ -14,9 +15,10 @@ NATIVE := build/native
 WINDOWS := build/windows
 BENCH := build/bench
 JOBS ?= $(shell nproc)
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?=
+FUZZ_RUNS ?=
 
-.PHONY: all test test-native test-windows native windows run dist fuzz bench clean
+.PHONY: all test test-native test-windows native windows run dist release fuzz bench clean
 
 all: native windows
 
@@ -34,6 +36,7 @@ test-native: native
 	ctest --test-dir $(NATIVE) -j $(JOBS) --output-on-failure
 
 test-windows: windows
+	tools/deps.sh release
 	tools/with-xvfb ctest --test-dir $(WINDOWS) --output-on-failure
 
 # Native tests first; the Windows run (unit tests under Wine, then the
@@ -48,9 +51,13 @@ dist: windows
 	cmake --install $(WINDOWS) --prefix dist/Vistelle >/dev/null
 	@echo "The portable program folder is dist/Vistelle (Pictora.exe, Skin, Calendar)."
 
+release: windows
+	tools/deps.sh release
+	tools/release/make-release.sh $(WINDOWS) dist
+
 fuzz:
 	tools/deps.sh native fuzz
-	tools/run-fuzz.sh $(FUZZ_SECONDS)
+	FUZZ_SECONDS='$(FUZZ_SECONDS)' FUZZ_RUNS='$(FUZZ_RUNS)' tools/run-fuzz.sh
 
 bench:
 	tools/deps.sh native

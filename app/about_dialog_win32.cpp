@@ -5,14 +5,15 @@
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
 #include "resources/editing_ids.h"
+#include "vistelle_version.h"
 
 namespace vistelle {
 
 const char kAboutText[] =
-    "Vistelle 2.0\r\n"
+    "Vistelle " VISTELLE_VERSION_SHORT "\r\n"
     "Your own pictures as the desktop wallpaper.\r\n"
     "\r\n"
-    "Version:\t\t2.0\r\n"
+    "Version:\t\t" VISTELLE_VERSION_TEXT "\r\n"
     "Pictures:\t\tBMP, GIF, ICO, TIFF,\r\n"
     "\t\tPNG, JPEG, TGA, PCX,\r\n"
     "\t\tWBMP, WMF\r\n"

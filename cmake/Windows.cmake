@@ -12,8 +12,14 @@ else()
   set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 
+# The version of project() goes into the version resource, the manifest and
+# the About box through two files made in the build tree.
+set(VISTELLE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(resources/version.h.in ${VISTELLE_GENERATED_DIR}/vistelle_version.h @ONLY)
+configure_file(resources/pictora.manifest.in ${VISTELLE_GENERATED_DIR}/pictora.manifest @ONLY)
+
 add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_WIN32_CORE_SOURCES})
-target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR} ${VISTELLE_GENERATED_DIR})
 target_link_libraries(vistelle_core PUBLIC ${VISTELLE_WIN32_LIBS})
 
 if(VISTELLE_WIN32_UI_SOURCES)
@@ -28,7 +34,9 @@ add_executable(Pictora WIN32 app/main_win32.cpp resources/pictora.rc)
 # The icons and menu pictures that pictora.rc takes in through app.rc.
 file(GLOB VISTELLE_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*")
 set_source_files_properties(resources/pictora.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/app.rc;${CMAKE_SOURCE_DIR}/resources/settings.rc;${CMAKE_SOURCE_DIR}/resources/settings_ids.h;${CMAKE_SOURCE_DIR}/resources/editing.rc;${CMAKE_SOURCE_DIR}/resources/editing_ids.h;${CMAKE_SOURCE_DIR}/resources/pictora.manifest;${VISTELLE_ICON_FILES}")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/app.rc;${CMAKE_SOURCE_DIR}/resources/settings.rc;${CMAKE_SOURCE_DIR}/resources/settings_ids.h;${CMAKE_SOURCE_DIR}/resources/editing.rc;${CMAKE_SOURCE_DIR}/resources/editing_ids.h;${VISTELLE_GENERATED_DIR}/pictora.manifest;${VISTELLE_GENERATED_DIR}/vistelle_version.h;${VISTELLE_ICON_FILES}")
+set_source_files_properties(resources/manifest_only.rc PROPERTIES
+  OBJECT_DEPENDS "${VISTELLE_GENERATED_DIR}/pictora.manifest")
 target_link_libraries(Pictora PRIVATE ${VISTELLE_UI_LIB} vistelle_core)
 set_target_properties(Pictora PROPERTIES OUTPUT_NAME Pictora)
 
@@ -64,11 +72,18 @@ if(VISTELLE_TESTS)
 
   # The program itself, installed as a portable folder and driven from
   # outside.
-  foreach(name IN ITEMS program_start program_session program_hide program_unattended)
+  foreach(name IN ITEMS program_start program_session program_hide program_unattended two_monitors)
     add_test(NAME e2e_${name}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh ${CMAKE_BINARY_DIR}
                      $<TARGET_FILE:vistelle-controller>)
   endforeach()
+
+  # The release's zip and installer, installed and uninstalled in a Wine
+  # prefix of their own; skipped when makensis is missing.
+  add_test(NAME e2e_release_install
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/release_install.sh ${CMAKE_BINARY_DIR}
+                   $<TARGET_FILE:vistelle-controller>)
+  set_tests_properties(e2e_release_install PROPERTIES SKIP_RETURN_CODE 77)
 
   # End-to-end checks of the real programs; they need the native build too.
   if(VISTELLE_NATIVE_BUILD_DIR)

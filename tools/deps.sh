@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a target needs, only those that are missing.
-#   tools/deps.sh native|windows|fuzz|art|all
+#   tools/deps.sh native|windows|fuzz|art|release|all
 set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config libgtest-dev libjpeg62-turbo-dev libpng-dev libgif-dev
@@ -9,6 +9,7 @@ windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine6
          x11-utils imagemagick fonts-liberation python3)
 fuzz=(clang libclang-rt-14-dev)
 art=(librsvg2-bin imagemagick)
+release=(nsis zip unzip)
 
 want=()
 for group in "$@"; do
@@ -17,7 +18,8 @@ for group in "$@"; do
     windows) want+=("${windows[@]}") ;;
     fuzz) want+=("${fuzz[@]}") ;;
     art) want+=("${art[@]}") ;;
-    all) want+=("${native[@]}" "${windows[@]}" "${fuzz[@]}" "${art[@]}") ;;
+    release) want+=("${release[@]}") ;;
+    all) want+=("${native[@]}" "${windows[@]}" "${fuzz[@]}" "${art[@]}" "${release[@]}") ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done

@@ -124,7 +124,8 @@ config_keys=(Blur CRGB_background_B CRGB_background_G CRGB_background_R CRGB_mf_
   CRGB_sunday_G CRGB_sunday_R Cactivecalendar Calpha Ccalendar_background Ccalendar_background_prog
   Ccalendar_background_user Colorize Contrast ContrastInt CoorizeIntB CoorizeIntG CoorizeIntR Cposition
   Cshadow Gray Lighten LightenInt Negativ Noise NoiseInt Pseudocolors Sharpen Smartblur co_ile_sek_godz
-  godz_sek second_counter sposob_wybierania sposob_wyswietlania zmiana_tapety_co category current_wallpaper)
+  godz_sek second_counter sposob_wybierania sposob_wyswietlania zmiana_tapety_co monitor_mode no_repeat hotkey_next
+  hotkey_previous hotkey_random category current_wallpaper)
 config_has_keys() {
   local file=$1 key
   [ -f "$file" ] || return 1
