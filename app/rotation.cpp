@@ -1,5 +1,6 @@
 #include "app/rotation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -41,6 +42,22 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
 
   WallpaperRenderer& renderer = library_.renderer;
   const bool loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
+  // With a picture for each monitor, the others show the pictures that
+  // follow; the positions follow the primary monitor's.
+  const std::size_t others = renderer.OtherMonitorCount();
+  renderer.SetOtherMonitorPictures(others ? OtherMonitorPictures(*category, index, others)
+                                          : std::vector<std::string>());
+  // A picture that did not load leaves the one before it on the desktop;
+  // in the round it counts as shown all the same, to be tried again only in
+  // the next one.
+  desktop_known_ = true;
+  if (loaded) desktop_path_ = category->PictureAt(index);
+  if (NoRepeats()) {
+    round_.Follow(library_.currentCategory, category->pictures);
+    round_.MarkShown(index);
+  } else {
+    round_.Restart();
+  }
   library_.selectedPicture = index;
   library_.currentWallpaper = index;
   renderer.RefreshCalendarDate();
@@ -76,7 +93,7 @@ ChangeResult Rotation::SetSelectedWallpaper() { return SetWallpaperAt(library_.s
 std::int32_t Rotation::AutomaticChoice() {
   const std::int32_t count = library_.CurrentPictureCount();
   if (count == 0) return 0;
-  if (library_.renderer.Settings().sposob_wybierania != 0) return DrawBelow(count);
+  if (library_.renderer.Settings().sposob_wybierania != 0) return RandomChoice(count);
   return Wrap(static_cast<std::int64_t>(library_.currentWallpaper) + 1, count);
 }
 
@@ -92,12 +109,74 @@ ChangeResult Rotation::SetRandomWallpaper() {
   if (library_.CategoryList().Selection() == -1) return ChangeResult::kNoCategorySelected;
   const std::int32_t count = library_.CurrentPictureCount();
   if (count == 0) return ChangeResult::kNothingToChange;
-  return SetWallpaperAt(DrawBelow(count));
+  // A change that cannot happen takes nothing out of the round.
+  if (NoRepeats() && library_.PictureList().Selection() == -1) return SetWallpaperAt(0);
+  return SetWallpaperAt(RandomChoice(count));
+}
+
+bool Rotation::NoRepeats() const {
+  const TConfig& settings = library_.renderer.Settings();
+  return settings.sposob_wybierania != 0 && settings.no_repeat != 0;
+}
+
+void Rotation::StartNewRound() {
+  LearnStartPicture();
+  round_.Restart();
+}
+
+void Rotation::LearnStartPicture() {
+  if (desktop_known_) return;
+  desktop_path_ = DesktopPicture();
+  desktop_known_ = true;
+}
+
+std::string Rotation::DesktopPicture() const {
+  if (desktop_known_) return desktop_path_;
+  const Category* category = library_.CurrentCategory();
+  const std::int32_t wallpaper = library_.currentWallpaper;
+  if (category == nullptr || wallpaper < 0 || wallpaper >= category->PictureCount()) return std::string();
+  return category->PictureAt(wallpaper);
+}
+
+std::int32_t Rotation::RandomChoice(std::int32_t count) {
+  const Category* category = library_.CurrentCategory();
+  if (!NoRepeats() || category == nullptr || category->PictureCount() != count) {
+    round_.Restart();
+    return DrawBelow(count);
+  }
+  LearnStartPicture();
+  round_.Follow(library_.currentCategory, category->pictures);
+  return round_.Pick(category->pictures, desktop_path_.empty() ? nullptr : &desktop_path_,
+                     [this](std::int32_t n) { return DrawBelow(n); });
 }
 
 void Rotation::SeedRandom(std::uint64_t seed) {
   random_.seed(seed);
   seeded_ = true;
+}
+
+std::vector<std::string> Rotation::OtherMonitorPictures(const Category& category, std::int32_t index,
+                                                       std::size_t count) {
+  std::vector<std::string> paths;
+  const std::int32_t pictures = category.PictureCount();
+  if (pictures == 0) return paths;
+  index = Wrap(index, pictures);
+  const bool random = library_.renderer.Settings().sposob_wybierania != 0;
+  std::vector<std::int32_t> drawn;  // since every other picture was last shown
+  for (std::size_t k = 1; k <= count; ++k) {
+    std::int32_t chosen = static_cast<std::int32_t>((index + static_cast<std::int64_t>(k)) % pictures);
+    if (random && pictures > 1) {
+      if (drawn.size() == static_cast<std::size_t>(pictures) - 1) drawn.clear();
+      // Any picture but the primary's, drawn again while it was drawn before.
+      do {
+        chosen = DrawBelow(pictures - 1);
+        if (chosen >= index) ++chosen;
+      } while (std::find(drawn.begin(), drawn.end(), chosen) != drawn.end());
+      drawn.push_back(chosen);
+    }
+    paths.push_back(category.PictureAt(chosen));
+  }
+  return paths;
 }
 
 std::int32_t Rotation::DrawBelow(std::int32_t count) {

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
+#include <vector>
 
+#include "app/shuffle_round.h"
 #include "library/wallpaper_library.h"
 
 namespace vistelle {
@@ -50,7 +53,8 @@ class Rotation {
 
   // The index of an automatic change: the picture after the last wallpaper,
   // or with random selection a picture drawn at random (0 for an empty
-  // category, where there is nothing to draw).
+  // category, where there is nothing to draw). With no repeats the drawn
+  // picture counts as shown in the round.
   std::int32_t AutomaticChoice();
   // An automatic change to the automatic choice (the timer's change).
   ChangeResult ChangeAutomatically();
@@ -62,18 +66,53 @@ class Rotation {
   // category.
   ChangeResult SetRandomWallpaper();
 
+  // No repeats: with random selection and no_repeat on, the automatic
+  // change and the random command draw among the current category's
+  // pictures not yet shown in this round (see ShuffleRound), and every
+  // change, manual ones included, counts its picture as shown. The first
+  // pick of a round, and every other, is never the picture on the desktop
+  // while another is left. Without no repeats every draw is DrawBelow's.
+  bool NoRepeats() const;
+  // Begins a new round at the next pick. The main window calls it once the
+  // library is loaded (the rotation then takes the remembered wallpaper for
+  // the picture on the desktop, not shown in the new round), and after a
+  // change of category or an edit of the current category's pictures. A
+  // change it is not told of is found at the next pick all the same when
+  // the category's position or pictures differ.
+  void StartNewRound();
+  // The path of the picture on the desktop as far as the rotation knows:
+  // the last it made the wallpaper in this run, before that the remembered
+  // wallpaper of the library (the current category's current wallpaper when
+  // the rotation first looked); empty when there is none.
+  std::string DesktopPicture() const;
+
   // A position drawn uniformly below count (count > 0). The generator is
   // seeded from the C library's rand() at its first use, so the program's
   // srand at start decides the sequence, unless SeedRandom came first.
   std::int32_t DrawBelow(std::int32_t count);
   void SeedRandom(std::uint64_t seed);
 
+  // The pictures of the monitors besides the primary, which shows picture
+  // index of the category (count of them): the pictures after it in list
+  // order, wrapping; with random selection ones drawn at random, none the
+  // primary's and none twice while the category has others left.
+  std::vector<std::string> OtherMonitorPictures(const Category& category, std::int32_t index, std::size_t count);
+
  private:
   void ResetMinuteCounter();
+  // A random position below count (> 0) in the current category: from the
+  // round with no repeats, else DrawBelow's.
+  std::int32_t RandomChoice(std::int32_t count);
+  // The remembered wallpaper as the picture on the desktop, at the
+  // rotation's first look at the library.
+  void LearnStartPicture();
 
   WallpaperLibrary& library_;
   std::mt19937_64 random_;
   bool seeded_ = false;
+  ShuffleRound round_;
+  std::string desktop_path_;
+  bool desktop_known_ = false;
 };
 
 }  // namespace vistelle

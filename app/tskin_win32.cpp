@@ -5,6 +5,12 @@
 
 #include "app/about_dialog_win32.h"
 #include "app/countdown.h"
+#include "app/folder_picker_win32.h"
+#include "app/hotkey_text.h"
+#include "app/tray_tip.h"
+#include "base/folder_listing.h"
+#include "base/win32/utf16_win32.h"
+#include "library/folder_scan.h"
 #include "base/write_stop.h"
 #include "render/image_draw_win32.h"
 #include "settings/settings_sheet_win32.h"
@@ -31,6 +37,7 @@ const TSkin::SkinCommand TSkin::kSkinCommands[] = {
     {"BUTTON_EXIT", &TSkin::HideToTray},
     {"BUTTON_MINIMIZE", &TSkin::Minimize},
     {"BUTTON_WALLPAPERADD", &TSkin::AddPictures},
+    {"BUTTON_FOLDERADD", &TSkin::AddFolder},
     {"BUTTON_CLEAR", &TSkin::ClearPictureList},
     {"BUTTON_MOVEUP", &TSkin::MovePictureUp},
     {"BUTTON_MOVEDOWN", &TSkin::MovePictureDown},
@@ -78,7 +85,10 @@ void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
 
 void TSkin::LoadLibrary() {
   library_.Load();
+  // The remembered wallpaper is on the desktop: a new round starts from it.
+  rotation_.StartNewRound();
   PictureChanged();
+  UpdateTrayTip();
   ReportFailedPreviews();
 }
 
@@ -120,6 +130,15 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wparam));
       break;
+    case WM_DISPLAYCHANGE:
+      if (hwnd_ != nullptr) SetTimer(hwnd_, kDisplayTimerId, kDisplaySettle, nullptr);
+      break;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_HOTKEY:
+      OnHotkey(static_cast<int>(wparam));
+      return 0;
     case WM_CTLCOLORLISTBOX: {
       const HWND list = reinterpret_cast<HWND>(lparam);
       if (list != nullptr && (list == picture_view_.Handle() || list == category_view_.Handle())) {
@@ -149,6 +168,8 @@ void TSkin::OnCreate(HWND hwnd) {
   messages_.SetMainWindow(hwnd);
   editor_.SetMainWindow(hwnd);
   SetTimer(hwnd, kTimerId, kTimerPeriod, nullptr);
+  DragAcceptFiles(hwnd, TRUE);
+  RegisterHotkeys();
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
   if (!AddTrayIcon()) win32::MessageBoxes::Show(hwnd, "Error tray", "Error", MB_OK | MB_ICONERROR);
 }
@@ -162,10 +183,102 @@ bool TSkin::AddTrayIcon() {
   tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray_.uCallbackMessage = kTrayMessage;
   tray_.hIcon = small_icon_;
-  lstrcpynA(tray_.szTip, kTrayTip, 64);
+  FillTrayTip();
   // After Explorer restarts an icon may or may not still be known to it.
   tray_added_ = Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &tray_) != FALSE;
   return tray_added_;
+}
+
+void TSkin::FillTrayTip() {
+  const std::string tip = TrayTipText(rotation_.DesktopPicture(), Settings(), category_view_.Selection() != -1);
+  lstrcpynA(tray_.szTip, tip.c_str(), static_cast<int>(sizeof(tray_.szTip)));
+}
+
+void TSkin::UpdateTrayTip() {
+  if (!tray_added_) return;
+  FillTrayTip();
+  const UINT flags = tray_.uFlags;
+  tray_.uFlags = NIF_TIP;
+  Shell_NotifyIconA(NIM_MODIFY, &tray_);
+  tray_.uFlags = flags;
+}
+
+void TSkin::RegisterHotkeys() {
+  UnregisterHotkeys();
+  if (hwnd_ == nullptr || session_ended_) return;
+  const TConfig& settings = Settings();
+  const std::string* texts[3] = {&settings.hotkey_next, &settings.hotkey_previous, &settings.hotkey_random};
+  for (int i = 0; i < 3; ++i) {
+    const Hotkey hotkey = HotkeyFromText(*texts[i]);
+    if (hotkey.IsNone()) continue;
+    // MOD_NOREPEAT: a held key changes the wallpaper once.
+    hotkeys_[i] = RegisterHotKey(hwnd_, i + 1, hotkey.modifiers | 0x4000, hotkey.key) != FALSE;
+  }
+}
+
+void TSkin::UnregisterHotkeys() {
+  for (int i = 0; i < 3; ++i) {
+    if (hotkeys_[i] && hwnd_ != nullptr) UnregisterHotKey(hwnd_, i + 1);
+    hotkeys_[i] = false;
+  }
+}
+
+void TSkin::OnHotkey(int id) {
+  // The same commands as the tray menu's entries.
+  switch (id) {
+    case kHotkeyNext:
+      SetNextWallpaper();
+      break;
+    case kHotkeyPrevious:
+      SetPreviousWallpaper();
+      break;
+    case kHotkeyRandom:
+      SetRandomWallpaper();
+      break;
+    default:
+      return;
+  }
+  InvalidateCountdown();
+}
+
+void TSkin::OnDropFiles(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    if (length == 0) continue;
+    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, i, &path[0], length + 1);
+    path.resize(copied);
+    paths.push_back(win32::Narrow(path));
+  }
+  DragFinish(drop);
+  AddDroppedPaths(paths);
+}
+
+void TSkin::AddFolder() {
+  // As the add command: a category first, then the dialog.
+  if (category_view_.Selection() == -1 || library_.CurrentCategory() == nullptr) {
+    messages_.Warning(EditingCommands::kSelectCategoryToAdd, MessageOwner::kMainWindow);
+    return;
+  }
+  const std::string folder = ChooseFolder(hwnd_);
+  // The dialog may have moved the working directory.
+  SetCurrentDirectoryA(program_dir_.c_str());
+  if (!folder.empty()) AddDroppedPaths({folder});
+}
+
+int TSkin::AddDroppedPaths(const std::vector<std::string>& paths) {
+  if (paths.empty()) return 0;
+  const std::unique_ptr<FolderListing> listing = MakeSystemFolderListing();
+  const FolderAddResult result = AddPicturesFromPaths(library_, *listing, paths);
+  if (!result.category_selected) {
+    messages_.Warning(EditingCommands::kSelectCategoryToAdd, MessageOwner::kMainWindow);
+    return 0;
+  }
+  rotation_.StartNewRound();
+  PictureChanged();
+  return result.added;
 }
 
 void TSkin::RemoveTrayIcon() {
@@ -187,6 +300,7 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
     }
   } else if (id == kCategoryListId && notification == LBN_SELCHANGE) {
     library_.SelectCategory();
+    rotation_.StartNewRound();
     PictureChanged();
     ReportFailedPreviews();
   }
@@ -222,12 +336,42 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
 
 void TSkin::OnTimer(UINT_PTR id) {
   InvalidateCountdown();
+  if (id == kDisplayTimerId) {
+    OnDisplaySettled();
+    return;
+  }
   if (id != kTimerId || session_ended_) return;
-  if (!MinuteTick(Settings(), category_view_.Selection() != -1)) return;
+  const bool due = MinuteTick(Settings(), category_view_.Selection() != -1);
+  UpdateTrayTip();
+  if (!due) return;
   // A change, or the message it ended with, is still open: the minute is
   // counted and the change comes at the first tick after it.
   if (changing_) return;
   Change(&Rotation::ChangeAutomatically);
+}
+
+void TSkin::OnDisplaySettled() {
+  KillTimer(hwnd_, kDisplayTimerId);
+  // Not in the middle of a change (it composes for the new layout itself),
+  // and not after the end of the session.
+  if (changing_ || session_ended_) {
+    if (changing_) SetTimer(hwnd_, kDisplayTimerId, kDisplaySettle, nullptr);
+    return;
+  }
+  // The wallpaper as it is, composed for the monitors as they are now; the
+  // countdown goes on (this is no change of picture). The preview stays
+  // the picture the user last clicked.
+  const std::string wallpaper = rotation_.DesktopPicture();
+  if (wallpaper.empty()) return;
+  changing_ = true;
+  WallpaperRenderer& renderer = library_.renderer;
+  const std::string previewed = renderer.CurrentPicturePath();
+  if (renderer.LoadCurrentPicture(wallpaper)) {
+    renderer.RefreshCalendarDate();
+    renderer.ComposeWallpaper();
+  }
+  if (!previewed.empty() && previewed != wallpaper) renderer.LoadPreview(previewed);
+  changing_ = false;
 }
 
 void TSkin::OnTrayIcon(LPARAM mouse_message) {
@@ -325,6 +469,7 @@ void TSkin::Change(ChangeResult (Rotation::*change)()) {
   const ChangeResult result = (rotation_.*change)();
   PictureChanged();
   InvalidateCountdown();
+  UpdateTrayTip();
   Report(result);
   changing_ = false;
 }
@@ -355,7 +500,9 @@ void TSkin::ReportFailedPreviews() {
 
 void TSkin::Edit(void (LibraryEditor::*command)()) {
   (editor_.*command)();
+  rotation_.StartNewRound();
   PictureChanged();
+  UpdateTrayTip();
   ReportFailedPreviews();
 }
 
@@ -372,6 +519,8 @@ void TSkin::RunSettingsFlow() {
   RunSettingsSheet(hwnd_);
   settings.Load(store_);
   library_.renderer.LoadConfiguredCalendarBackground();
+  RegisterHotkeys();
+  UpdateTrayTip();
   InvalidateCountdown();
 }
 
@@ -419,6 +568,8 @@ void TSkin::AfterMessage() {
 }
 
 void TSkin::EndWindow() {
+  UnregisterHotkeys();
+  KillTimer(hwnd_, kDisplayTimerId);
   RemoveTrayIcon();
   KillTimer(hwnd_, kTimerId);
   DestroyWindow(hwnd_);

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/rotation.h"
 #include "base/win32/handle_win32.h"
@@ -32,11 +33,17 @@ class TSkin : public SkinDialog {
  public:
   static constexpr UINT_PTR kTimerId = 200;
   static constexpr UINT kTimerPeriod = 60000;  // one step of the minute counter
+  // After the monitors change the wallpaper is composed again once, when the
+  // layout has settled (Windows sends several WM_DISPLAYCHANGE in a row).
+  static constexpr UINT_PTR kDisplayTimerId = 210;
+  static constexpr UINT kDisplaySettle = 2000;
   static constexpr UINT kTrayId = 201;
   static constexpr UINT kTrayMessage = WM_USER + 1;
   static constexpr int kPictureListId = 202;
   static constexpr int kCategoryListId = 203;
   static constexpr const char* kTrayTip = "Vistelle";
+  // The global hotkeys' ids (RegisterHotKey).
+  enum HotkeyId : int { kHotkeyNext = 1, kHotkeyPrevious = 2, kHotkeyRandom = 3 };
 
   // Tray menu commands.
   enum MenuCommand : UINT {
@@ -90,6 +97,14 @@ class TSkin : public SkinDialog {
   TConfig& Settings() { return library_.renderer.Settings(); }
   const Image& Preview() const { return library_.renderer.Preview(); }
   bool TrayIconAdded() const { return tray_added_; }
+  // The tray icon's tip as it was last set.
+  std::string TrayTip() const { return tray_.szTip; }
+  // Whether the hotkey could be registered (another program may hold it).
+  bool HotkeyRegistered(HotkeyId id) const { return hotkeys_[id - 1]; }
+  // Adds the picture files of dropped files and folders, or of a chosen
+  // folder, to the current category ("Please select a category." without
+  // one). Answers how many were added.
+  int AddDroppedPaths(const std::vector<std::string>& paths);
   // True from the start of a wallpaper change until its message is closed.
   bool ChangeRunning() const { return changing_; }
   // A close request is waiting for a box or dialog to close.
@@ -120,6 +135,16 @@ class TSkin : public SkinDialog {
   void ShowTrayMenu();
   bool AddTrayIcon();
   void RemoveTrayIcon();
+  // The tip after a change, a tick or new settings.
+  void UpdateTrayTip();
+  void FillTrayTip();
+  void OnDropFiles(HDROP drop);
+  void OnDisplaySettled();
+  void OnHotkey(int id);
+  // Registers the hotkeys the settings name (again); those another program
+  // holds are passed over without a word.
+  void RegisterHotkeys();
+  void UnregisterHotkeys();
 
   // The handlers of the skin commands and the tray menu.
   void ToggleVisible();
@@ -127,6 +152,7 @@ class TSkin : public SkinDialog {
   void Minimize();
   void ClearPictureList();
   void AddPictures() { Edit(&LibraryEditor::AddPictures); }
+  void AddFolder();
   void MovePictureUp() { Edit(&LibraryEditor::MovePictureUp); }
   void MovePictureDown() { Edit(&LibraryEditor::MovePictureDown); }
   void DeletePicture() { Edit(&LibraryEditor::DeletePicture); }
@@ -168,6 +194,7 @@ class TSkin : public SkinDialog {
   RECT preview_area_ = kPreviewArea;
   NOTIFYICONDATAA tray_{};
   bool tray_added_ = false;
+  bool hotkeys_[3] = {false, false, false};
   UINT taskbar_created_ = 0;
   win32::Brush list_brush_;
   win32::Font countdown_font_;

@@ -49,6 +49,11 @@ void TConfig::SetDefaults() {
   background_r = 254, background_g = 1, background_b = 1;
   shadow = 1;
   shadow_r = 1, shadow_g = 1, shadow_b = 1;
+  monitor_mode = 0;
+  no_repeat = 1;
+  hotkey_next = kDefaultHotkeyNext;
+  hotkey_previous = kDefaultHotkeyPrevious;
+  hotkey_random = kDefaultHotkeyRandom;
   DeriveColors();
 }
 
@@ -113,6 +118,13 @@ void TConfig::Load(ProfileStore& store) {
   number("CRGB_shadow_R", shadow_r, 1);
   number("CRGB_shadow_G", shadow_g, 1);
   number("CRGB_shadow_B", shadow_b, 1);
+  number("monitor_mode", monitor_mode, 0);
+  if (monitor_mode < 0 || monitor_mode > 2) monitor_mode = 0;
+  flag("no_repeat", no_repeat, 1);
+  // A key there with an empty value means no hotkey.
+  hotkey_next = store.GetString(path, kSection, "hotkey_next", kDefaultHotkeyNext, kMaxText + 1);
+  hotkey_previous = store.GetString(path, kSection, "hotkey_previous", kDefaultHotkeyPrevious, kMaxText + 1);
+  hotkey_random = store.GetString(path, kSection, "hotkey_random", kDefaultHotkeyRandom, kMaxText + 1);
   DeriveColors();
 }
 
@@ -169,6 +181,11 @@ bool TConfig::Save(ProfileStore& store) const {
   number("Ccalendar_background_prog", calendar_background_prog);
   ok = store.WriteString(path, kSection, "Ccalendar_background_user",
                          calendar_background_user.substr(0, kMaxText)) && ok;
+  number("monitor_mode", monitor_mode);
+  flag("no_repeat", no_repeat);
+  ok = store.WriteString(path, kSection, "hotkey_next", hotkey_next.substr(0, kMaxText)) && ok;
+  ok = store.WriteString(path, kSection, "hotkey_previous", hotkey_previous.substr(0, kMaxText)) && ok;
+  ok = store.WriteString(path, kSection, "hotkey_random", hotkey_random.substr(0, kMaxText)) && ok;
   return ok;
 }
 

@@ -24,7 +24,8 @@ class TConfig {
   const std::string& Path() const { return path; }
 
   // Reads every key, in the program's fixed order, and derives the colours.
-  // A missing key or file gives the key's default; nothing is range-checked.
+  // A missing key or file gives the key's default; nothing but monitor_mode
+  // is range-checked.
   void Load(ProfileStore& store);
   // Writes every key, in the program's fixed order. False when a write
   // failed (the file then keeps its earlier contents for that key).
@@ -38,6 +39,11 @@ class TConfig {
   static constexpr const char* kSection = "setting";
   // Longest text a text key holds (the buffer of 260 less the terminator).
   static constexpr std::size_t kMaxText = 259;
+  // The hotkeys of the next, previous and random commands when config.ini
+  // names none (see app/hotkey_text.h).
+  static constexpr const char* kDefaultHotkeyNext = "Ctrl+Alt+Shift+Right";
+  static constexpr const char* kDefaultHotkeyPrevious = "Ctrl+Alt+Shift+Left";
+  static constexpr const char* kDefaultHotkeyRandom = "Ctrl+Alt+Shift+Down";
 
   std::string path;
 
@@ -83,6 +89,17 @@ class TConfig {
   std::uint8_t shadow;
   ColorRef color_shadow;
   std::int32_t shadow_r, shadow_g, shadow_b;
+
+  std::uint8_t no_repeat;  // random selection: each picture once a round
+  // Hotkey texts ("Ctrl+Alt+Shift+Right"); empty for none.
+  std::string hotkey_next;
+  std::string hotkey_previous;
+  std::string hotkey_random;
+
+  // 0 one canvas of the primary monitor's size, 1 one canvas across every
+  // monitor with the same picture on each, 2 the same with a picture for
+  // each monitor; any other value in the file loads as 0.
+  std::int32_t monitor_mode;
 
  private:
   bool WriteNumber(ProfileStore& store, const char* key, std::int32_t value) const;

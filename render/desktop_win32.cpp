@@ -1,5 +1,5 @@
-// The Windows desktop: the primary display's mode and the wallpaper setting
-// of the user's profile.
+// The Windows desktop: the display modes of the monitors and the wallpaper
+// setting of the user's profile.
 #include <windows.h>
 
 #include "render/desktop.h"
@@ -8,6 +8,83 @@ namespace vistelle {
 
 namespace {
 
+// Where Windows keeps how the wallpaper meets the monitors.
+constexpr const char* kDesktopKey = "Control Panel\\Desktop";
+constexpr const char* kStyleValue = "WallpaperStyle";
+constexpr const char* kTileValue = "TileWallpaper";
+// Style 22 with no tiling: one picture laid over the whole virtual screen.
+constexpr const char* kSpanStyle = "22";
+constexpr const char* kNoTile = "0";
+
+// A registry text value, or nothing.
+struct RegistryText {
+  bool present = false;
+  std::string text;
+};
+
+RegistryText ReadText(HKEY key, const char* name) {
+  RegistryText value;
+  char buffer[64] = "";
+  DWORD type = 0, size = sizeof buffer - 1;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
+    value.present = true;
+    value.text = buffer;
+  }
+  return value;
+}
+
+bool WriteText(HKEY key, const char* name, const std::string& text) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool PutBack(HKEY key, const char* name, const RegistryText& value) {
+  if (value.present) return WriteText(key, name, value.text);
+  const LONG result = RegDeleteValueA(key, name);
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+// The current mode of a display device, or false.
+bool CurrentMode(const char* device, DEVMODEA& mode) {
+  ZeroMemory(&mode, sizeof mode);
+  mode.dmSize = sizeof mode;
+  return EnumDisplaySettingsA(device, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
+         mode.dmPelsHeight > 0;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
+  auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
+  MONITORINFOEXA info;
+  ZeroMemory(&info, sizeof info);
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(handle, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  if (r.right <= r.left || r.bottom <= r.top) return TRUE;
+  Monitor m;
+  m.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  // The monitor's rectangle is scaled down on a high-DPI display (the
+  // program is not marked DPI-aware); its display mode is in real pixels,
+  // and so is the mode's position, which lines the monitors up as they
+  // are. The rectangle serves where the mode says nothing.
+  m.x = r.left;
+  m.y = r.top;
+  m.width = static_cast<std::uint32_t>(r.right - r.left);
+  m.height = static_cast<std::uint32_t>(r.bottom - r.top);
+  DEVMODEA mode;
+  if (CurrentMode(info.szDevice, mode)) {
+    m.width = mode.dmPelsWidth;
+    m.height = mode.dmPelsHeight;
+    if (mode.dmFields & DM_POSITION) {
+      m.x = mode.dmPosition.x;
+      m.y = mode.dmPosition.y;
+    }
+  }
+  monitors.push_back(m);
+  return TRUE;
+}
+
 class SystemDesktop final : public Desktop {
  public:
   ScreenSize PrimaryScreenSize() override {
@@ -15,15 +92,18 @@ class SystemDesktop final : public Desktop {
     // virtual size on a scaled high-DPI display (the program is not marked
     // DPI-aware), so it is only the fallback.
     DEVMODEA mode;
-    ZeroMemory(&mode, sizeof mode);
-    mode.dmSize = sizeof mode;
-    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
-        mode.dmPelsHeight > 0)
-      return ScreenSize{mode.dmPelsWidth, mode.dmPelsHeight};
+    if (CurrentMode(nullptr, mode)) return ScreenSize{mode.dmPelsWidth, mode.dmPelsHeight};
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     if (width <= 0 || height <= 0) return ScreenSize{};
     return ScreenSize{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+  }
+
+  std::vector<Monitor> Monitors() override {
+    std::vector<Monitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) return Desktop::Monitors();
+    return monitors;
   }
 
   bool SetWallpaper(const std::string& bmp_path) override {
@@ -31,6 +111,43 @@ class SystemDesktop final : public Desktop {
     std::string path = bmp_path;
     return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, &path[0], SPIF_UPDATEINIFILE) != FALSE;
   }
+
+  // Windows reads the style when the wallpaper is set, so it is written
+  // first. The user's own style is kept: only a canvas across the monitors
+  // needs the span style, and once the canvas is the primary's again the
+  // style this run wrote goes back to what it was (unless someone changed
+  // it meanwhile).
+  bool SetWallpaperOnMonitors(const std::string& bmp_path, bool span) override {
+    bool styled = true;
+    if (span || spanned_) {
+      HKEY key = nullptr;
+      styled = RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                               nullptr, &key, nullptr) == ERROR_SUCCESS;
+      if (styled && span) {
+        if (!spanned_) {
+          user_style_ = ReadText(key, kStyleValue);
+          user_tile_ = ReadText(key, kTileValue);
+        }
+        styled = WriteText(key, kStyleValue, kSpanStyle) && WriteText(key, kTileValue, kNoTile);
+        spanned_ = true;
+      } else if (styled) {
+        const RegistryText style = ReadText(key, kStyleValue), tile = ReadText(key, kTileValue);
+        if (style.present && style.text == kSpanStyle && tile.present && tile.text == kNoTile)
+          styled = PutBack(key, kStyleValue, user_style_) && PutBack(key, kTileValue, user_tile_);
+        spanned_ = false;
+      }
+      if (key != nullptr) RegCloseKey(key);
+    }
+    // Without the span style Windows would show the whole canvas on each
+    // monitor: the change still happens, but it is not reported as done.
+    return SetWallpaper(bmp_path) && styled;
+  }
+
+ private:
+  // The style before this run first spanned the canvas.
+  bool spanned_ = false;
+  RegistryText user_style_;
+  RegistryText user_tile_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "render/wallpaper_renderer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "base/paths.h"
@@ -21,13 +23,74 @@ WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, 
   LoadConfiguredCalendarBackground();
 }
 
-DecodeTarget WallpaperRenderer::CompositionTarget() {
+namespace {
+
+// Copies the screen's composition to its rectangle of the span canvas,
+// except where the rectangle keep_out lies (the primary monitor's, which a
+// monitor overlapping it must not cover).
+void CopyOnto(Image& span, const Image& screen, const CanvasRect& at, const CanvasRect* keep_out) {
+  for (std::uint32_t row = 0; row < at.height; ++row) {
+    const std::uint32_t y = at.y + row;
+    const std::uint8_t* from = screen.Row(row);
+    std::uint8_t* to = span.Row(y);
+    auto copy = [&](std::uint32_t x0, std::uint32_t x1) {  // span columns [x0, x1)
+      if (x0 < x1) std::memcpy(to + static_cast<std::size_t>(x0) * 3, from + static_cast<std::size_t>(x0 - at.x) * 3,
+                               static_cast<std::size_t>(x1 - x0) * 3);
+    };
+    const std::uint32_t left = at.x, right = at.x + at.width;
+    if (keep_out == nullptr || y < keep_out->y || y >= keep_out->y + keep_out->height) {
+      copy(left, right);
+    } else {
+      copy(left, std::min(right, keep_out->x));
+      copy(std::max(left, keep_out->x + keep_out->width), right);
+    }
+  }
+}
+
+}  // namespace
+
+DecodeTarget WallpaperRenderer::ScreenTarget(std::uint32_t width, std::uint32_t height) const {
   // Fill and fit scale the picture to the screen, so a large photo need not
   // be decoded in full; the other positions place it pixel for pixel.
   const int position = settings_.sposob_wyswietlania;
   if (position != kPositionFill && position != kPositionFit) return DecodeTarget();
-  const ScreenSize screen = desktop_.PrimaryScreenSize();
-  return DecodeTarget{screen.width, screen.height, position == kPositionFill};
+  return DecodeTarget{width, height, position == kPositionFill};
+}
+
+DecodeTarget WallpaperRenderer::CompositionTarget() { return CompositionTarget(SpanLayout()); }
+
+DecodeTarget WallpaperRenderer::CompositionTarget(const MonitorLayout& layout) {
+  const int position = settings_.sposob_wyswietlania;
+  if (position != kPositionFill && position != kPositionFit) return DecodeTarget();
+  if (layout.Empty()) {
+    const ScreenSize screen = desktop_.PrimaryScreenSize();
+    return ScreenTarget(screen.width, screen.height);
+  }
+  if (settings_.monitor_mode == kMonitorModeEach) return ScreenTarget(layout.Primary().width, layout.Primary().height);
+  // Scaled to a box at least as wide and as high as every monitor, the
+  // picture is no smaller than any of them needs.
+  std::uint32_t width = 0, height = 0;
+  for (const Monitor& m : layout.Monitors()) {
+    width = std::max(width, m.width);
+    height = std::max(height, m.height);
+  }
+  return ScreenTarget(width, height);
+}
+
+MonitorLayout WallpaperRenderer::SpanLayout() {
+  const int mode = settings_.monitor_mode;
+  if (mode != kMonitorModeSpan && mode != kMonitorModeEach) return MonitorLayout();
+  MonitorLayout layout(desktop_.Monitors());
+  // One monitor is composed as in mode 0; monitors too far apart for one
+  // canvas get the primary's canvas rather than no wallpaper at all.
+  if (layout.Count() < 2 || !layout.CanvasAcceptable()) return MonitorLayout();
+  return layout;
+}
+
+std::size_t WallpaperRenderer::OtherMonitorCount() {
+  if (settings_.monitor_mode != kMonitorModeEach) return 0;
+  const MonitorLayout layout = SpanLayout();
+  return layout.Empty() ? 0 : layout.Count() - 1;
 }
 
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
@@ -59,6 +122,7 @@ void WallpaperRenderer::ReleasePictures() {
   current_.Clear();
   canvas_.Clear();
   scratch_.Clear();
+  span_.Clear();
 }
 
 void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
@@ -79,36 +143,93 @@ const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t
 }
 
 const Image& WallpaperRenderer::Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after) {
-  Image& canvas = canvas_;
-  if (!canvas.Create(width, height)) return canvas;
+  if (canvas_.Create(width, height))
+    ComposeScreen(canvas_, current_, picture_needed_after ? PictureUse::kKept : PictureUse::kOnce, true);
+  return canvas_;
+}
+
+void WallpaperRenderer::ComposeScreen(Image& canvas, Image& picture, PictureUse use, bool with_calendar) {
   const int position = settings_.sposob_wyswietlania;
   // The background colour shows around a centred or fitted picture and
   // through transparent pixels of a filling one (an opaque one covers every
   // pixel, so the canvas is not filled first).
-  const bool covered = position == kPositionFill && current_.IsValid() && !current_.HasAlpha();
+  const bool covered = position == kPositionFill && picture.IsValid() && !picture.HasAlpha();
   if ((position == kPositionCenter || position == kPositionFill || position == kPositionFit) && !covered)
     FillCanvas(canvas, settings_.color_background);
-  if (picture_needed_after)
-    PlacePicture(canvas, current_, position, &scratch_);
-  else
-    PlacePictureOnce(canvas, current_, position, &scratch_);
+  if (use == PictureUse::kKept) {
+    PlacePicture(canvas, picture, position, &scratch_);
+  } else if (use == PictureUse::kUnchanged && position == kPositionStretch && picture.HasAlpha()) {
+    // Placed once, only a stretched picture with alpha is resized itself;
+    // a copy of it is, so the next monitor gets the picture as it was.
+    Image copy = picture;
+    PlacePictureOnce(canvas, copy, position, &scratch_);
+  } else {
+    PlacePictureOnce(canvas, picture, position, &scratch_);
+  }
   effects_.ApplyConfigured(canvas, settings_);
   // The calendar lies on top of everything, effects included.
-  if (settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
-  return canvas;
+  if (with_calendar && settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
+}
+
+const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
+  failed_others_ = 0;
+  const VirtualRect box = layout.Bounds();
+  // Black where no monitor is.
+  if (!span_.Create(static_cast<std::uint32_t>(box.width), static_cast<std::uint32_t>(box.height))) return span_;
+  const bool each = settings_.monitor_mode == kMonitorModeEach;
+  const CanvasRect primary = layout.InCanvas(0);
+  const std::size_t count = layout.Count();
+  // Monitor by monitor on a canvas of its own size, the primary first; in
+  // mode 2 each picture is given back as soon as it is placed, so only one
+  // is held at a time.
+  for (std::size_t i = 0; i < count; ++i) {
+    const Monitor& m = layout.Monitors()[i];
+    if (!canvas_.Create(m.width, m.height)) continue;
+    if (i == 0) {
+      ComposeScreen(canvas_, current_, each ? PictureUse::kOnce : PictureUse::kUnchanged, true);
+      if (each) {
+        current_.Clear();
+        scratch_.Clear();
+      }
+    } else if (!each) {
+      ComposeScreen(canvas_, current_, i + 1 == count ? PictureUse::kOnce : PictureUse::kUnchanged, false);
+    } else {
+      Image own;
+      bool loaded = false;
+      if (i - 1 < other_paths_.size()) {
+        loaded = own.Load(other_paths_[i - 1], ScreenTarget(m.width, m.height));
+        if (!loaded) ++failed_others_;
+      }
+      // Without a picture of its own the monitor shows the current one,
+      // decoded again for its size (or, gone meanwhile, the background).
+      if (!loaded && !current_path_.empty()) own.Load(current_path_, ScreenTarget(m.width, m.height));
+      ComposeScreen(canvas_, own, PictureUse::kOnce, false);
+      scratch_.Clear();  // may hold the picture's old pixels
+    }
+    CopyOnto(span_, canvas_, layout.InCanvas(i), i == 0 ? nullptr : &primary);
+  }
+  return span_;
 }
 
 bool WallpaperRenderer::ComposeWallpaper() {
+  const MonitorLayout layout = SpanLayout();
   // The picture given back after the last composition is decoded again
   // from its file. Should that be gone meanwhile, the canvas shows what it
   // would with no picture: the background and the calendar.
-  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_, CompositionTarget());
-  const ScreenSize screen = desktop_.PrimaryScreenSize();
-  const Image& canvas = Compose(screen.width, screen.height, false);
+  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_, CompositionTarget(layout));
+  const bool span = !layout.Empty();
+  const Image* canvas = &span_;
+  if (span) {
+    ComposeSpan(layout);
+  } else {
+    failed_others_ = 0;
+    const ScreenSize screen = desktop_.PrimaryScreenSize();
+    canvas = &Compose(screen.width, screen.height, false);
+  }
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.
-  const bool done =
-      canvas.IsValid() && canvas.Save(wallpaper_path_, false) && desktop_.SetWallpaper(wallpaper_path_);
+  const bool done = canvas->IsValid() && canvas->Save(wallpaper_path_, false) &&
+                    desktop_.SetWallpaperOnMonitors(wallpaper_path_, span);
   ReleasePictures();
   return done;
 }

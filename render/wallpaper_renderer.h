@@ -6,10 +6,22 @@
 // preview. The decoded picture (a photo takes 70 MB and more), the canvas
 // and the resampling memory are given back after every composition; the
 // next composition decodes the picture again when it has to.
+//
+// With several monitors and monitor_mode 1 or 2 the wallpaper is one canvas
+// across the bounding box of all monitors (black where none is). Each
+// monitor's rectangle on it is composed as a screen of its own size would
+// be: its background, its picture in the position, the effects; the
+// calendar only on the primary monitor's. Mode 1 shows the current picture
+// on every monitor, mode 2 the current one on the primary and pictures of
+// their own on the others. On one monitor both give exactly what mode 0
+// gives.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/config.h"
 #include "config/profile_store.h"
@@ -17,6 +29,7 @@
 #include "render/desktop.h"
 #include "render/effects.h"
 #include "render/image.h"
+#include "render/monitor_layout.h"
 
 namespace vistelle {
 
@@ -53,14 +66,33 @@ class WallpaperRenderer {
 
   // Composes the wallpaper from the current picture and the settings,
   // writes it to the wallpaper file and hands that file to the desktop,
-  // then gives back the memory of the composition (ReleasePictures). False
-  // when there was nothing to compose or the file could not be written.
+  // then gives back the memory of the composition (ReleasePictures). The
+  // desktop's monitors are asked anew each time, so a changed layout counts
+  // from the next composition. False when there was nothing to compose, the
+  // file could not be written or the desktop refused it.
   bool ComposeWallpaper();
 
-  // Gives back the decoded picture, the canvas and the resampling memory;
+  // Gives back the decoded picture, the canvases and the resampling memory;
   // the preview and the picture's path stay. A later composition decodes
   // the picture again.
   void ReleasePictures();
+
+  // The monitors the wallpaper is composed for when it spans them: the
+  // desktop's layout now, in mode 1 or 2 with more than one monitor whose
+  // bounding box one canvas can hold; otherwise empty (one canvas of the
+  // primary's size).
+  MonitorLayout SpanLayout();
+  // How many monitors besides the primary show a picture of their own: in
+  // mode 2 those of SpanLayout, otherwise none.
+  std::size_t OtherMonitorCount();
+  // The pictures of the other monitors in mode 2, in the layout's order
+  // (after the primary: by left edge, then top edge). They are kept for
+  // every later composition until set again. A monitor without one, or
+  // whose picture does not load, shows the current picture.
+  void SetOtherMonitorPictures(std::vector<std::string> paths) { other_paths_ = std::move(paths); }
+  const std::vector<std::string>& OtherMonitorPictures() const { return other_paths_; }
+  // How many of them did not load in the last composition.
+  std::size_t FailedOtherPictures() const { return failed_others_; }
 
   // Reads the clock for the month calendar; the rotation calls it before
   // every composition so that the calendar shows the month of the change.
@@ -113,16 +145,36 @@ class WallpaperRenderer {
   TEffects effects_;
   TConfig settings_;
   std::string wallpaper_path_;
+  std::vector<std::string> other_paths_;
+  std::size_t failed_others_ = 0;
   // Kept from a composition until ReleasePictures, so that compositions in
   // a row (the settings' previews, the benchmarks) reuse their memory.
   Image canvas_;
   Image scratch_;
+  Image span_;
+
+  // What becomes of the picture placed on a canvas.
+  enum class PictureUse {
+    kKept,     // placed again afterwards: it may be changed (stretched), not emptied
+    kOnce,     // given back afterwards: it may be left as it was or changed
+    kUnchanged  // placed on the next monitor too: exactly as it was
+  };
 
   // ComposeCanvas; with picture_needed_after false the current picture may
   // be left as it was (it is given back right after).
   const Image& Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after);
-  // What the current picture is decoded for: the screen in fill and fit.
+  // One screen's composition on the canvas (made at the screen's size):
+  // background, picture, effects and, with_calendar, the calendar.
+  void ComposeScreen(Image& canvas, Image& picture, PictureUse use, bool with_calendar);
+  // The wallpaper across the layout's monitors, in span_.
+  const Image& ComposeSpan(const MonitorLayout& layout);
+  // What the current picture is decoded for: in fill and fit the screen,
+  // or with a span layout its primary monitor in mode 2 and a box as large
+  // as each monitor in mode 1 (the picture serves them all).
   DecodeTarget CompositionTarget();
+  DecodeTarget CompositionTarget(const MonitorLayout& layout);
+  // What a picture is decoded for to be shown on a screen of that size.
+  DecodeTarget ScreenTarget(std::uint32_t width, std::uint32_t height) const;
 };
 
 }  // namespace vistelle

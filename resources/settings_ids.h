@@ -19,6 +19,10 @@
 #define IDC_OPT_AMOUNT_SPIN 1028
 #define IDC_OPT_FILL 1042
 #define IDC_OPT_FIT 1043
+#define IDC_OPT_NO_REPEAT 1044
+#define IDC_OPT_MONITORS_SPAN 1045
+#define IDC_OPT_MONITORS_EACH 1046
+#define IDC_OPT_MONITORS_PRIMARY 1047
 // Made by the page at run time, not in the template.
 #define IDC_OPT_UNIT 119
 #define IDI_OPTIONS_PAGE 127

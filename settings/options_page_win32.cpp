@@ -29,6 +29,13 @@ void EnableInterval(HWND page, bool enabled) {
   EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
 }
 
+// The button of a monitor mode; any mode but 1 and 2 is the primary only.
+int MonitorButton(int mode) {
+  if (mode == 1) return IDC_OPT_MONITORS_SPAN;
+  if (mode == 2) return IDC_OPT_MONITORS_EACH;
+  return IDC_OPT_MONITORS_PRIMARY;
+}
+
 struct OptionsPage : PageBase {
   using PageBase::PageBase;
   PageSwatch swatch;
@@ -40,7 +47,7 @@ struct OptionsPage : PageBase {
     swatch.rect = scale.Scale(kSwatch);
     swatch.SetColour(MakeColorRef(settings.background_r, settings.background_g, settings.background_b));
 
-    if (StartupEntryExists()) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
+    if (StartupEntryExists(sheet.program_folder)) CheckDlgButton(page, IDC_OPT_RUN_AT_START, BST_CHECKED);
 
     SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kAmountMax, kAmountMin));
     SendDlgItemMessageA(page, IDC_OPT_AMOUNT_SPIN, UDM_SETPOS, 0, MAKELPARAM(kAmountStart, 0));
@@ -72,6 +79,8 @@ struct OptionsPage : PageBase {
     }
     if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
     if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
+    if (settings.no_repeat != 0) CheckDlgButton(page, IDC_OPT_NO_REPEAT, BST_CHECKED);
+    CheckDlgButton(page, MonitorButton(settings.monitor_mode), BST_CHECKED);
     return TRUE;
   }
 
@@ -108,6 +117,11 @@ struct OptionsPage : PageBase {
 
     if (Checked(page, IDC_OPT_SEQUENCE)) settings.sposob_wybierania = 0;
     else if (Checked(page, IDC_OPT_RANDOM)) settings.sposob_wybierania = 1;
+
+    settings.no_repeat = Checked(page, IDC_OPT_NO_REPEAT) ? 1 : 0;
+    if (Checked(page, IDC_OPT_MONITORS_SPAN)) settings.monitor_mode = 1;
+    else if (Checked(page, IDC_OPT_MONITORS_EACH)) settings.monitor_mode = 2;
+    else if (Checked(page, IDC_OPT_MONITORS_PRIMARY)) settings.monitor_mode = 0;
 
     if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
     else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;

@@ -118,13 +118,16 @@ void ChooseColour(ColorRef& colour, HWND owner);
 bool ChooseCalendarPicture(HWND owner, SettingsSheet& sheet);
 
 // The start with the system: the value "Pictora" of the Run key. It counts
-// as present when it holds data under the current user's or the machine's
-// key.
-bool StartupEntryExists();
+// as present when, under the current user's or the machine's key, it starts
+// the Pictora.exe in program_dir (the path compared in any case, with or
+// without quotes); a value that starts another copy does not count.
+bool StartupEntryExists(const std::string& program_dir);
 // Writes the value under the current user's key (data: the program's folder
-// followed by "\Pictora.exe hide"), or removes it from the current user's
-// key and, where the rights allow, from the machine's. False when the
-// current user's key could not be changed.
+// followed by "\Pictora.exe hide") and, where the rights allow, removes a
+// machine's value that starts another copy. Or removes the value from the
+// current user's key and, where the rights allow, from the machine's, unless
+// it starts another copy. False when the current user's key could not be
+// changed.
 bool SetStartupEntry(bool enabled, const std::string& program_dir);
 
 // A colour swatch of a page: its place, its colour and the brush that

@@ -1,23 +1,37 @@
 // vistelle-compose: composes a wallpaper exactly as the program does, from a
-// picture and a config.ini, at a given screen size, into a BMP file.
+// picture and a config.ini, at a given screen size or for given monitors,
+// into a BMP file.
 //
 //   vistelle-compose [--config config.ini] [--screen 1920x1080]
-//                    [--date YYYY-MM-DD] [--seed N] [--data DIR]
-//                    picture [-o pictora.bmp]
+//                    [--monitors LAYOUT] [--date YYYY-MM-DD] [--seed N]
+//                    [--data DIR] picture [picture ...] [-o pictora.bmp]
 //
 // --data names the folder with the program's Skin and Calendar folders
 // (default: the current folder). Without --screen the size of this
 // computer's primary display is used where there is one, else 1920x1080.
 // The calendar shows today's month, or that of --date. The noise effect is
 // seeded from the clock, as in the program, or with --seed.
+//
+// --monitors gives the monitors instead of one screen, as
+// "WIDTHxHEIGHT+X+Y,..." in virtual-screen coordinates (y downwards, signs
+// required: "800x600-800+0"), the first one the primary. The config's
+// monitor_mode decides as in the program: 0 the primary's canvas, 1 and 2
+// one canvas across all monitors. More than one picture needs --monitors:
+// the first is the primary's, the next ones go to the other monitors in the
+// program's order of them (by left edge, then top edge, whatever the order
+// they are written in), as far as there are pictures (mode 2; mode 1 shows
+// the first on all). A monitor left without a picture shows the first.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/profile_store.h"
 #include "render/desktop.h"
+#include "render/monitor_layout.h"
 #include "render/wallpaper_renderer.h"
 
 namespace {
@@ -26,19 +40,24 @@ using vistelle::ScreenSize;
 
 class CommandLineDesktop final : public vistelle::Desktop {
  public:
-  explicit CommandLineDesktop(ScreenSize size) : size_(size) {}
+  CommandLineDesktop(ScreenSize size, std::vector<vistelle::Monitor> monitors)
+      : size_(size), monitors_(std::move(monitors)) {}
   ScreenSize PrimaryScreenSize() override { return size_; }
+  std::vector<vistelle::Monitor> Monitors() override {
+    return monitors_.empty() ? Desktop::Monitors() : monitors_;
+  }
   bool SetWallpaper(const std::string&) override { return true; }
 
  private:
   ScreenSize size_;
+  std::vector<vistelle::Monitor> monitors_;
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: vistelle-compose [--config config.ini] [--screen WIDTHxHEIGHT]\n"
-               "                        [--date YYYY-MM-DD] [--seed N] [--data DIR]\n"
-               "                        picture [-o output.bmp]\n");
+               "                        [--monitors WxH+X+Y,WxH+X+Y,...] [--date YYYY-MM-DD]\n"
+               "                        [--seed N] [--data DIR] picture [picture ...] [-o output.bmp]\n");
   return 2;
 }
 
@@ -76,8 +95,10 @@ bool ParseSeed(const char* text, unsigned& seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string config_path, picture, output = "pictora.bmp", data_dir = ".";
+  std::string config_path, output = "pictora.bmp", data_dir = ".";
+  std::vector<std::string> pictures;
   ScreenSize screen;
+  vistelle::MonitorLayout layout;
   Date date;
   bool have_seed = false;
   unsigned seed = 0;
@@ -88,6 +109,12 @@ int main(int argc, char** argv) {
       config_path = argv[++i];
     } else if (arg == "--screen" && has_value) {
       if (!ParseScreen(argv[++i], screen)) return Usage();
+    } else if (arg == "--monitors" && has_value) {
+      std::string error;
+      if (!vistelle::ParseMonitorLayout(argv[++i], layout, &error)) {
+        std::fprintf(stderr, "--monitors: %s\n", error.c_str());
+        return Usage();
+      }
     } else if (arg == "--date" && has_value) {
       if (!ParseDate(argv[++i], date)) return Usage();
     } else if (arg == "--seed" && has_value) {
@@ -101,15 +128,23 @@ int main(int argc, char** argv) {
       return Usage();
     } else if (!arg.empty() && arg[0] == '-') {
       return Usage();
-    } else if (picture.empty()) {
-      picture = arg;
     } else {
-      return Usage();
+      pictures.push_back(arg);
     }
   }
-  if (picture.empty()) return Usage();
+  if (pictures.empty()) return Usage();
+  if (!layout.Empty() && screen.width != 0) {
+    std::fprintf(stderr, "--screen and --monitors exclude each other\n");
+    return Usage();
+  }
+  if (layout.Empty() && pictures.size() > 1) {
+    std::fprintf(stderr, "more than one picture needs --monitors\n");
+    return Usage();
+  }
 
-  if (screen.width == 0) {
+  if (!layout.Empty()) {
+    screen = {layout.Primary().width, layout.Primary().height};
+  } else if (screen.width == 0) {
     if (auto system = vistelle::MakeSystemDesktop()) screen = system->PrimaryScreenSize();
     if (screen.width == 0 || screen.height == 0) screen = {1920, 1080};
   }
@@ -119,7 +154,7 @@ int main(int argc, char** argv) {
   if (have_seed) vistelle::SeedImageNoise(seed);
 
   auto store = vistelle::MakeSystemProfileStore();
-  CommandLineDesktop desktop(screen);
+  CommandLineDesktop desktop(screen, layout.Monitors());
   vistelle::WallpaperRenderer renderer(data_dir, desktop, *store);
   if (!config_path.empty()) {
     renderer.Settings().SetPath(config_path);
@@ -128,12 +163,22 @@ int main(int argc, char** argv) {
   }
   if (date.year != 0) renderer.Calendar().SetDate(date.year, date.month, date.day);
   renderer.SetWallpaperPath(output);
-  if (!renderer.LoadCurrentPicture(picture)) {
-    std::fprintf(stderr, "%s: the picture cannot be read\n", picture.c_str());
+  if (!renderer.LoadCurrentPicture(pictures[0])) {
+    std::fprintf(stderr, "%s: the picture cannot be read\n", pictures[0].c_str());
     return 1;
   }
+  renderer.SetOtherMonitorPictures(std::vector<std::string>(pictures.begin() + 1, pictures.end()));
+  // The size of what is written: the span canvas when the monitors share one.
+  const vistelle::MonitorLayout span = renderer.SpanLayout();
+  const vistelle::VirtualRect box = span.Bounds();
+  if (!span.Empty()) screen = {static_cast<std::uint32_t>(box.width), static_cast<std::uint32_t>(box.height)};
   if (!renderer.ComposeWallpaper()) {
     std::fprintf(stderr, "%s: cannot be written\n", output.c_str());
+    return 1;
+  }
+  if (renderer.FailedOtherPictures() != 0) {
+    std::fprintf(stderr, "%u of the other monitors' pictures cannot be read (they show the first)\n",
+                 static_cast<unsigned>(renderer.FailedOtherPictures()));
     return 1;
   }
   std::printf("%s: %ux%u\n", output.c_str(), screen.width, screen.height);

@@ -1,6 +1,6 @@
 #!/bin/bash
 # The Windows composer must make the same wallpaper, byte for byte, as the
-# native one: same pictures, same settings, same screen.
+# native one: same pictures, same settings, same screen or monitors.
 #
 #   tests/e2e/compose_matches_native.sh [NATIVE_COMPOSE [WINDOWS_COMPOSE_EXE]]
 #
@@ -74,6 +74,15 @@ write_config fill.ini 3 CRGB_background_R=30 CRGB_background_G=160 CRGB_backgrou
 write_config fit.ini 4 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
 write_config fit-effects.ini 4 Sharpen=1 Gray=1
 write_config effects.ini 0 Sharpen=1 Contrast=1 ContrastInt=35 Colorize=1 Lighten=1 LightenInt=10
+# Across the monitors: the same picture on each (1) or one each (2).
+write_config span-stretch.ini 0 monitor_mode=1
+write_config span-tile.ini 1 monitor_mode=1
+write_config span-fit.ini 4 monitor_mode=1 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
+write_config each-stretch.ini 0 monitor_mode=2 Sharpen=1 Contrast=1 ContrastInt=35
+write_config each-centre.ini 2 monitor_mode=2
+write_config each-fill.ini 3 monitor_mode=2 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
+write_config each-fit.ini 4 monitor_mode=2 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
+write_config primary-only.ini 0 monitor_mode=0
 
 failures=0
 cases=0
@@ -82,6 +91,13 @@ run_case() {  # config picture screen
   local base=${picture##*/}
   local name="${config%.ini}-${base%.*}-$screen"
   local args=(--config "$config" --screen "$screen" --date 2024-03-15 --seed 7 --data data "$picture")
+  compare_case "$name" "${args[@]}"
+}
+
+compare_case() {  # name args...
+  local name=$1
+  shift
+  local args=("$@")
   cases=$((cases + 1))
   if ! "$native" "${args[@]}" -o "native-$name.bmp" >"native-$name.log" 2>&1; then
     echo "FAIL $name: the native composer failed:"; cat "native-$name.log"
@@ -134,6 +150,35 @@ for config in fill.ini fit.ini; do
   run_case "$config" bmp/v5-bitfields32-alpha.bmp 97x1201
 done
 run_case fit-effects.ini holes.png 1024x768
+
+# Monitors: config, layout, the canvas size it must give, pictures (the
+# first the primary's, the next ones for the others in the layout's order).
+run_monitors_case() {
+  local config=$1 layout=$2 size=$3
+  shift 3
+  local base=""
+  for picture in "$@"; do base+="-${picture%.*}"; done
+  local name="${config%.ini}$base-$(echo "$layout" | tr ',+' '_p')"
+  compare_case "$name" --config "$config" --monitors "$layout" --date 2024-03-15 --seed 7 --data data "$@"
+  if [ -s "native-$name.bmp" ] && [ "$(identify -format '%wx%h' "native-$name.bmp")" != "$size" ]; then
+    echo "FAIL $name: $(identify -format '%wx%h' "native-$name.bmp") instead of $size"
+    failures=$((failures + 1))
+  fi
+}
+mixed=1024x768+0+0,800x600+1024+168
+negative=800x600+0+0,640x480-640-100
+stacked=1024x768+0+0,1024x768+0-768
+three=640x480+0+0,800x600+700+0,300x200-300+0  # with a gap between the first two
+run_monitors_case span-stretch.ini "$mixed" 1824x768 wide.bmp
+run_monitors_case span-stretch.ini "$mixed" 1824x768 alpha.png
+run_monitors_case each-fill.ini "$mixed" 1824x768 large.bmp panorama.bmp
+run_monitors_case each-fit.ini "$negative" 1440x700 holes.png alpha.png
+run_monitors_case span-tile.ini "$negative" 1440x700 small.png
+run_monitors_case each-centre.ini "$stacked" 1024x1536 wide.bmp large.bmp
+run_monitors_case span-fit.ini "$stacked" 1024x1536 panorama.bmp
+run_monitors_case each-stretch.ini "$three" 1800x600 wide.bmp alpha.png small.png
+run_monitors_case each-fill.ini "$three" 1800x600 holes.png
+run_monitors_case primary-only.ini "$three" 640x480 wide.bmp
 
 echo "$((cases - failures)) of $cases wallpapers match"
 [ "$failures" -eq 0 ]

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -229,6 +231,140 @@ TEST(RandomDraw, FollowsTheProgramsSrand) {
   EXPECT_EQ(draws(), first);
   std::srand(42);
   EXPECT_NE(draws(), first);
+}
+
+// No repeats: category 0 "Five" (pictures 0..4), 1 "One" (10), 2 "Two"
+// (11, 12), random selection, the wallpaper remembered at start given.
+class NoRepeatTest : public ::testing::Test {
+ protected:
+  void Load(int category, int wallpaper, std::uint64_t seed = 5) {
+    f.WriteLibrary("Five\r\n" + f.Picture(0) + "\r\n" + f.Picture(1) + "\r\n" + f.Picture(2) + "\r\n" + f.Picture(3) +
+                   "\r\n" + f.Picture(4) + "\r\n\r\nOne\r\n" + f.Picture(10) + "\r\n\r\nTwo\r\n" + f.Picture(11) +
+                   "\r\n" + f.Picture(12));
+    f.WriteSelection(category, wallpaper);
+    library = f.MakeLibrary();
+    library->Load();
+    library->renderer.Settings().sposob_wybierania = 1;
+    rotation = std::make_unique<Rotation>(*library);
+    rotation->SeedRandom(seed);
+  }
+  // The positions of n automatic changes.
+  std::vector<int> Changes(int n) {
+    std::vector<int> shown;
+    for (int i = 0; i < n; ++i) {
+      rotation->ChangeAutomatically();
+      shown.push_back(library->currentWallpaper);
+    }
+    return shown;
+  }
+  static bool IsRound(std::vector<int> shown, std::size_t from, int count) {
+    std::vector<int> round(shown.begin() + from, shown.begin() + from + count);
+    std::sort(round.begin(), round.end());
+    for (int i = 0; i < count; ++i)
+      if (round[static_cast<std::size_t>(i)] != i) return false;
+    return true;
+  }
+  void SelectCategory(int position) {
+    library->CategoryList().Select(position);
+    library->SelectCategory();
+  }
+
+  LibraryFixture f;
+  std::unique_ptr<WallpaperLibrary> library;
+  std::unique_ptr<Rotation> rotation;
+};
+
+TEST_F(NoRepeatTest, EachRoundShowsEveryPictureOnceAndNeverOneTwiceInARow) {
+  struct Case {
+    int category, count, start;
+  };
+  for (const Case c : {Case{0, 5, 3}, Case{1, 1, 0}, Case{2, 2, 1}}) {
+    for (std::uint64_t seed : {1u, 2u, 3u}) {
+      Load(c.category, c.start, seed);
+      const std::vector<int> shown = Changes(4 * c.count);
+      for (int round = 0; round < 4; ++round)
+        EXPECT_TRUE(IsRound(shown, static_cast<std::size_t>(round * c.count), c.count))
+            << "category " << c.category << " seed " << seed << " round " << round;
+      int before = c.start;  // on the desktop at start, not shown in the first round
+      for (int position : shown) {
+        if (c.count > 1) {
+          EXPECT_NE(position, before) << "category " << c.category << " seed " << seed;
+        }
+        before = position;
+      }
+      // The same seed, the same changes.
+      Load(c.category, c.start, seed);
+      EXPECT_EQ(Changes(4 * c.count), shown);
+    }
+  }
+}
+
+TEST_F(NoRepeatTest, ManualChangesAndTheRandomCommandCountInTheRound) {
+  Load(0, 1);
+  rotation->SetNextWallpaper();  // 2
+  rotation->SetRandomWallpaper();
+  std::vector<int> shown = {2, library->currentWallpaper};
+  for (int position : Changes(3)) shown.push_back(position);
+  EXPECT_TRUE(IsRound(shown, 0, 5));
+}
+
+TEST_F(NoRepeatTest, AnEditOrAnotherCategoryBeginsANewRound) {
+  // After two changes in "Five": a picture added, two swapped, the rotation
+  // told, another category. A whole new round follows.
+  for (int step = 0; step < 4; ++step) {
+    Load(0, 0);
+    Changes(2);
+    const std::string desktop = rotation->DesktopPicture();
+    std::vector<std::string>& five = library->CategoryAt(0).pictures;
+    int count = 5;
+    if (step == 0) {
+      five.push_back(f.Picture(5));
+      count = 6;
+    }
+    if (step == 1) std::swap(five[0], five[1]);
+    if (step == 2) rotation->StartNewRound();
+    if (step == 3) {
+      SelectCategory(2);
+      count = 2;
+    }
+    const std::vector<int> next = Changes(count);
+    EXPECT_TRUE(IsRound(next, 0, count)) << step;
+    EXPECT_NE(library->CurrentCategory()->PictureAt(next[0]), desktop) << step;
+  }
+  // Back in "Five" the round begins anew too.
+  Load(0, 0);
+  Changes(3);
+  SelectCategory(2);
+  Changes(1);
+  SelectCategory(0);
+  EXPECT_TRUE(IsRound(Changes(5), 0, 5));
+}
+
+TEST_F(NoRepeatTest, OffOrInSequenceTheDrawsAreIndependent) {
+  Load(0, 0);
+  library->renderer.Settings().no_repeat = 0;
+  Rotation reference(*library);
+  reference.SeedRandom(5);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(rotation->AutomaticChoice(), reference.DrawBelow(5));
+
+  // The random command in sequence order draws as it always did.
+  Load(0, 0);
+  library->renderer.Settings().sposob_wybierania = 0;
+  reference.SeedRandom(5);
+  for (int i = 0; i < 20; ++i) {
+    rotation->SetRandomWallpaper();
+    EXPECT_EQ(library->currentWallpaper, reference.DrawBelow(5));
+  }
+}
+
+TEST_F(NoRepeatTest, TheDesktopPictureIsTheLastOneThatLoaded) {
+  Load(0, 3);
+  EXPECT_EQ(rotation->DesktopPicture(), f.Picture(3));
+  rotation->SetWallpaperAt(1);
+  EXPECT_EQ(rotation->DesktopPicture(), f.Picture(1));
+  library->CategoryAt(0).pictures[2] = f.dir.File("missing.bmp");
+  rotation->SetWallpaperAt(2);
+  EXPECT_EQ(rotation->DesktopPicture(), f.Picture(1));
 }
 
 }  // namespace

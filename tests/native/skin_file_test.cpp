@@ -135,8 +135,9 @@ TEST(SkinFile, DefaultSkinHasEveryCommand) {
                             "BUTTON_CLEAR",        "BUTTON_MOVEUP",         "BUTTON_MOVEDOWN",
                             "BUTTON_WALLPAPERDELETE", "BUTTON_CLEARLIST",   "BUTTON_CATEGORYADD",
                             "BUTTON_CATEGORYDEL",  "BUTTON_WSET_UP",        "BUTTON_WSET",
-                            "BUTTON_WSET_DOWN",    "BUTTON_OPTIONS",        "BUTTON_ABOUT"};
-  ASSERT_EQ(d.buttons.size(), 15u);
+                            "BUTTON_WSET_DOWN",    "BUTTON_OPTIONS",        "BUTTON_ABOUT",
+                            "BUTTON_FOLDERADD"};
+  ASSERT_EQ(d.buttons.size(), 16u);
   for (const char* command : commands) {
     int found = 0;
     for (const SkinButtonEntry& b : d.buttons)

@@ -53,6 +53,10 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
   EXPECT_EQ(c.color_sunday, 0x0101FFu);
   EXPECT_EQ(c.color_background, 0x0101FEu);  // red 254 in the low byte
   EXPECT_EQ(c.color_shadow, 0x010101u);
+  EXPECT_EQ(c.no_repeat, 1);
+  EXPECT_EQ(c.hotkey_next, "Ctrl+Alt+Shift+Right");
+  EXPECT_EQ(c.hotkey_previous, "Ctrl+Alt+Shift+Left");
+  EXPECT_EQ(c.hotkey_random, "Ctrl+Alt+Shift+Down");
 }
 
 TEST_P(ConfigTest, FlagsLoadAsZeroOrOneAndComponentsKeepTheirValue) {
@@ -146,7 +150,7 @@ TEST_P(ConfigTest, ANewFileGetsTheKeysInTheProgramsOrder) {
       "Cposition", "CRGB_mf_R", "CRGB_mf_G", "CRGB_mf_B", "CRGB_saturday_R", "CRGB_saturday_G",
       "CRGB_saturday_B", "CRGB_sunday_R", "CRGB_sunday_G", "CRGB_sunday_B", "CRGB_background_R",
       "CRGB_background_G", "CRGB_background_B", "Ccalendar_background", "Ccalendar_background_prog",
-      "Ccalendar_background_user"};
+      "Ccalendar_background_user", "monitor_mode", "no_repeat", "hotkey_next", "hotkey_previous", "hotkey_random"};
   std::size_t at = text.find("[setting]");
   ASSERT_NE(at, std::string::npos);
   for (const std::string& key : order) {
@@ -162,11 +166,39 @@ TEST_P(ConfigTest, AnOverlongPathIsCutTo259Characters) {
   EXPECT_EQ(Loaded().calendar_background_user, long_path.substr(0, 259));
 }
 
+TEST_P(ConfigTest, TheMonitorModeKeepsZeroToTwoAndReadsAnythingElseAsZero) {
+  EXPECT_EQ(Loaded().monitor_mode, 0);
+  struct Case {
+    const char* text;
+    std::int32_t mode;
+  };
+  for (const Case c : {Case{"1", 1}, Case{"2", 2}, Case{"0", 0}, Case{"3", 0}, Case{"-1", 0}, Case{"span", 0}}) {
+    dir_.Write("config.ini", std::string("[setting]\r\nmonitor_mode=") + c.text + "\r\n");
+    TConfig loaded = Loaded();
+    EXPECT_EQ(loaded.monitor_mode, c.mode) << c.text;
+    ASSERT_TRUE(loaded.Save(*store_));
+    EXPECT_EQ(store_->GetString(ini_, "setting", "monitor_mode", "", 260), std::to_string(c.mode)) << c.text;
+  }
+}
+
 TEST_P(ConfigTest, TheMinuteCounterSurvivesARestart) {
   TConfig a = Loaded();
   a.second_counter = 7;
   ASSERT_TRUE(a.Save(*store_));
   EXPECT_EQ(Loaded().second_counter, 7);
+}
+
+TEST_P(ConfigTest, AnEmptyHotkeyStaysNoneAndNoRepeatsCanBeTurnedOff) {
+  TConfig a = Loaded();
+  a.no_repeat = 0;
+  a.hotkey_next = "";
+  a.hotkey_random = "Win+F7";
+  ASSERT_TRUE(a.Save(*store_));
+  const TConfig b = Loaded();
+  EXPECT_EQ(b.no_repeat, 0);
+  EXPECT_EQ(b.hotkey_next, "");
+  EXPECT_EQ(b.hotkey_previous, "Ctrl+Alt+Shift+Left");
+  EXPECT_EQ(b.hotkey_random, "Win+F7");
 }
 
 #ifdef _WIN32

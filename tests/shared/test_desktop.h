@@ -1,5 +1,5 @@
-// A desktop for the tests: a screen of a size of the test's choosing, and a
-// record of the wallpapers it was handed.
+// A desktop for the tests: a screen of a size of the test's choosing (or
+// monitors), and a record of the wallpapers it was handed.
 #pragma once
 
 #include <string>
@@ -13,13 +13,21 @@ class TestDesktop : public Desktop {
  public:
   explicit TestDesktop(ScreenSize screen = ScreenSize{64, 48}) : size(screen) {}
   ScreenSize PrimaryScreenSize() override { return size; }
+  std::vector<Monitor> Monitors() override { return monitors.empty() ? Desktop::Monitors() : monitors; }
   bool SetWallpaper(const std::string& bmp_path) override {
     wallpapers.push_back(bmp_path);
     return true;
   }
+  bool SetWallpaperOnMonitors(const std::string& bmp_path, bool span) override {
+    spans.push_back(span);
+    return SetWallpaper(bmp_path);
+  }
 
   ScreenSize size;
+  // Empty: one monitor of the screen's size.
+  std::vector<Monitor> monitors;
   std::vector<std::string> wallpapers;
+  std::vector<bool> spans;  // for each wallpaper, whether it spanned the monitors
 };
 
 }  // namespace vistelle::testing

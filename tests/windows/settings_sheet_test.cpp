@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <cstdlib>
@@ -623,6 +624,62 @@ TEST_F(SettingsSheetTest, CancelKeepsTheStoredPosition) {
   }
 }
 
+// The "no repeats" box and the three monitor buttons: shown as stored, a
+// click changes nothing before OK, OK stores what the page shows, and Cancel
+// keeps what was stored.
+TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
+  constexpr int kMonitorButtons[] = {IDC_OPT_MONITORS_PRIMARY, IDC_OPT_MONITORS_SPAN, IDC_OPT_MONITORS_EACH};
+  struct Case {
+    const char* stored;  // the keys written before the sheet opens
+    bool repeat_box;     // "no repeats" shown ticked
+    int monitor_shown;   // the monitor button shown checked
+    bool toggle_repeat;
+    int monitor_click;  // 0: none
+    bool ok;
+    int no_repeat_after;
+    int monitor_after;
+  };
+  const Case cases[] = {
+      // Absent keys: no repeats, primary monitor only.
+      {"", true, IDC_OPT_MONITORS_PRIMARY, false, 0, true, 1, 0},
+      {"no_repeat=0\r\nmonitor_mode=1\r\n", false, IDC_OPT_MONITORS_SPAN, true, IDC_OPT_MONITORS_EACH, true, 1, 2},
+      {"no_repeat=1\r\nmonitor_mode=2\r\n", true, IDC_OPT_MONITORS_EACH, true, IDC_OPT_MONITORS_PRIMARY, true, 0,
+       0},
+      // A mode with no button shows as primary only, as it composes.
+      {"monitor_mode=7\r\n", true, IDC_OPT_MONITORS_PRIMARY, false, IDC_OPT_MONITORS_SPAN, true, 1, 1},
+      {"no_repeat=0\r\nmonitor_mode=2\r\n", false, IDC_OPT_MONITORS_EACH, true, IDC_OPT_MONITORS_SPAN, false, 0,
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("stored \"") + c.stored + "\"");
+    WriteConfig(c.stored);
+    bool repeat_box = false;
+    int monitor_shown = 0;
+    SheetScript script;
+    script.Then([&](HWND sheet) {
+      const HWND page = CurrentPage(sheet);
+      repeat_box = IsChecked(page, IDC_OPT_NO_REPEAT);
+      for (int id : kMonitorButtons) {
+        if (IsChecked(page, id)) {
+          EXPECT_EQ(monitor_shown, 0) << "two monitor buttons checked";
+          monitor_shown = id;
+        }
+      }
+      if (c.toggle_repeat) Click(page, IDC_OPT_NO_REPEAT);
+      if (c.monitor_click != 0) Click(page, c.monitor_click);
+      EXPECT_EQ(IsChecked(page, IDC_OPT_NO_REPEAT), repeat_box != c.toggle_repeat);
+      if (c.ok) PressOk(sheet);
+      else PressCancel(sheet);
+    });
+    EXPECT_EQ(script.Run(), c.ok);
+    EXPECT_EQ(repeat_box, c.repeat_box);
+    EXPECT_EQ(monitor_shown, c.monitor_shown);
+    const TConfig after = ReadConfig();
+    EXPECT_EQ(after.no_repeat, c.no_repeat_after);
+    EXPECT_EQ(after.monitor_mode, c.monitor_after);
+  }
+}
+
 TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
   WriteConfig("zmiana_tapety_co=0\r\nco_ile_sek_godz=999\r\ngodz_sek=0\r\n");
   SheetScript script;
@@ -738,11 +795,57 @@ TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
 
   // An entry for the whole machine shows too, and goes with the box where
   // the rights allow (here they do; a user without them keeps it).
-  const char* old_entry = "C:\\Old\\Pictora.exe hide";
-  if (!SetRunValue(HKEY_LOCAL_MACHINE, old_entry, static_cast<DWORD>(std::strlen(old_entry) + 1)))
+  const std::string old_entry = folder_ + "\\Pictora.exe hide";
+  if (!SetRunValue(HKEY_LOCAL_MACHINE, old_entry.c_str(), Size(old_entry)))
     GTEST_SKIP() << "the machine's Run key cannot be written here";
   run_sheet(true, false);
   EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
+  EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, nullptr));
+}
+
+// The value's name is shared by every copy of the program (an installed one,
+// a portable folder): the box shows only this copy's start.
+TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
+  const auto run_sheet = [](bool expect_ticked, bool tick) {
+    SheetScript script;
+    script.Then([=](HWND sheet) {
+      const HWND page = CurrentPage(sheet);
+      EXPECT_EQ(IsChecked(page, IDC_OPT_RUN_AT_START), expect_ticked);
+      if (IsChecked(page, IDC_OPT_RUN_AT_START) != tick) Click(page, IDC_OPT_RUN_AT_START);
+      PressOk(sheet);
+    });
+    script.Run();
+  };
+  const std::string this_copy = folder_ + "\\Pictora.exe hide";
+
+  // Quoted and in another case it is still this copy's.
+  std::string upper = folder_;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string quoted = "\"" + upper + "\\PICTORA.EXE\" hide";
+  ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, quoted.c_str(), Size(quoted)));
+  run_sheet(true, true);
+  std::string data;
+  ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
+  EXPECT_EQ(data, this_copy);
+
+  // Another copy's value, or one in a folder whose name only begins like
+  // this one's, shows unticked, and OK with the box left alone keeps it.
+  for (const std::string& other : {std::string("C:\\Other\\Pictora.exe hide"), folder_ + "2\\Pictora.exe hide"}) {
+    ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, other.c_str(), Size(other)));
+    run_sheet(false, false);
+    ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
+    EXPECT_EQ(data, other);
+  }
+
+  // Ticked, this copy takes the user's value, and a machine's entry that
+  // would start another copy first goes where the rights allow.
+  const std::string machine = "\"C:\\Program Files\\Vistelle\\Pictora.exe\" hide";
+  if (!SetRunValue(HKEY_LOCAL_MACHINE, machine.c_str(), Size(machine)))
+    GTEST_SKIP() << "the machine's Run key cannot be written here";
+  DeleteRunValue(HKEY_CURRENT_USER);
+  run_sheet(false, true);
+  ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
+  EXPECT_EQ(data, this_copy);
   EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, nullptr));
 }
 

@@ -3,10 +3,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -30,11 +34,11 @@ class QuietDesktop final : public Desktop {
 // (or of three small ones) and the given settings.
 struct ProgramFolder {
   testing::TestDir dir;
-  explicit ProgramFolder(const std::string& config, bool small_pictures = false) {
+  explicit ProgramFolder(const std::string& config, bool small_pictures = false, int count = 3) {
     std::filesystem::copy(std::filesystem::u8path(VISTELLE_SOURCE_DIR "/data/Skin"),
                           std::filesystem::u8path(dir.File("Skin")));
     std::string library = "Pictures";
-    for (int i = 0; i < (small_pictures ? 3 : 1); ++i) {
+    for (int i = 0; i < (small_pictures ? count : 1); ++i) {
       Image picture;
       if (small_pictures)
         picture.Create(40 + 10 * i, 30);
@@ -164,6 +168,121 @@ TEST(TSkinWindow, ListBoxesGetTheirColoursAndOthersAreLeftAlone) {
   DestroyWindow(stranger);
 }
 
+// A drop of these paths, as Explorer hands it over.
+HDROP DropOf(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& path : paths) list += testing::Wide(path) + L'\0';
+  list += L'\0';
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST(TSkinWindow, DropsHotkeysAndTheTrayTipWorkOnTheRealWindow) {
+  ProgramFolder folder("zmiana_tapety_co=0\r\n", true);
+  // A folder of pictures (and a file that is none), and one picture alone.
+  std::filesystem::create_directories(std::filesystem::u8path(folder.dir.File("drop/inner")));
+  Image picture;
+  picture.Create(8, 6);
+  for (const char* name : {"drop/10.bmp", "drop/2.bmp", "drop/inner/a.bmp", "alone.bmp"})
+    picture.Save(folder.dir.File(name));
+  folder.dir.Write("drop/notes.txt", "not a picture");
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+
+  SendMessageW(window.hwnd, WM_DROPFILES,
+               reinterpret_cast<WPARAM>(DropOf({folder.dir.File("drop"), folder.dir.File("alone.bmp")})), 0);
+  EXPECT_EQ(testing::Items(window.lists[0]),
+            (std::vector<std::string>{"picture0.bmp", "picture1.bmp", "picture2.bmp", "alone.bmp", "2.bmp", "10.bmp",
+                                      "a.bmp"}));
+  // Dropped again: nothing twice.
+  SendMessageW(window.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder.dir.File("drop")})), 0);
+  EXPECT_EQ(window.skin->Library().CurrentPictureCount(), 7);
+
+  // The hotkeys run the tray's commands; the tip names the new picture.
+  EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture0.bmp");
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kHotkeyNext, 0);
+  EXPECT_EQ(window.skin->Library().currentWallpaper, 1);
+  EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture1.bmp");
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kHotkeyPrevious, 0);
+  EXPECT_EQ(window.skin->Library().currentWallpaper, 0);
+  // Changing every five minutes, the tip tells when, and each tick counts.
+  window.skin->Settings().zmiana_tapety_co = 1;
+  window.skin->Settings().godz_sek = 1;
+  window.skin->Settings().co_ile_sek_godz = 5;
+  SendMessageW(window.hwnd, WM_TIMER, TSkin::kTimerId, 0);
+  EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture0.bmp\nNext change in 4 min.");
+
+  // With no category, a drop says so, over the main window.
+  SendMessageW(window.lists[1], LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  testing::DialogCatcher catcher;
+  catcher.ThenAnswer(IDOK);
+  SendMessageW(window.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder.dir.File("alone.bmp")})), 0);
+  catcher.ExpectAllAnswered();
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_EQ(catcher.Boxes()[0].text, L"Please select a category.");
+  EXPECT_EQ(catcher.Boxes()[0].owner, window.hwnd);
+}
+
+// The first edit box of a dialog, searched through its children.
+BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
+  char name[32] = {};
+  GetClassNameA(child, name, sizeof name);
+  if (_stricmp(name, "Edit") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+TEST(TSkinWindow, TheFolderButtonAddsTheChosenFolder) {
+  ProgramFolder folder("", true);
+  std::filesystem::create_directories(std::filesystem::u8path(folder.dir.File("holiday")));
+  Image picture;
+  picture.Create(8, 6);
+  for (const char* name : {"holiday/beach.bmp", "holiday/sea.bmp"}) picture.Save(folder.dir.File(name));
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  testing::DialogCatcher catcher;
+  const std::wstring chosen = testing::Wide(folder.dir.File("holiday"));
+  std::wstring caption;
+  // The folder picker: the folder typed into its name box, then OK.
+  catcher.Then([&](HWND dialog) {
+    caption = testing::WindowText(dialog);
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, chosen.c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  window.skin->HandleSkinCommand("BUTTON_FOLDERADD");
+  catcher.ExpectAllAnswered();
+  EXPECT_EQ(testing::Items(window.lists[0]),
+            (std::vector<std::string>{"picture0.bmp", "picture1.bmp", "picture2.bmp", "beach.bmp", "sea.bmp"}))
+      << testing::Utf8(caption);
+}
+
+TEST(TSkinWindow, TheRandomCommandShowsEachPictureOnceARound) {
+  ProgramFolder folder("sposob_wybierania=1\r\n", true, 6);
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  std::vector<int> shown(6, 0);
+  for (int i = 0; i < 12; ++i) {
+    SendMessageW(window.hwnd, WM_COMMAND, TSkin::kMenuRandom, 0);
+    const int picture = window.skin->Library().currentWallpaper;
+    ASSERT_GE(picture, 0);
+    ASSERT_LT(picture, 6);
+    ++shown[static_cast<std::size_t>(picture)];
+    // Within a round each picture once: after six, all six.
+    if (i == 5) {
+      EXPECT_EQ(shown, std::vector<int>(6, 1));
+    }
+  }
+  EXPECT_EQ(shown, std::vector<int>(6, 2));
+}
+
 // Left running, the program changes wallpapers, loads skins and opens the
 // settings again and again; none of it may keep a handle it took. (A
 // thousand changes, a hundred skin loads and ten sheets: a sheet takes two
@@ -208,7 +327,7 @@ TEST(TSkinWindow, AThousandChangesSkinLoadsAndSheetsGiveBackEveryHandle) {
     EXPECT_EQ(win32::HandleCount::Alive(), before);
     EXPECT_EQ(sheets, 11);
     EXPECT_EQ(catcher.Boxes().size(), 0u);
-    EXPECT_EQ(window.skin->ButtonCount(), 15u);
+    EXPECT_EQ(window.skin->ButtonCount(), 16u);
   }
   SetCurrentDirectoryA(previous);
 }
