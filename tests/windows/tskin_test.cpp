@@ -228,6 +228,31 @@ TEST(TSkinWindow, DropsHotkeysAndTheTrayTipWorkOnTheRealWindow) {
   EXPECT_EQ(catcher.Boxes()[0].owner, window.hwnd);
 }
 
+// A hotkey another program holds is skipped without a word; the program
+// holds the others, and the one set in the settings instead of a default.
+TEST(TSkinWindow, AHotkeyHeldElsewhereIsSkippedWithoutABox) {
+  constexpr UINT kAll = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
+  // "Another program": a hotkey of this thread, with no window.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 101, kAll, VK_RIGHT));
+  ProgramFolder folder("hotkey_random=Win+F9\r\n", true);
+  testing::DialogCatcher catcher;
+  {
+    Window window(folder.dir.Path());
+    ASSERT_NE(window.hwnd, nullptr);
+    EXPECT_TRUE(catcher.Boxes().empty());
+    // Previous is the program's now, and so is its random key.
+    EXPECT_FALSE(RegisterHotKey(nullptr, 102, kAll, VK_LEFT));
+    EXPECT_FALSE(RegisterHotKey(nullptr, 103, MOD_WIN, VK_F9));
+    // The default random key was not taken.
+    EXPECT_TRUE(RegisterHotKey(nullptr, 104, kAll, VK_DOWN));
+    UnregisterHotKey(nullptr, 104);
+  }
+  // A closed window gives its hotkeys back.
+  EXPECT_TRUE(RegisterHotKey(nullptr, 102, kAll, VK_LEFT));
+  UnregisterHotKey(nullptr, 102);
+  UnregisterHotKey(nullptr, 101);
+}
+
 // The first edit box of a dialog, searched through its children.
 BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
   char name[32] = {};
