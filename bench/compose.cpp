@@ -19,9 +19,7 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
-
+#include "bench/bench_support.h"
 #include "config/profile_store.h"
 #include "render/calendar.h"
 #include "render/composition.h"
@@ -32,56 +30,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vistelle::bench::MedianMs;
+using vistelle::bench::WriteTestJpeg;
 using vistelle::Image;
-
-double MedianMs(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    setup();
-    const auto t0 = Clock::now();
-    work();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-// A photo-like 6000x4000 test picture (smooth gradients and some texture,
-// so the JPEG has realistic entropy), written with libjpeg at quality 90.
-void WriteTestJpeg(const std::string& path, int w, int h) {
-  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::exit(1);
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = static_cast<JDIMENSION>(w);
-  c.image_height = static_cast<JDIMENSION>(h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  unsigned seed = 12345;
-  while (c.next_scanline < c.image_height) {
-    const int y = static_cast<int>(c.next_scanline);
-    for (int x = 0; x < w; ++x) {
-      seed = seed * 1103515245u + 12345u;
-      const int noise = static_cast<int>((seed >> 16) & 15);
-      row[x * 3 + 0] = static_cast<unsigned char>((x * 255 / w + noise) & 255);
-      row[x * 3 + 1] = static_cast<unsigned char>((y * 255 / h + ((x / 40 + y / 40) & 1) * 40) & 255);
-      row[x * 3 + 2] = static_cast<unsigned char>(((x + y) * 255 / (w + h) + noise) & 255);
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
-}
 
 class BenchDesktop final : public vistelle::Desktop {
  public:

@@ -17,43 +17,20 @@
 #include <vector>
 
 #include "base/folder_listing.h"
+#include "bench/bench_support.h"
 #include "config/profile_store.h"
 #include "library/folder_scan.h"
 #include "library/wallpaper_library.h"
-#include "render/desktop.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MedianMs(int runs, const std::function<void()>& before, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    before();
-    const auto t0 = Clock::now();
-    work();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-class NoDesktop final : public vistelle::Desktop {
- public:
-  vistelle::ScreenSize PrimaryScreenSize() override { return vistelle::ScreenSize{1, 1}; }
-  bool SetWallpaper(const std::string&) override { return true; }
-};
-
-}  // namespace
+using vistelle::bench::MedianMs;
+using vistelle::bench::NoDesktop;
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+  const int runs = vistelle::bench::RunsFrom(argc, argv, 11);
   constexpr int kPictures = 10000;
   constexpr int kPresent = 1000;
-
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vistelle_bench_folder";
+  const std::filesystem::path dir = vistelle::bench::FreshFolder("vistelle_bench_folder");
   const std::filesystem::path pictures = dir / "Pictures";
-  std::filesystem::remove_all(dir);
   std::filesystem::create_directories(pictures);
   std::vector<std::string> names = {"Thumbs.db", "notes.txt", ".picasa.ini"};
   for (int p = 0; p < kPictures; ++p)

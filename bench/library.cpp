@@ -13,41 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "config/profile_store.h"
 #include "library/wallpaper_library.h"
-#include "render/desktop.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MedianMs(int runs, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = Clock::now();
-    work();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-class NoDesktop final : public vistelle::Desktop {
- public:
-  vistelle::ScreenSize PrimaryScreenSize() override { return vistelle::ScreenSize{1, 1}; }
-  bool SetWallpaper(const std::string&) override { return true; }
-};
-
-}  // namespace
+using vistelle::bench::MedianMs;
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   constexpr int kCategories = 10000;
   constexpr int kPictures = 10;
-
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vistelle_bench_library";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  const int runs = vistelle::bench::RunsFrom(argc, argv, 15);
+  const std::filesystem::path dir = vistelle::bench::FreshFolder("vistelle_bench_library");
 
   std::vector<vistelle::Category> library(kCategories);
   for (int c = 0; c < kCategories; ++c) {
@@ -63,7 +39,7 @@ int main(int argc, char** argv) {
     std::fclose(f);
   }
 
-  NoDesktop desktop;
+  vistelle::bench::NoDesktop desktop;
   auto store = vistelle::MakeIniFileProfileStore();
   vistelle::WallpaperLibrary lib(dir.string(), desktop, *store);
 

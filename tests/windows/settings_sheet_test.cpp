@@ -413,6 +413,13 @@ TEST_F(SettingsSheetTest, MissingFileGetsEveryKeyWithItsDefault) {
   ExpectSameSettings(ReadConfig(), defaults);
 }
 
+// Centre, in sequence, at the start of Windows: unlike the loaded keys.
+void ChooseCentreInSequenceAtStart(HWND page) {
+  Click(page, IDC_OPT_CENTER);
+  Click(page, IDC_OPT_SEQUENCE);
+  Click(page, IDC_OPT_AT_START);
+}
+
 TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce) {
   WriteConfig(kLoadedKeys);
   const TConfig loaded = ReadConfig();
@@ -422,9 +429,7 @@ TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce)
   script
       .Then([](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        Click(page, IDC_OPT_CENTER);
-        Click(page, IDC_OPT_SEQUENCE);
-        Click(page, IDC_OPT_AT_START);
+        ChooseCentreInSequenceAtStart(page);
         SetDlgItemTextA(page, IDC_OPT_AMOUNT, "7");
         ClickAt(page, 143, 184);  // a new background colour
         Click(page, IDC_OPT_RUN_AT_START);
@@ -465,16 +470,14 @@ TEST_F(SettingsSheetTest, CancelKeepsTheOptionsButKeepsWhatThePagesStoredAtOnce)
 }
 
 TEST_F(SettingsSheetTest, OkStoresWhatThePagesShow) {
-  WriteConfig(kLoadedKeys);
   DialogAnswers answers;
   answers.ChooseColour(MakeColorRef(200, 100, 50));
+  WriteConfig(kLoadedKeys);
   SheetScript script;
   script
       .Then([](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        Click(page, IDC_OPT_CENTER);
-        Click(page, IDC_OPT_SEQUENCE);
-        Click(page, IDC_OPT_AT_START);
+        ChooseCentreInSequenceAtStart(page);
         SetDlgItemTextA(page, IDC_OPT_AMOUNT, "0");  // held to nothing: stored as typed
         SendDlgItemMessageA(page, IDC_OPT_UNIT, CB_SETCURSEL, 0, 0);
         ClickAt(page, 143, 184);
@@ -768,29 +771,32 @@ TEST_F(SettingsSheetTest, OnlyAClickInsideASwatchOpensTheColourDialog) {
   EXPECT_EQ(after.color_shadow, MakeColorRef(1, 1, 1));
 }
 
-TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
-  const auto run_sheet = [](bool expect_ticked, bool tick) {
-    SheetScript script;
-    script.Then([=](HWND sheet) {
-      const HWND page = CurrentPage(sheet);
-      EXPECT_EQ(IsChecked(page, IDC_OPT_RUN_AT_START), expect_ticked);
-      if (IsChecked(page, IDC_OPT_RUN_AT_START) != tick) Click(page, IDC_OPT_RUN_AT_START);
-      PressOk(sheet);
-    });
-    script.Run();
-  };
+// The sheet opened, its start box checked against what it should show, set
+// to tick, and OK.
+void RunSheetWithStartBox(bool expect_ticked, bool tick) {
+  SheetScript script;
+  script.Then([=](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    EXPECT_EQ(IsChecked(page, IDC_OPT_RUN_AT_START), expect_ticked);
+    if (IsChecked(page, IDC_OPT_RUN_AT_START) != tick) Click(page, IDC_OPT_RUN_AT_START);
+    PressOk(sheet);
+  });
+  script.Run();
+}
 
-  run_sheet(false, true);
+TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
+
+  RunSheetWithStartBox(false, true);
   std::string data;
   ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
   EXPECT_EQ(data, folder_ + "\\Pictora.exe hide");
 
-  run_sheet(true, false);
+  RunSheetWithStartBox(true, false);
   EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
 
   // A value without data starts nothing and shows unticked.
   ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, "", 0));
-  run_sheet(false, false);
+  RunSheetWithStartBox(false, false);
   EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
 
   // An entry for the whole machine shows too, and goes with the box where
@@ -798,7 +804,7 @@ TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
   const std::string old_entry = folder_ + "\\Pictora.exe hide";
   if (!SetRunValue(HKEY_LOCAL_MACHINE, old_entry.c_str(), Size(old_entry)))
     GTEST_SKIP() << "the machine's Run key cannot be written here";
-  run_sheet(true, false);
+  RunSheetWithStartBox(true, false);
   EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
   EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, nullptr));
 }
@@ -806,16 +812,6 @@ TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
 // The value's name is shared by every copy of the program (an installed one,
 // a portable folder): the box shows only this copy's start.
 TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
-  const auto run_sheet = [](bool expect_ticked, bool tick) {
-    SheetScript script;
-    script.Then([=](HWND sheet) {
-      const HWND page = CurrentPage(sheet);
-      EXPECT_EQ(IsChecked(page, IDC_OPT_RUN_AT_START), expect_ticked);
-      if (IsChecked(page, IDC_OPT_RUN_AT_START) != tick) Click(page, IDC_OPT_RUN_AT_START);
-      PressOk(sheet);
-    });
-    script.Run();
-  };
   const std::string this_copy = folder_ + "\\Pictora.exe hide";
 
   // Quoted and in another case it is still this copy's.
@@ -823,7 +819,7 @@ TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string quoted = "\"" + upper + "\\PICTORA.EXE\" hide";
   ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, quoted.c_str(), Size(quoted)));
-  run_sheet(true, true);
+  RunSheetWithStartBox(true, true);
   std::string data;
   ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
   EXPECT_EQ(data, this_copy);
@@ -832,7 +828,7 @@ TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
   // this one's, shows unticked, and OK with the box left alone keeps it.
   for (const std::string& other : {std::string("C:\\Other\\Pictora.exe hide"), folder_ + "2\\Pictora.exe hide"}) {
     ASSERT_TRUE(SetRunValue(HKEY_CURRENT_USER, other.c_str(), Size(other)));
-    run_sheet(false, false);
+    RunSheetWithStartBox(false, false);
     ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
     EXPECT_EQ(data, other);
   }
@@ -843,7 +839,7 @@ TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
   if (!SetRunValue(HKEY_LOCAL_MACHINE, machine.c_str(), Size(machine)))
     GTEST_SKIP() << "the machine's Run key cannot be written here";
   DeleteRunValue(HKEY_CURRENT_USER);
-  run_sheet(false, true);
+  RunSheetWithStartBox(false, true);
   ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
   EXPECT_EQ(data, this_copy);
   EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, nullptr));
