@@ -41,12 +41,13 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   index = Wrap(index, count);
 
   WallpaperRenderer& renderer = library_.renderer;
-  const bool loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
   // With a picture for each monitor, the others show the pictures that
-  // follow; the positions follow the primary monitor's.
+  // follow; the positions follow the primary monitor's. Set first, they
+  // decode while the primary's picture does.
   const std::size_t others = renderer.OtherMonitorCount();
   renderer.SetOtherMonitorPictures(others ? OtherMonitorPictures(*category, index, others)
                                           : std::vector<std::string>());
+  const bool loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
   // A picture that did not load leaves the one before it on the desktop;
   // in the round it counts as shown all the same, to be tried again only in
   // the next one.

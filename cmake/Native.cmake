@@ -5,6 +5,7 @@ find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(Freetype REQUIRED)
+find_package(Threads REQUIRED)
 
 if(VISTELLE_FUZZ)
   # Everything instrumented for coverage and checked; the fuzz targets add
@@ -18,7 +19,7 @@ endif()
 
 add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_NATIVE_SOURCES})
 target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vistelle_core PUBLIC JPEG::JPEG PNG::PNG GIF::GIF Freetype::Freetype)
+target_link_libraries(vistelle_core PUBLIC JPEG::JPEG PNG::PNG GIF::GIF Freetype::Freetype Threads::Threads)
 
 add_executable(vistelle-compose tools/vistelle_compose.cpp)
 target_link_libraries(vistelle-compose PRIVATE vistelle_core)

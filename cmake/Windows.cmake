@@ -20,7 +20,8 @@ configure_file(resources/pictora.manifest.in ${VISTELLE_GENERATED_DIR}/pictora.m
 
 add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_WIN32_CORE_SOURCES})
 target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR} ${VISTELLE_GENERATED_DIR})
-target_link_libraries(vistelle_core PUBLIC ${VISTELLE_WIN32_LIBS})
+find_package(Threads REQUIRED)
+target_link_libraries(vistelle_core PUBLIC ${VISTELLE_WIN32_LIBS} Threads::Threads)
 
 if(VISTELLE_WIN32_UI_SOURCES)
   add_library(vistelle_ui STATIC ${VISTELLE_WIN32_UI_SOURCES})

@@ -93,9 +93,26 @@ std::size_t WallpaperRenderer::OtherMonitorCount() {
   return layout.Empty() ? 0 : layout.Count() - 1;
 }
 
+void WallpaperRenderer::SetOtherMonitorPictures(std::vector<std::string> paths) {
+  other_paths_ = std::move(paths);
+  std::vector<DecodeAhead::Job> jobs;
+  const MonitorLayout layout = SpanLayout();
+  if (settings_.monitor_mode == kMonitorModeEach && !layout.Empty()) {
+    for (std::size_t i = 0; i < other_paths_.size() && i + 1 < layout.Count(); ++i) {
+      const Monitor& m = layout.Monitors()[i + 1];
+      jobs.push_back({other_paths_[i], ScreenTarget(m.width, m.height)});
+    }
+  }
+  ahead_.Start(std::move(jobs));
+}
+
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
   Image picture;
-  if (!picture.Load(path, CompositionTarget())) return false;
+  if (!picture.Load(path, CompositionTarget())) {
+    // No change follows: the pictures decoding ahead for it are not needed.
+    ahead_.Drop();
+    return false;
+  }
   current_.Swap(picture);
   current_path_ = path;
   MakePreviewImage(current_, preview_width_, preview_height_, preview_);
@@ -123,6 +140,7 @@ void WallpaperRenderer::ReleasePictures() {
   canvas_.Clear();
   scratch_.Clear();
   span_.Clear();
+  ahead_.Drop();
 }
 
 void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
@@ -180,8 +198,8 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
   const CanvasRect primary = layout.InCanvas(0);
   const std::size_t count = layout.Count();
   // Monitor by monitor on a canvas of its own size, the primary first; in
-  // mode 2 each picture is given back as soon as it is placed, so only one
-  // is held at a time.
+  // mode 2 each picture is given back as soon as it is placed (the worker
+  // may meanwhile hold the next ones it has decoded).
   for (std::size_t i = 0; i < count; ++i) {
     const Monitor& m = layout.Monitors()[i];
     if (!canvas_.Create(m.width, m.height)) continue;
@@ -197,7 +215,12 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
       Image own;
       bool loaded = false;
       if (i - 1 < other_paths_.size()) {
-        loaded = own.Load(other_paths_[i - 1], ScreenTarget(m.width, m.height));
+        const DecodeTarget target = ScreenTarget(m.width, m.height);
+        switch (ahead_.Take(i - 1, other_paths_[i - 1], target, own)) {
+          case DecodeAhead::Taken::kLoaded: loaded = true; break;
+          case DecodeAhead::Taken::kFailed: break;
+          case DecodeAhead::Taken::kNotAhead: loaded = own.Load(other_paths_[i - 1], target); break;
+        }
         if (!loaded) ++failed_others_;
       }
       // Without a picture of its own the monitor shows the current one,

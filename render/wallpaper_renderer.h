@@ -26,6 +26,7 @@
 #include "config/config.h"
 #include "config/profile_store.h"
 #include "render/calendar.h"
+#include "render/decode_ahead.h"
 #include "render/desktop.h"
 #include "render/effects.h"
 #include "render/image.h"
@@ -88,8 +89,10 @@ class WallpaperRenderer {
   // The pictures of the other monitors in mode 2, in the layout's order
   // (after the primary: by left edge, then top edge). They are kept for
   // every later composition until set again. A monitor without one, or
-  // whose picture does not load, shows the current picture.
-  void SetOtherMonitorPictures(std::vector<std::string> paths) { other_paths_ = std::move(paths); }
+  // whose picture does not load, shows the current picture. They start
+  // decoding on a second thread at once, for the next composition (until
+  // ReleasePictures, or a failed LoadCurrentPicture, gives them back).
+  void SetOtherMonitorPictures(std::vector<std::string> paths);
   const std::vector<std::string>& OtherMonitorPictures() const { return other_paths_; }
   // How many of them did not load in the last composition.
   std::size_t FailedOtherPictures() const { return failed_others_; }
@@ -146,6 +149,7 @@ class WallpaperRenderer {
   TConfig settings_;
   std::string wallpaper_path_;
   std::vector<std::string> other_paths_;
+  DecodeAhead ahead_;  // the other monitors' pictures, decoding
   std::size_t failed_others_ = 0;
   // Kept from a composition until ReleasePictures, so that compositions in
   // a row (the settings' previews, the benchmarks) reuse their memory.

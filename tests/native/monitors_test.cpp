@@ -155,13 +155,18 @@ class SpanTest : public ::testing::Test {
   }
   // The wallpaper the renderer composes on the desktop, from the first
   // picture and the others for the other monitors.
-  Image Compose(testing::TestDesktop& desktop, const std::vector<std::string>& paths, const std::string& name) {
+  // others_first: the others are set before the first picture loads, as
+  // the rotation does (they decode ahead, on a second thread).
+  Image Compose(testing::TestDesktop& desktop, const std::vector<std::string>& paths, const std::string& name,
+                bool others_first = false) {
     WallpaperRenderer r(dir_.Path(), desktop, *store_);
     r.Calendar().SetDate(2024, 3, 15);
     r.LoadCalendarBackground(std::string(VISTELLE_SOURCE_DIR) + "/data/Calendar/calendar1.jpg", -1);
     r.SetWallpaperPath(dir_.File(name));
+    const std::vector<std::string> others(paths.begin() + 1, paths.end());
+    if (others_first) r.SetOtherMonitorPictures(others);
     EXPECT_TRUE(r.LoadCurrentPicture(paths[0]));
-    r.SetOtherMonitorPictures(std::vector<std::string>(paths.begin() + 1, paths.end()));
+    if (!others_first) r.SetOtherMonitorPictures(others);
     EXPECT_TRUE(r.ComposeWallpaper());
     EXPECT_FALSE(r.CurrentPicture().IsValid());  // given back
     Image out;
@@ -287,6 +292,42 @@ TEST_F(SpanTest, ModeZeroKeepsThePrimaryAndTheLayoutIsReadAtEachComposition) {
   Image out;
   ASSERT_TRUE(out.Load(r.WallpaperPath()));
   EXPECT_EQ(out.GetWidth(), 240u);  // one monitor again
+}
+
+// The other monitors' pictures decoded ahead on a second thread give the
+// wallpaper they give decoded as their monitors are composed; a later
+// composition (after a change of the layout) decodes them again.
+TEST_F(SpanTest, PicturesDecodedAheadGiveTheSameWallpaper) {
+  const std::vector<Monitor> monitors = {M(0, 0, 120, 100, true), M(120, 0, 90, 70), M(-100, 30, 100, 80)};
+  for (int position : {0, 2, 3, 4}) {
+    SCOPED_TRACE("position " + std::to_string(position));
+    Configure(position, 2, true);
+    testing::TestDesktop desktop;
+    desktop.monitors = monitors;
+    const std::vector<std::string> paths = {pictures_[0], pictures_[2], pictures_[3]};
+    const Image as_composed = Compose(desktop, paths, "late.bmp");
+    const Image ahead = Compose(desktop, paths, "ahead.bmp", true);
+    EXPECT_EQ(ahead.EncodeBmp(), as_composed.EncodeBmp());
+  }
+  Configure(3, 2, false);
+  testing::TestDesktop desktop;
+  desktop.monitors = monitors;
+  WallpaperRenderer r(dir_.Path(), desktop, *store_);
+  r.SetWallpaperPath(dir_.File("twice.bmp"));
+  r.SetOtherMonitorPictures({pictures_[1], pictures_[2]});
+  ASSERT_TRUE(r.LoadCurrentPicture(pictures_[0]));
+  ASSERT_TRUE(r.ComposeWallpaper());
+  const std::string first = dir_.Read("twice.bmp");
+  ASSERT_TRUE(r.ComposeWallpaper());
+  EXPECT_EQ(r.FailedOtherPictures(), 0u);
+  EXPECT_EQ(dir_.Read("twice.bmp"), first);
+  // A first picture that does not load ends the change: the others go too,
+  // and the next composition still finds them.
+  r.SetOtherMonitorPictures({pictures_[1], pictures_[2]});
+  EXPECT_FALSE(r.LoadCurrentPicture(dir_.File("gone.bmp")));
+  ASSERT_TRUE(r.ComposeWallpaper());
+  EXPECT_EQ(r.FailedOtherPictures(), 0u);
+  EXPECT_EQ(dir_.Read("twice.bmp"), first);
 }
 
 TEST_F(SpanTest, AnOtherMonitorsPictureThatDoesNotLoadShowsTheCurrentOne) {
