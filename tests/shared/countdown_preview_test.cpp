@@ -98,6 +98,55 @@ TEST(PreviewImage, AveragesEveryPixelAndKeepsTheLayout) {
   EXPECT_GT(block.green, 0);
 }
 
+// Against the plain definition, on seeded random pictures: each preview
+// pixel is the rounded mean of the source pixels that fall into it (column
+// x into x * width / sw, rows likewise).
+TEST(PreviewImage, IsTheMeanOfTheSourcePixelsOfEachPreviewPixel) {
+  struct Case {
+    std::uint32_t sw, sh, width, height;
+  };
+  const Case cases[] = {{1001, 703, 173, 136}, {173, 136, 173, 136}, {174, 137, 173, 136},
+                        {6000, 41, 173, 7},    {2, 900, 1, 3},       {513, 257, 16, 16}};
+  std::uint32_t seed = 2024;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sw) + "x" + std::to_string(c.sh) + " to " + std::to_string(c.width) + "x" +
+                 std::to_string(c.height));
+    Image source;
+    ASSERT_TRUE(source.Create(c.sw, c.sh));
+    for (std::uint32_t y = 0; y < c.sh; ++y) {
+      std::uint8_t* row = source.Row(y);
+      for (std::uint32_t i = 0; i < c.sw * 3; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        row[i] = static_cast<std::uint8_t>(seed >> 24);
+      }
+    }
+    Image preview;
+    ASSERT_TRUE(MakePreviewImage(source, c.width, c.height, preview));
+    int wrong = 0;
+    for (std::uint32_t oy = 0; oy < c.height; ++oy) {
+      const std::uint32_t y0 = static_cast<std::uint32_t>(std::uint64_t{oy} * c.sh / c.height);
+      const std::uint32_t y1 = static_cast<std::uint32_t>((std::uint64_t{oy} + 1) * c.sh / c.height);
+      for (std::uint32_t ox = 0; ox < c.width; ++ox) {
+        std::uint64_t sum[3] = {0, 0, 0};
+        std::uint64_t count = 0;
+        for (std::uint32_t y = y0; y < y1; ++y) {
+          for (std::uint32_t x = 0; x < c.sw; ++x) {
+            if (std::uint64_t{x} * c.width / c.sw != ox) continue;
+            for (int k = 0; k < 3; ++k) sum[k] += source.Row(y)[x * 3 + k];
+            ++count;
+          }
+        }
+        for (int k = 0; k < 3; ++k) {
+          const auto expected = static_cast<int>((sum[k] + count / 2) / count);
+          if (preview.Row(oy)[ox * 3 + k] != expected && ++wrong <= 3)
+            ADD_FAILURE() << "preview pixel " << ox << "," << oy << " channel " << k;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
 TEST(PreviewImage, SmallAndEmptyPictures) {
   Image small;
   ASSERT_TRUE(small.Create(40, 300));
