@@ -26,8 +26,15 @@ using testing::Pump;
 
 class QuietDesktop final : public Desktop {
  public:
+  explicit QuietDesktop(int* sets = nullptr) : sets_(sets) {}
   ScreenSize PrimaryScreenSize() override { return ScreenSize{320, 200}; }
-  bool SetWallpaper(const std::string&) override { return true; }
+  bool SetWallpaper(const std::string&) override {
+    if (sets_ != nullptr) ++*sets_;
+    return true;
+  }
+
+ private:
+  int* sets_;  // counts the wallpapers handed over, where given
 };
 
 // A program folder with the default skin, a library of one large picture
@@ -58,8 +65,8 @@ struct Window {
   HWND hwnd = nullptr;
   HWND lists[2] = {};
 
-  explicit Window(const std::string& folder) {
-    skin = std::make_unique<TSkin>(folder, std::make_unique<QuietDesktop>(), MakeSystemProfileStore());
+  explicit Window(const std::string& folder, int* wallpapers_set = nullptr) {
+    skin = std::make_unique<TSkin>(folder, std::make_unique<QuietDesktop>(wallpapers_set), MakeSystemProfileStore());
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     hwnd = skin->CreateFromSkin("VistelleTest", 200, 200, instance, (folder + "\\Skin\\skin.ini").c_str());
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
@@ -251,6 +258,44 @@ TEST(TSkinWindow, AHotkeyHeldElsewhereIsSkippedWithoutABox) {
   EXPECT_TRUE(RegisterHotKey(nullptr, 102, kAll, VK_LEFT));
   UnregisterHotKey(nullptr, 102);
   UnregisterHotKey(nullptr, 101);
+}
+
+// Messages of a change of the displays while the layout settles: one
+// composition for the new layout, two seconds after the last of them, with
+// the picture on the desktop, the preview and the countdown left alone.
+TEST(TSkinWindow, AChangeOfTheDisplaysComposesOnceItHasSettled) {
+  ProgramFolder folder("monitor_mode=1\r\n", true);
+  int sets = 0;
+  Window window(folder.dir.Path(), &sets);
+  ASSERT_NE(window.hwnd, nullptr);
+  SendMessageW(window.lists[0], LB_SETCURSEL, 2, 0);
+  SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(202, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window.lists[0]));
+  const std::string previewed = window.skin->Library().renderer.CurrentPicturePath();
+  const int minutes = window.skin->Settings().second_counter;
+  const int before = sets;
+  const std::string wallpaper = folder.dir.File("pictora.bmp");
+  std::filesystem::remove(std::filesystem::u8path(wallpaper));
+
+  const auto wait = [](DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+      Pump();
+      Sleep(20);
+    }
+  };
+  for (int i = 0; i < 4; ++i) {
+    SendMessageW(window.hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    wait(300);
+  }
+  EXPECT_EQ(sets, before) << "composed before the layout settled";
+  wait(TSkin::kDisplaySettle + 800);
+  EXPECT_EQ(sets, before + 1);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(wallpaper)));
+  EXPECT_EQ(window.skin->Library().currentWallpaper, 0);
+  EXPECT_EQ(window.skin->Library().renderer.CurrentPicturePath(), previewed);
+  EXPECT_EQ(window.skin->Settings().second_counter, minutes);
+  // Nothing more without another change of the displays.
+  wait(TSkin::kDisplaySettle + 300);
+  EXPECT_EQ(sets, before + 1);
 }
 
 // The first edit box of a dialog, searched through its children.
