@@ -29,6 +29,10 @@ void EnableInterval(HWND page, bool enabled) {
   EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
 }
 
+// "no repeats" belongs to the random order; in sequence it is greyed and
+// keeps its tick for a later change to random.
+void EnableNoRepeat(HWND page, bool enabled) { EnableWindow(GetDlgItem(page, IDC_OPT_NO_REPEAT), enabled); }
+
 // The button of a monitor mode; any mode but 1 and 2 is the primary only.
 int MonitorButton(int mode) {
   if (mode == 1) return IDC_OPT_MONITORS_SPAN;
@@ -80,6 +84,7 @@ struct OptionsPage : PageBase {
     if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
     if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
     if (settings.no_repeat != 0) CheckDlgButton(page, IDC_OPT_NO_REPEAT, BST_CHECKED);
+    EnableNoRepeat(page, settings.sposob_wybierania == 1);
     CheckDlgButton(page, MonitorButton(settings.monitor_mode), BST_CHECKED);
     return TRUE;
   }
@@ -88,6 +93,8 @@ struct OptionsPage : PageBase {
     if (code != BN_CLICKED) return;
     if (id == IDC_OPT_AT_START) EnableInterval(page, false);
     if (id == IDC_OPT_EVERY) EnableInterval(page, true);
+    if (id == IDC_OPT_SEQUENCE) EnableNoRepeat(page, false);
+    if (id == IDC_OPT_RANDOM) EnableNoRepeat(page, true);
   }
 
   void OnPaint(HWND, HDC dc) { swatch.Paint(dc); }

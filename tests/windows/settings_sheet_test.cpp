@@ -635,6 +635,7 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
   struct Case {
     const char* stored;  // the keys written before the sheet opens
     bool repeat_box;     // "no repeats" shown ticked
+    bool repeat_usable;  // and enabled (only in the random order)
     int monitor_shown;   // the monitor button shown checked
     bool toggle_repeat;
     int monitor_click;  // 0: none
@@ -643,25 +644,30 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
     int monitor_after;
   };
   const Case cases[] = {
-      // Absent keys: no repeats, primary monitor only.
-      {"", true, IDC_OPT_MONITORS_PRIMARY, false, 0, true, 1, 0},
-      {"no_repeat=0\r\nmonitor_mode=1\r\n", false, IDC_OPT_MONITORS_SPAN, true, IDC_OPT_MONITORS_EACH, true, 1, 2},
-      {"no_repeat=1\r\nmonitor_mode=2\r\n", true, IDC_OPT_MONITORS_EACH, true, IDC_OPT_MONITORS_PRIMARY, true, 0,
-       0},
+      // Absent keys: the sequence, no repeats (greyed), primary monitor only.
+      {"", true, false, IDC_OPT_MONITORS_PRIMARY, false, 0, true, 1, 0},
+      {"sposob_wybierania=1\r\nno_repeat=0\r\nmonitor_mode=1\r\n", false, true, IDC_OPT_MONITORS_SPAN, true,
+       IDC_OPT_MONITORS_EACH, true, 1, 2},
+      {"sposob_wybierania=1\r\nno_repeat=1\r\nmonitor_mode=2\r\n", true, true, IDC_OPT_MONITORS_EACH, true,
+       IDC_OPT_MONITORS_PRIMARY, true, 0, 0},
       // A mode with no button shows as primary only, as it composes.
-      {"monitor_mode=7\r\n", true, IDC_OPT_MONITORS_PRIMARY, false, IDC_OPT_MONITORS_SPAN, true, 1, 1},
-      {"no_repeat=0\r\nmonitor_mode=2\r\n", false, IDC_OPT_MONITORS_EACH, true, IDC_OPT_MONITORS_SPAN, false, 0,
-       2},
+      {"monitor_mode=7\r\n", true, false, IDC_OPT_MONITORS_PRIMARY, false, IDC_OPT_MONITORS_SPAN, true, 1, 1},
+      {"sposob_wybierania=1\r\nno_repeat=0\r\nmonitor_mode=2\r\n", false, true, IDC_OPT_MONITORS_EACH, true,
+       IDC_OPT_MONITORS_SPAN, false, 0, 2},
+      // In the sequence the box keeps what was stored, greyed.
+      {"sposob_wybierania=0\r\nno_repeat=0\r\n", false, false, IDC_OPT_MONITORS_PRIMARY, false, 0, true, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("stored \"") + c.stored + "\"");
     WriteConfig(c.stored);
     bool repeat_box = false;
+    bool repeat_usable = false;
     int monitor_shown = 0;
     SheetScript script;
     script.Then([&](HWND sheet) {
       const HWND page = CurrentPage(sheet);
       repeat_box = IsChecked(page, IDC_OPT_NO_REPEAT);
+      repeat_usable = IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE;
       for (int id : kMonitorButtons) {
         if (IsChecked(page, id)) {
           EXPECT_EQ(monitor_shown, 0) << "two monitor buttons checked";
@@ -676,11 +682,32 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
     });
     EXPECT_EQ(script.Run(), c.ok);
     EXPECT_EQ(repeat_box, c.repeat_box);
+    EXPECT_EQ(repeat_usable, c.repeat_usable);
     EXPECT_EQ(monitor_shown, c.monitor_shown);
     const TConfig after = ReadConfig();
     EXPECT_EQ(after.no_repeat, c.no_repeat_after);
     EXPECT_EQ(after.monitor_mode, c.monitor_after);
   }
+}
+
+TEST_F(SettingsSheetTest, NoRepeatsIsUsableOnlyInTheRandomOrder) {
+  WriteConfig("sposob_wybierania=0\r\nno_repeat=1\r\n");
+  SheetScript script;
+  script.Then([](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    const auto usable = [page] { return IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE; };
+    EXPECT_FALSE(usable());
+    Click(page, IDC_OPT_RANDOM);
+    EXPECT_TRUE(usable());
+    Click(page, IDC_OPT_SEQUENCE);
+    EXPECT_FALSE(usable());
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_NO_REPEAT));
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(after.sposob_wybierania, 0);
+  EXPECT_EQ(after.no_repeat, 1);
 }
 
 TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
