@@ -9,19 +9,13 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
+#include "base/win32/utf16_win32.h"
 #include "config/profile_store.h"
 #include "render/image.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
-  return out;
-}
 
 // Names in three scripts, written as code points so the source's encoding
 // does not matter; the wide form is what must end up in the file system.
@@ -57,7 +51,7 @@ TEST(Utf8Files, PicturesSaveAndLoadUnderNamesInOtherScripts) {
     ASSERT_TRUE(picture.Save(path)) << name.utf8;
     // The file carries the real name, not the UTF-8 bytes read as another
     // code page.
-    const std::wstring wide_path = Wide(dir.Path()) + L"\\" + name.wide;
+    const std::wstring wide_path = win32::Widen(dir.Path()) + L"\\" + name.wide;
     EXPECT_NE(GetFileAttributesW(wide_path.c_str()), INVALID_FILE_ATTRIBUTES) << name.utf8;
     EXPECT_TRUE(FileExists(path));
 
