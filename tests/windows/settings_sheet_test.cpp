@@ -690,28 +690,10 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
   }
 }
 
-TEST_F(SettingsSheetTest, NoRepeatsIsUsableOnlyInTheRandomOrder) {
-  WriteConfig("sposob_wybierania=0\r\nno_repeat=1\r\n");
-  SheetScript script;
-  script.Then([](HWND sheet) {
-    const HWND page = CurrentPage(sheet);
-    const auto usable = [page] { return IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE; };
-    EXPECT_FALSE(usable());
-    Click(page, IDC_OPT_RANDOM);
-    EXPECT_TRUE(usable());
-    Click(page, IDC_OPT_SEQUENCE);
-    EXPECT_FALSE(usable());
-    EXPECT_TRUE(IsChecked(page, IDC_OPT_NO_REPEAT));
-    PressOk(sheet);
-  });
-  EXPECT_TRUE(script.Run());
-  const TConfig after = ReadConfig();
-  EXPECT_EQ(after.sposob_wybierania, 0);
-  EXPECT_EQ(after.no_repeat, 1);
-}
-
-TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
-  WriteConfig("zmiana_tapety_co=0\r\nco_ile_sek_godz=999\r\ngodz_sek=0\r\n");
+// The interval belongs to the timed change, "no repeats" to the random
+// order: each is greyed while its choice is off.
+TEST_F(SettingsSheetTest, ControlsFollowTheChoiceTheyBelongTo) {
+  WriteConfig("zmiana_tapety_co=0\r\nco_ile_sek_godz=999\r\ngodz_sek=0\r\nsposob_wybierania=0\r\nno_repeat=1\r\n");
   SheetScript script;
   script.Then([](HWND sheet) {
     const HWND page = CurrentPage(sheet);
@@ -731,6 +713,15 @@ TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
     Click(page, IDC_OPT_AT_START);
     EXPECT_FALSE(interval_enabled());
     Click(page, IDC_OPT_EVERY);
+
+    // "no repeats" keeps its tick while greyed.
+    const auto no_repeat_enabled = [page] { return IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE; };
+    EXPECT_FALSE(no_repeat_enabled());
+    Click(page, IDC_OPT_RANDOM);
+    EXPECT_TRUE(no_repeat_enabled());
+    Click(page, IDC_OPT_SEQUENCE);
+    EXPECT_FALSE(no_repeat_enabled());
+    EXPECT_TRUE(IsChecked(page, IDC_OPT_NO_REPEAT));
 
     // The up-down control wraps at its ends: 999 up gives 1, 1 down 999.
     const HWND spin = GetDlgItem(page, IDC_OPT_AMOUNT_SPIN);
@@ -757,6 +748,8 @@ TEST_F(SettingsSheetTest, IntervalControlsFollowTheChangeMode) {
   const TConfig after = ReadConfig();
   EXPECT_EQ(after.zmiana_tapety_co, 1);
   EXPECT_EQ(after.co_ile_sek_godz, 123);
+  EXPECT_EQ(after.sposob_wybierania, 0);
+  EXPECT_EQ(after.no_repeat, 1);
 }
 
 TEST_F(SettingsSheetTest, OnlyAClickInsideASwatchOpensTheColourDialog) {
