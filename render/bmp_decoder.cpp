@@ -45,6 +45,30 @@ struct Channel {
   }
 };
 
+// The four channels of a bit-field pixel.
+struct BitFields {
+  Channel red, green, blue, alpha;
+
+  // One row of w pixels of kBytes bytes each (2 or 4, little-endian) into
+  // 24-bit pixels d and, where there is a plane, alpha a. True when some
+  // alpha is not zero.
+  template <unsigned kBytes>
+  bool PutRow(const std::uint8_t* s, std::uint32_t w, std::uint8_t* d, std::uint8_t* a) const {
+    bool any_alpha = false;
+    for (std::uint32_t x = 0; x < w; ++x, s += kBytes, d += 3) {
+      const std::uint32_t v = kBytes == 4 ? bytes::Le32(s) : bytes::Le16(s);
+      d[0] = blue.Extract(v);
+      d[1] = green.Extract(v);
+      d[2] = red.Extract(v);
+      if (a) {
+        a[x] = alpha.Extract(v);
+        any_alpha = any_alpha || a[x] != 0;
+      }
+    }
+    return any_alpha;
+  }
+};
+
 using Palette = std::array<Rgba, 256>;
 
 // Run-length compressed 8- or 4-bit pixels; rows come bottom-up. Pixels the
@@ -238,7 +262,7 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
   const std::uint64_t row_bytes = (static_cast<std::uint64_t>(w) * bpp + 31) / 32 * 4;
   if (!bytes::Fits(bits_pos, row_bytes * ht, size) || !img.Create(w, ht)) return false;
   if (alpha_mask != 0) img.AlphaCreate();
-  const Channel red(red_mask), green(green_mask), blue(blue_mask), alpha(alpha_mask);
+  const BitFields fields{Channel(red_mask), Channel(green_mask), Channel(blue_mask), Channel(alpha_mask)};
   const bool plain32 = bpp == 32 && red_mask == 0x00FF0000 && green_mask == 0x0000FF00 && blue_mask == 0xFF &&
                        (alpha_mask == 0 || alpha_mask == 0xFF000000);
   bool any_alpha = false;
@@ -265,28 +289,10 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
           }
           break;
         }
-        for (std::uint32_t x = 0; x < w; ++x, s += 4, d += 3) {
-          const std::uint32_t v = bytes::Le32(s);
-          d[0] = blue.Extract(v);
-          d[1] = green.Extract(v);
-          d[2] = red.Extract(v);
-          if (a) {
-            a[x] = alpha.Extract(v);
-            any_alpha = any_alpha || a[x] != 0;
-          }
-        }
+        any_alpha = fields.PutRow<4>(s, w, d, a) || any_alpha;
         break;
       case 16:
-        for (std::uint32_t x = 0; x < w; ++x, s += 2, d += 3) {
-          const std::uint32_t v = bytes::Le16(s);
-          d[0] = blue.Extract(v);
-          d[1] = green.Extract(v);
-          d[2] = red.Extract(v);
-          if (a) {
-            a[x] = alpha.Extract(v);
-            any_alpha = any_alpha || a[x] != 0;
-          }
-        }
+        any_alpha = fields.PutRow<2>(s, w, d, a) || any_alpha;
         break;
       case 8:
         for (std::uint32_t x = 0; x < w; ++x, d += 3) {
