@@ -23,15 +23,16 @@ constexpr int kAmountDigits = 3;
 
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
-void EnableInterval(HWND page, bool enabled) {
-  EnableWindow(GetDlgItem(page, IDC_OPT_UNIT), enabled);
-  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT), enabled);
-  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), enabled);
+// Controls that belong to a choice are greyed while it is off: the interval
+// to the timed change, "no repeats" to the random order (it keeps its tick
+// for a later change to random).
+void EnableDependentControls(HWND page) {
+  const bool interval = Checked(page, IDC_OPT_EVERY);
+  EnableWindow(GetDlgItem(page, IDC_OPT_UNIT), interval);
+  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT), interval);
+  EnableWindow(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN), interval);
+  EnableWindow(GetDlgItem(page, IDC_OPT_NO_REPEAT), Checked(page, IDC_OPT_RANDOM));
 }
-
-// "no repeats" belongs to the random order; in sequence it is greyed and
-// keeps its tick for a later change to random.
-void EnableNoRepeat(HWND page, bool enabled) { EnableWindow(GetDlgItem(page, IDC_OPT_NO_REPEAT), enabled); }
 
 // The button of a monitor mode; any mode but 1 and 2 is the primary only.
 int MonitorButton(int mode) {
@@ -65,12 +66,7 @@ struct OptionsPage : PageBase {
     // A unit with no item (neither 0 nor 1) leaves the list without a choice.
     if (list != nullptr) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.godz_sek), 0);
 
-    if (settings.zmiana_tapety_co != 0) {
-      CheckDlgButton(page, IDC_OPT_EVERY, BST_CHECKED);
-    } else {
-      CheckDlgButton(page, IDC_OPT_AT_START, BST_CHECKED);
-      EnableInterval(page, false);
-    }
+    CheckDlgButton(page, settings.zmiana_tapety_co != 0 ? IDC_OPT_EVERY : IDC_OPT_AT_START, BST_CHECKED);
 
     // A position with no button (outside 0..4) leaves all five unchecked.
     switch (settings.sposob_wyswietlania) {
@@ -84,17 +80,13 @@ struct OptionsPage : PageBase {
     if (settings.sposob_wybierania == 0) CheckDlgButton(page, IDC_OPT_SEQUENCE, BST_CHECKED);
     if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
     if (settings.no_repeat != 0) CheckDlgButton(page, IDC_OPT_NO_REPEAT, BST_CHECKED);
-    EnableNoRepeat(page, settings.sposob_wybierania == 1);
     CheckDlgButton(page, MonitorButton(settings.monitor_mode), BST_CHECKED);
+    EnableDependentControls(page);
     return TRUE;
   }
 
-  void OnCommand(HWND page, int id, int code) {
-    if (code != BN_CLICKED) return;
-    if (id == IDC_OPT_AT_START) EnableInterval(page, false);
-    if (id == IDC_OPT_EVERY) EnableInterval(page, true);
-    if (id == IDC_OPT_SEQUENCE) EnableNoRepeat(page, false);
-    if (id == IDC_OPT_RANDOM) EnableNoRepeat(page, true);
+  void OnCommand(HWND page, int, int code) {
+    if (code == BN_CLICKED) EnableDependentControls(page);
   }
 
   void OnPaint(HWND, HDC dc) { swatch.Paint(dc); }

@@ -156,6 +156,7 @@ void PressCancel(HWND sheet) { SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL
 
 void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
 bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+bool IsEnabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
 // The pages place their swatches in the pixels of a dialog font with base
 // units of 6 x 13 (the pages' font on Windows); with another font they move
 // along with the template's controls.
@@ -667,7 +668,7 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
     script.Then([&](HWND sheet) {
       const HWND page = CurrentPage(sheet);
       repeat_box = IsChecked(page, IDC_OPT_NO_REPEAT);
-      repeat_usable = IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE;
+      repeat_usable = IsEnabled(page, IDC_OPT_NO_REPEAT);
       for (int id : kMonitorButtons) {
         if (IsChecked(page, id)) {
           EXPECT_EQ(monitor_shown, 0) << "two monitor buttons checked";
@@ -698,9 +699,9 @@ TEST_F(SettingsSheetTest, ControlsFollowTheChoiceTheyBelongTo) {
   script.Then([](HWND sheet) {
     const HWND page = CurrentPage(sheet);
     const auto interval_enabled = [page] {
-      const bool list = IsWindowEnabled(GetDlgItem(page, IDC_OPT_UNIT)) != FALSE;
-      const bool amount = IsWindowEnabled(GetDlgItem(page, IDC_OPT_AMOUNT)) != FALSE;
-      const bool spin = IsWindowEnabled(GetDlgItem(page, IDC_OPT_AMOUNT_SPIN)) != FALSE;
+      const bool list = IsEnabled(page, IDC_OPT_UNIT);
+      const bool amount = IsEnabled(page, IDC_OPT_AMOUNT);
+      const bool spin = IsEnabled(page, IDC_OPT_AMOUNT_SPIN);
       EXPECT_EQ(list, amount);
       EXPECT_EQ(list, spin);
       return list;
@@ -715,12 +716,11 @@ TEST_F(SettingsSheetTest, ControlsFollowTheChoiceTheyBelongTo) {
     Click(page, IDC_OPT_EVERY);
 
     // "no repeats" keeps its tick while greyed.
-    const auto no_repeat_enabled = [page] { return IsWindowEnabled(GetDlgItem(page, IDC_OPT_NO_REPEAT)) != FALSE; };
-    EXPECT_FALSE(no_repeat_enabled());
+    EXPECT_FALSE(IsEnabled(page, IDC_OPT_NO_REPEAT));
     Click(page, IDC_OPT_RANDOM);
-    EXPECT_TRUE(no_repeat_enabled());
+    EXPECT_TRUE(IsEnabled(page, IDC_OPT_NO_REPEAT));
     Click(page, IDC_OPT_SEQUENCE);
-    EXPECT_FALSE(no_repeat_enabled());
+    EXPECT_FALSE(IsEnabled(page, IDC_OPT_NO_REPEAT));
     EXPECT_TRUE(IsChecked(page, IDC_OPT_NO_REPEAT));
 
     // The up-down control wraps at its ends: 999 up gives 1, 1 down 999.
