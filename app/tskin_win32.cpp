@@ -12,7 +12,7 @@
 #include "base/win32/utf16_win32.h"
 #include "library/folder_scan.h"
 #include "base/write_stop.h"
-#include "render/image_draw_win32.h"
+#include "image/image_draw_win32.h"
 #include "settings/settings_sheet_win32.h"
 
 namespace vistelle {

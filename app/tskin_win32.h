@@ -24,7 +24,7 @@
 #include "library/editing_commands_win32.h"
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/skin_dialog_win32.h"
 
 namespace vistelle {

@@ -25,7 +25,7 @@
 #include "render/composition.h"
 #include "render/effects.h"
 #include "render/desktop.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/wallpaper_renderer.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "bench/bench_support.h"
 #include "config/profile_store.h"
 #include "render/desktop.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/monitor_layout.h"
 #include "render/wallpaper_renderer.h"
 

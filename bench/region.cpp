@@ -13,7 +13,7 @@
 
 #include "base/file_io.h"
 #include "config/ini_document.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/region_runs.h"
 #include "skin/skin_file.h"
 

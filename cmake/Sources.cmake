@@ -6,7 +6,7 @@
 #   *.cpp otherwise  portable core, both builds
 # Entry points (main_win32.cpp, tools/*.cpp) are never part of a library.
 
-set(VISTELLE_CORE_DIRS base base/win32 config render library skin settings app)
+set(VISTELLE_CORE_DIRS base base/win32 config image render library skin settings app)
 
 set(VISTELLE_PORTABLE_SOURCES)
 set(VISTELLE_NATIVE_SOURCES)
@@ -22,7 +22,7 @@ foreach(dir IN LISTS VISTELLE_CORE_DIRS)
       # The rendering, settings and file layers and the Win32 kit sit in the
       # core; windows, dialogs and the program's controller form the user
       # interface.
-      if(dir MATCHES "^(base|base/win32|config|render)$")
+      if(dir MATCHES "^(base|base/win32|config|image|render)$")
         list(APPEND VISTELLE_WIN32_CORE_SOURCES "${f}")
       else()
         list(APPEND VISTELLE_WIN32_UI_SOURCES "${f}")

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "render/image.h"
-#include "render/image_codecs.h"
+#include "image/image.h"
+#include "image/image_codecs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vistelle;

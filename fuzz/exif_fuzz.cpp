@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "render/image_codecs.h"
+#include "image/image_codecs.h"
 
 namespace {
 

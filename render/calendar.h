@@ -12,8 +12,8 @@
 
 #include "config/config.h"
 #include "render/composition.h"
-#include "render/image.h"
-#include "render/text.h"
+#include "image/image.h"
+#include "image/text.h"
 
 namespace vistelle {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "render/resample.h"
+#include "image/resample.h"
 
 namespace vistelle {
 

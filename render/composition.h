@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 
@@ -64,7 +64,7 @@ Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size);
 //    in the margins around it (the wider one at the right or the top).
 //  - tiled (any other value): copies from the bottom-left corner, W/w + 1
 //    columns by H/h + 1 rows, the last ones cut at the edges.
-// Fill and fit resample at high quality (render/resample.h) straight onto
+// Fill and fit resample at high quality (image/resample.h) straight onto
 // the canvas and leave the picture as it was. A picture with an alpha plane
 // is laid over the canvas, each pixel weighted by its alpha; in the other
 // positions pixels with alpha 0 leave the canvas alone and all others

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/decode_target.h"
-#include "render/image.h"
+#include "image/decode_target.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "config/config.h"
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

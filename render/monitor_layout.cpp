@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

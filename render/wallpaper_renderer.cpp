@@ -6,7 +6,7 @@
 
 #include "base/paths.h"
 #include "render/composition.h"
-#include "render/preview_image.h"
+#include "image/preview_image.h"
 
 namespace vistelle {
 

@@ -29,7 +29,7 @@
 #include "render/decode_ahead.h"
 #include "render/desktop.h"
 #include "render/effects.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/monitor_layout.h"
 
 namespace vistelle {

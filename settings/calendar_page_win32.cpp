@@ -11,7 +11,7 @@
 
 #include "base/paths.h"
 #include "render/calendar.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "resources/settings_ids.h"
 #include "settings/settings_pages_win32.h"
 #include "settings/settings_values.h"

@@ -9,7 +9,7 @@
 
 #include "base/paths.h"
 #include "render/effects.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "resources/settings_ids.h"
 #include "settings/settings_pages_win32.h"
 #include "settings/settings_values.h"

@@ -9,8 +9,8 @@
 
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
-#include "render/image.h"
-#include "render/image_draw_win32.h"
+#include "image/image.h"
+#include "image/image_draw_win32.h"
 #include "resources/editing_ids.h"
 
 namespace vistelle {

@@ -11,7 +11,7 @@
 
 #include "base/win32/handle_win32.h"
 #include "config/config.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "settings/settings_values.h"
 
 namespace vistelle {

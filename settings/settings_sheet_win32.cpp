@@ -21,7 +21,7 @@
 #include "base/win32/message_boxes_win32.h"
 #include "config/profile_file_replace.h"
 #include "config/profile_store.h"
-#include "render/image_draw_win32.h"
+#include "image/image_draw_win32.h"
 #include "resources/settings_ids.h"
 #include "settings/picture_chooser_win32.h"
 #include "settings/settings_pages_win32.h"

@@ -9,7 +9,7 @@
 
 #include "config/config.h"
 #include "render/effects.h"
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/skin_region_win32.h"
 
 namespace vistelle {

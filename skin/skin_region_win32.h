@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "base/win32/handle_win32.h"
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "base/win32/handle_win32.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/kwindow_win32.h"
 
 namespace vistelle {

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "base/win32/handle_win32.h"
-#include "render/image.h"
-#include "render/image_draw_win32.h"
+#include "image/image.h"
+#include "image/image_draw_win32.h"
 #include "skin/skin_dialog_win32.h"
 
 namespace {

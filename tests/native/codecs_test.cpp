@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "render/image.h"
-#include "render/image_codecs.h"
+#include "image/image.h"
+#include "image/image_codecs.h"
 
 // The largest single allocation made through operator new, so that tests can
 // check a hostile header did not make a decoder allocate for it. Every

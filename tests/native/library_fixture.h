@@ -9,7 +9,7 @@
 
 #include "config/profile_store.h"
 #include "library/wallpaper_library.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 

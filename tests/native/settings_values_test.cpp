@@ -5,7 +5,7 @@
 
 #include "config/config.h"
 #include "render/effects.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "settings/settings_values.h"
 
 namespace vistelle {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/region_runs.h"
 
 namespace vistelle {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "app/countdown.h"
-#include "render/preview_image.h"
+#include "image/preview_image.h"
 #include "config/config.h"
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 namespace {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "render/decode_ahead.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle {

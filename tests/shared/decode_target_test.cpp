@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "render/decode_target.h"
-#include "render/image.h"
+#include "image/decode_target.h"
+#include "image/image.h"
 
 namespace vistelle {
 namespace {

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "render/desktop.h"
-#include "render/image.h"
-#include "render/image_draw_win32.h"
+#include "image/image.h"
+#include "image/image_draw_win32.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"
 

@@ -26,7 +26,7 @@
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
 #include "base/win32/message_boxes_win32.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "resources/editing_ids.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"

@@ -11,7 +11,7 @@
 #include "base/file_io.h"
 #include "base/win32/utf16_win32.h"
 #include "config/profile_store.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/shared/test_dir.h"
 
 namespace vistelle {

@@ -12,7 +12,7 @@
 #include "config/profile_store.h"
 #include "library/list_box_view_win32.h"
 #include "library/wallpaper_library.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"

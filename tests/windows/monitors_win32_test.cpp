@@ -9,7 +9,7 @@
 
 #include "config/profile_store.h"
 #include "render/desktop.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/monitor_layout.h"
 #include "render/wallpaper_renderer.h"
 #include "tests/shared/test_dir.h"

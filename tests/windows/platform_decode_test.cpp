@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
-#include "render/image.h"
-#include "render/image_codecs.h"
+#include "image/image.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 namespace {

@@ -23,7 +23,7 @@
 #include "config/config.h"
 #include "config/profile_store.h"
 #include "render/effects.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "resources/settings_ids.h"
 #include "settings/settings_pages_win32.h"
 #include "settings/settings_sheet_win32.h"

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/skin_dialog_win32.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"

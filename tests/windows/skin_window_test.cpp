@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/image.h"
+#include "image/image.h"
 #include "skin/kwindow_win32.h"
 #include "skin/region_runs.h"
 #include "skin/skin_bitmap_win32.h"

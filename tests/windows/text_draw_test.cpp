@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "render/calendar.h"
-#include "render/text.h"
+#include "image/text.h"
 
 namespace vistelle {
 namespace {

@@ -1,7 +1,7 @@
 // Wireless bitmaps (type 0): one bit a pixel, 1 white, rows padded to bytes.
 
-#include "render/decoders_internal.h"
-#include "render/image_codecs.h"
+#include "image/decoders_internal.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

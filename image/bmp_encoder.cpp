@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "render/bmp_header.h"
-#include "render/image_codecs.h"
+#include "image/bmp_header.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

@@ -1,4 +1,4 @@
-#include "render/resample.h"
+#include "image/resample.h"
 
 #include <algorithm>
 #include <cstring>

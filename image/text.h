@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/text.h"
+#include "image/text.h"
 
 namespace vistelle {
 

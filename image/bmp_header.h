@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

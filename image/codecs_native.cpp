@@ -12,7 +12,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-#include "render/image_codecs.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

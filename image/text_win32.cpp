@@ -9,7 +9,7 @@
 
 #include "base/win32/handle_win32.h"
 #include "base/win32/utf16_win32.h"
-#include "render/text_raster.h"
+#include "image/text_raster.h"
 
 namespace vistelle {
 

@@ -1,11 +1,11 @@
-#include "render/image.h"
+#include "image/image.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "base/file_io.h"
-#include "render/bmp_header.h"
-#include "render/image_codecs.h"
+#include "image/bmp_header.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

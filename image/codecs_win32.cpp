@@ -18,8 +18,8 @@
 #include "base/win32/com_ptr_win32.h"
 #include "base/win32/dib_win32.h"
 #include "base/win32/handle_win32.h"
-#include "render/byte_reader.h"
-#include "render/image_codecs.h"
+#include "image/byte_reader.h"
+#include "image/image_codecs.h"
 
 // Decoding at a smaller size, which the MinGW headers leave out (the
 // Windows SDK declares it).

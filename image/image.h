@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "render/decode_target.h"
+#include "image/decode_target.h"
 
 namespace vistelle {
 

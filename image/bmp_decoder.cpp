@@ -3,9 +3,9 @@
 #include <array>
 #include <cstring>
 
-#include "render/byte_reader.h"
-#include "render/decoders_internal.h"
-#include "render/image_codecs.h"
+#include "image/byte_reader.h"
+#include "image/decoders_internal.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

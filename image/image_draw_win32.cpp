@@ -1,4 +1,4 @@
-#include "render/image_draw_win32.h"
+#include "image/image_draw_win32.h"
 
 #include <climits>
 

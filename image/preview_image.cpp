@@ -1,4 +1,4 @@
-#include "render/preview_image.h"
+#include "image/preview_image.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "render/text.h"
+#include "image/text.h"
 
 #include <algorithm>
 
-#include "render/text_raster.h"
+#include "image/text_raster.h"
 
 namespace vistelle {
 

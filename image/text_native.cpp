@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "render/text_raster.h"
+#include "image/text_raster.h"
 
 namespace vistelle {
 

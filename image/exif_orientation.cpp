@@ -1,7 +1,7 @@
 // The EXIF orientation tag of a JPEG or TIFF file.
 
-#include "render/byte_reader.h"
-#include "render/image_codecs.h"
+#include "image/byte_reader.h"
+#include "image/image_codecs.h"
 
 namespace vistelle {
 

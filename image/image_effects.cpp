@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/image.h"
+#include "image/image.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>

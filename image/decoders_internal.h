@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace vistelle {
 

@@ -1,4 +1,4 @@
-#include "render/decode_target.h"
+#include "image/decode_target.h"
 
 namespace vistelle {
 
