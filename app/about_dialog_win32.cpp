@@ -22,27 +22,27 @@ const char kAboutText[] =
 
 namespace {
 
-// The two pictures live while the box is open and are deleted after it.
+// The program's folder, and the two pictures, which live while the box is
+// open and are deleted after it.
 struct AboutPictures {
+  std::string folder;
   win32::Bitmap button;
   win32::Bitmap logo;
-};
 
-win32::Bitmap LoadSkinBitmap(const char* name) {
-  char folder[MAX_PATH * 3] = "";
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  if (length == 0 || length >= sizeof folder) return win32::Bitmap();
-  const std::string path = std::string(folder) + name;
-  return win32::Bitmap(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-}
+  win32::Bitmap Load(const char* name) const {
+    const std::string path = folder + name;
+    return win32::Bitmap(
+        static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  }
+};
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
       auto* pictures = reinterpret_cast<AboutPictures*>(lparam);
-      pictures->button = LoadSkinBitmap("\\skin\\bok.bmp");
+      pictures->button = pictures->Load("\\skin\\bok.bmp");
       SendDlgItemMessageA(dialog, IDOK, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures->button.Get()));
-      pictures->logo = LoadSkinBitmap("\\skin\\logo.bmp");
+      pictures->logo = pictures->Load("\\skin\\logo.bmp");
       SendDlgItemMessageA(dialog, IDC_ABOUT_LOGO, STM_SETIMAGE, IMAGE_BITMAP,
                           reinterpret_cast<LPARAM>(pictures->logo.Get()));
       SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, kAboutText);
@@ -63,8 +63,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 
 }  // namespace
 
-void RunAboutDialog(HWND owner) {
+void RunAboutDialog(HWND owner, const std::string& program_dir) {
   AboutPictures pictures;
+  pictures.folder = program_dir;
   win32::RunDialog(IDD_ABOUT, owner, AboutProc, reinterpret_cast<LPARAM>(&pictures));
 }
 

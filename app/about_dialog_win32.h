@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace vistelle {
 
 // Lines end with CR LF; a label and its value are two tabs apart.
@@ -11,8 +13,8 @@ extern const char kAboutText[];
 
 // Runs the About box modally over owner ("BUTTON_ABOUT", the tray's
 // "About"). The pictures are "skin\logo.bmp" and "skin\bok.bmp" in the
-// working directory, the program's folder; a missing one leaves its place
-// without a picture. Only OK closes the box.
-void RunAboutDialog(HWND owner);
+// program's folder; a missing one leaves its place without a picture. Only
+// OK closes the box.
+void RunAboutDialog(HWND owner, const std::string& program_dir);
 
 }  // namespace vistelle

@@ -12,8 +12,6 @@ namespace vistelle {
 
 namespace {
 
-constexpr int kCategoryListId = 203;
-
 // The edit box's text as UTF-8, read in UTF-16 so that no character is cut
 // in two, and kept to the length of a category name.
 std::string ReadName(HWND dialog) {
@@ -27,18 +25,6 @@ std::string ReadName(HWND dialog) {
   return std::string(CutToUtf16Length(win32::Narrow(text), WallpaperLibrary::kMaxNameLength));
 }
 
-void OnOk(HWND dialog) {
-  const std::string name = ReadName(dialog);
-  if (name.empty()) return;
-  const HWND list = GetDlgItem(GetWindow(dialog, GW_OWNER), kCategoryListId);
-  const LRESULT added = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(name.c_str()));
-  if (list && added >= 0) {
-    auto* pending = reinterpret_cast<bool*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    *pending = true;
-  }
-}
-
 INT_PTR CALLBACK NewCategoryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -47,10 +33,12 @@ INT_PTR CALLBACK NewCategoryProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
-        case IDOK:
-          OnOk(dialog);
+        case IDOK: {
+          auto* name = reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER));
+          if (name != nullptr) *name = ReadName(dialog);
           EndDialog(dialog, 0);
           return TRUE;
+        }
         case IDCANCEL:
           EndDialog(dialog, 0);
           return TRUE;
@@ -64,8 +52,11 @@ INT_PTR CALLBACK NewCategoryProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 
 }  // namespace
 
-void RunNewCategoryDialog(HWND owner, bool& pending_category) {
-  win32::RunDialog(IDD_NEW_CATEGORY, owner, NewCategoryProc, reinterpret_cast<LPARAM>(&pending_category));
+std::optional<std::string> RunNewCategoryDialog(HWND owner) {
+  std::string name;
+  win32::RunDialog(IDD_NEW_CATEGORY, owner, NewCategoryProc, reinterpret_cast<LPARAM>(&name));
+  if (name.empty()) return std::nullopt;
+  return name;
 }
 
 }  // namespace vistelle

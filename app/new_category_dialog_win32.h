@@ -3,13 +3,14 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 namespace vistelle {
 
-// Runs the dialog modally over owner. On OK with a name that is not empty,
-// the name (its first 254 characters) is appended to the owner's category
-// list (control 203) and pending_category is raised; the library takes the
-// new item in with EditingCommands::AddCategory. An empty name or Cancel
-// does neither. Any name is accepted, also one that another category has.
-void RunNewCategoryDialog(HWND owner, bool& pending_category);
+// Runs the dialog modally over owner. OK with a name that is not empty
+// gives the name (its first 254 characters); an empty name or Cancel gives
+// nothing. Any name is accepted, also one that another category has.
+std::optional<std::string> RunNewCategoryDialog(HWND owner);
 
 }  // namespace vistelle

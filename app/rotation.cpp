@@ -19,15 +19,15 @@ std::int32_t Wrap(std::int64_t index, std::int32_t count) {
 
 }  // namespace
 
-Rotation::Rotation(WallpaperLibrary& library) : library_(library) {}
+Rotation::Rotation(WallpaperLibrary& library, TConfig& settings, WallpaperRenderer& renderer)
+    : library_(library), settings_(settings), renderer_(renderer) {}
 
-void Rotation::ResetMinuteCounter() { library_.renderer.Settings().second_counter = 0; }
+void Rotation::ResetMinuteCounter() { settings_.second_counter = 0; }
 
 ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
-  ListView& pictures = library_.PictureList();
   const Category* category = library_.CurrentCategory();
   const std::int32_t count = category ? category->PictureCount() : 0;
-  if (!automatic && pictures.Selection() == -1) {
+  if (!automatic && library_.PictureListSelection() == -1) {
     ResetMinuteCounter();
     return ChangeResult::kNoFileSelected;
   }
@@ -40,7 +40,7 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   }
   index = Wrap(index, count);
 
-  WallpaperRenderer& renderer = library_.renderer;
+  WallpaperRenderer& renderer = renderer_;
   // With a picture for each monitor, the others show the pictures that
   // follow; the positions follow the primary monitor's. Set first, they
   // decode while the primary's picture does.
@@ -64,15 +64,9 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   renderer.RefreshCalendarDate();
   renderer.ComposeWallpaper();
 
-  if (automatic) {
-    // The picture list may have been emptied ("clear list") or may show
-    // nothing at all; an automatic change shows the category again.
-    library_.FillPictureList();
-    pictures.Select(index);
-    library_.CategoryList().Select(library_.currentCategory);
-  } else {
-    pictures.Select(index);
-  }
+  // The picture list may have been emptied ("clear list"); an automatic
+  // change shows the category again (a manual one came from the list).
+  if (automatic) library_.pictureListShown = true;
   ResetMinuteCounter();
   return loaded ? ChangeResult::kChanged : ChangeResult::kPictureMissing;
 }
@@ -94,29 +88,29 @@ ChangeResult Rotation::SetSelectedWallpaper() { return SetWallpaperAt(library_.s
 std::int32_t Rotation::AutomaticChoice() {
   const std::int32_t count = library_.CurrentPictureCount();
   if (count == 0) return 0;
-  if (library_.renderer.Settings().sposob_wybierania != 0) return RandomChoice(count);
+  if (settings_.sposob_wybierania != 0) return RandomChoice(count);
   return Wrap(static_cast<std::int64_t>(library_.currentWallpaper) + 1, count);
 }
 
 ChangeResult Rotation::ChangeAutomatically() { return SetWallpaperAt(AutomaticChoice(), true); }
 
 ChangeResult Rotation::ChangeAtStart() {
-  if (library_.renderer.Settings().zmiana_tapety_co != 0) return ChangeResult::kNothingToChange;
-  if (library_.CategoryList().Selection() == -1) return ChangeResult::kNothingToChange;
+  if (settings_.zmiana_tapety_co != 0) return ChangeResult::kNothingToChange;
+  if (library_.CurrentCategory() == nullptr) return ChangeResult::kNothingToChange;
   return ChangeAutomatically();
 }
 
 ChangeResult Rotation::SetRandomWallpaper() {
-  if (library_.CategoryList().Selection() == -1) return ChangeResult::kNoCategorySelected;
+  if (library_.CurrentCategory() == nullptr) return ChangeResult::kNoCategorySelected;
   const std::int32_t count = library_.CurrentPictureCount();
   if (count == 0) return ChangeResult::kNothingToChange;
   // A change that cannot happen takes nothing out of the round.
-  if (NoRepeats() && library_.PictureList().Selection() == -1) return SetWallpaperAt(0);
+  if (NoRepeats() && library_.PictureListSelection() == -1) return SetWallpaperAt(0);
   return SetWallpaperAt(RandomChoice(count));
 }
 
 bool Rotation::NoRepeats() const {
-  const TConfig& settings = library_.renderer.Settings();
+  const TConfig& settings = settings_;
   return settings.sposob_wybierania != 0 && settings.no_repeat != 0;
 }
 
@@ -162,7 +156,7 @@ std::vector<std::string> Rotation::OtherMonitorPictures(const Category& category
   const std::int32_t pictures = category.PictureCount();
   if (pictures == 0) return paths;
   index = Wrap(index, pictures);
-  const bool random = library_.renderer.Settings().sposob_wybierania != 0;
+  const bool random = settings_.sposob_wybierania != 0;
   std::vector<std::int32_t> drawn;  // since every other picture was last shown
   for (std::size_t k = 1; k <= count; ++k) {
     std::int32_t chosen = static_cast<std::int32_t>((index + static_cast<std::int64_t>(k)) % pictures);

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "app/shuffle_round.h"
+#include "config/config.h"
 #include "library/wallpaper_library.h"
+#include "render/wallpaper_renderer.h"
 
 namespace vistelle {
 
-// What a wallpaper change came to. The rotation tells no one; the main
-// window shows the message that belongs to the result.
+// What a wallpaper change came to. The rotation tells no one; the session
+// says what belongs to the result.
 enum class ChangeResult {
   kChanged,             // the picture is the wallpaper now
   kNothingToChange,     // an empty category: nothing happens, silently
@@ -32,15 +34,17 @@ class Rotation {
   static constexpr const char* kErrorNoFile = "Error. The file doesn't exist.";
   static constexpr const char* kErrorCaption = "Vistelle";
 
-  explicit Rotation(WallpaperLibrary& library);
+  // The rotation draws from the library, composes with the renderer and
+  // sets the settings' minute counter back; all three must outlive it.
+  Rotation(WallpaperLibrary& library, TConfig& settings, WallpaperRenderer& renderer);
 
   // Makes picture index of the current category the wallpaper. The index
   // wraps: below 0 it becomes the last picture, past the last the first.
   //  - manual: needs a selected item in the picture list (otherwise
   //    kNoFileSelected); the list keeps its items and selects the index.
   //  - automatic: needs pictures in the current category (otherwise
-  //    kNothingToChange); both lists are brought in line with the change,
-  //    the picture list refilled.
+  //    kNothingToChange); the picture list shows the category again (it may
+  //    have been emptied by "clear") with the index selected.
   // A picture that does not load does not stop the change (kPictureMissing):
   // the positions move to it and the wallpaper is composed again from the
   // picture before it. The minute counter is 0 afterwards in every case.
@@ -108,6 +112,8 @@ class Rotation {
   void LearnStartPicture();
 
   WallpaperLibrary& library_;
+  TConfig& settings_;
+  WallpaperRenderer& renderer_;
   std::mt19937_64 random_;
   bool seeded_ = false;
   ShuffleRound round_;

@@ -1,16 +1,13 @@
 #include "app/tskin_win32.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "app/about_dialog_win32.h"
-#include "app/countdown.h"
-#include "app/folder_picker_win32.h"
 #include "app/hotkey_text.h"
-#include "app/tray_tip.h"
 #include "base/folder_listing.h"
 #include "base/win32/utf16_win32.h"
-#include "library/folder_scan.h"
 #include "base/write_stop.h"
 #include "image/image_draw_win32.h"
 #include "settings/settings_sheet_win32.h"
@@ -32,25 +29,38 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 
 }  // namespace
 
-// Every skin command, and the one place where a name meets its handler.
-const TSkin::SkinCommand TSkin::kSkinCommands[] = {
-    {"BUTTON_EXIT", &TSkin::HideToTray},
-    {"BUTTON_MINIMIZE", &TSkin::Minimize},
-    {"BUTTON_WALLPAPERADD", &TSkin::AddPictures},
-    {"BUTTON_FOLDERADD", &TSkin::AddFolder},
-    {"BUTTON_CLEAR", &TSkin::ClearPictureList},
-    {"BUTTON_MOVEUP", &TSkin::MovePictureUp},
-    {"BUTTON_MOVEDOWN", &TSkin::MovePictureDown},
-    {"BUTTON_WALLPAPERDELETE", &TSkin::DeletePicture},
-    {"BUTTON_CLEARLIST", &TSkin::ClearCategory},
-    {"BUTTON_CATEGORYADD", &TSkin::AddCategory},
-    {"BUTTON_CATEGORYDEL", &TSkin::DeleteCategory},
-    {"BUTTON_WSET_UP", &TSkin::SetPreviousWallpaper},
-    {"BUTTON_WSET", &TSkin::SetSelectedWallpaper},
-    {"BUTTON_WSET_DOWN", &TSkin::SetNextWallpaper},
-    {"BUTTON_OPTIONS", &TSkin::RunSettingsFlow},
-    {"BUTTON_ABOUT", &TSkin::ShowAbout},
+// Every command of the program, and the one place where a button, a menu
+// entry or a hotkey meets its handler. The tray menu lists the entries with
+// a text in this order.
+const TSkin::Command TSkin::kCommands[] = {
+    {kMenuOpen, nullptr, "Open", 140, nullptr, true, &TSkin::ToggleVisible},
+    {kMenuNext, "BUTTON_WSET_DOWN", "Set next wallpaper", 136, &TConfig::hotkey_next, false,
+     &TSkin::SetNextWallpaper},
+    {kMenuPrevious, "BUTTON_WSET_UP", "Set previous wallpaper", 135, &TConfig::hotkey_previous, false,
+     &TSkin::SetPreviousWallpaper},
+    {kMenuRandom, nullptr, "Random wallpaper", 141, &TConfig::hotkey_random, true, &TSkin::SetRandomWallpaper},
+    {kMenuSettings, "BUTTON_OPTIONS", "Settings", 138, nullptr, false, &TSkin::RunSettingsFlow},
+    {kMenuAbout, "BUTTON_ABOUT", "About", 134, nullptr, true, &TSkin::ShowAbout},
+    {kMenuClose, nullptr, "Close", 139, nullptr, false, &TSkin::RequestClose},
+    {kCommandHide, "BUTTON_EXIT", nullptr, 0, nullptr, false, &TSkin::HideToTray},
+    {kCommandMinimize, "BUTTON_MINIMIZE", nullptr, 0, nullptr, false, &TSkin::Minimize},
+    {kCommandAddPictures, "BUTTON_WALLPAPERADD", nullptr, 0, nullptr, false, &TSkin::AddPictures},
+    {kCommandAddFolder, "BUTTON_FOLDERADD", nullptr, 0, nullptr, false, &TSkin::AddFolder},
+    {kCommandClearList, "BUTTON_CLEAR", nullptr, 0, nullptr, false, &TSkin::ClearPictureList},
+    {kCommandMoveUp, "BUTTON_MOVEUP", nullptr, 0, nullptr, false, &TSkin::MovePictureUp},
+    {kCommandMoveDown, "BUTTON_MOVEDOWN", nullptr, 0, nullptr, false, &TSkin::MovePictureDown},
+    {kCommandDeletePicture, "BUTTON_WALLPAPERDELETE", nullptr, 0, nullptr, false, &TSkin::DeletePicture},
+    {kCommandClearCategory, "BUTTON_CLEARLIST", nullptr, 0, nullptr, false, &TSkin::ClearCategory},
+    {kCommandAddCategory, "BUTTON_CATEGORYADD", nullptr, 0, nullptr, false, &TSkin::AddCategory},
+    {kCommandDeleteCategory, "BUTTON_CATEGORYDEL", nullptr, 0, nullptr, false, &TSkin::DeleteCategory},
+    {kCommandSetSelected, "BUTTON_WSET", nullptr, 0, nullptr, false, &TSkin::SetSelectedWallpaper},
 };
+
+const TSkin::Command* TSkin::FindCommand(UINT id) {
+  for (const Command& command : kCommands)
+    if (command.id == id) return &command;
+  return nullptr;
+}
 
 TSkin::TSkin(const std::string& program_dir) : TSkin(program_dir, MakeSystemDesktop(), MakeSystemProfileStore()) {}
 
@@ -58,13 +68,11 @@ TSkin::TSkin(const std::string& program_dir, std::unique_ptr<Desktop> desktop, s
     : program_dir_(program_dir),
       desktop_(std::move(desktop)),
       system_store_(std::move(store)),
-      store_(*system_store_),
-      library_(program_dir, *desktop_, store_),
-      rotation_(library_),
-      editor_(library_, messages_),
+      session_(program_dir, *desktop_, *system_store_),
+      choices_(messages_, program_dir),
       list_brush_(CreateSolidBrush(kListBackground)) {
-  library_.renderer.SetPreviewSize(static_cast<std::uint32_t>(Width(preview_area_)),
-                                   static_cast<std::uint32_t>(Height(preview_area_)));
+  session_.Renderer().SetPreviewSize(static_cast<std::uint32_t>(Width(preview_area_)),
+                                     static_cast<std::uint32_t>(Height(preview_area_)));
 }
 
 TSkin::~TSkin() {
@@ -78,21 +86,17 @@ void TSkin::SetIcons(HICON small_icon, HICON big_icon) {
 }
 
 void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
-  picture_view_.Attach(picture_list);
-  category_view_.Attach(category_list);
-  library_.AttachLists(picture_view_, category_view_);
+  picture_box_.Attach(picture_list);
+  category_box_.Attach(category_list);
 }
 
-void TSkin::LoadLibrary() {
-  library_.Load();
-  // The remembered wallpaper is on the desktop: a new round starts from it.
-  rotation_.StartNewRound();
-  PictureChanged();
-  UpdateTrayTip();
-  ReportFailedPreviews();
-}
+void TSkin::LoadLibrary() { Show(session_.ReadLibrary()); }
 
-void TSkin::ChangeAtStart() { Change(&Rotation::ChangeAtStart); }
+void TSkin::ChangeAtStart() { Change(&Session::ChangeAtStart); }
+
+bool TSkin::HotkeyRegistered(UINT command) const {
+  return std::find(hotkeys_.begin(), hotkeys_.end(), command) != hotkeys_.end();
+}
 
 LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   // Explorer has started (again): a tray icon it had is gone with it.
@@ -136,12 +140,15 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
-    case WM_HOTKEY:
-      OnHotkey(static_cast<int>(wparam));
+    case WM_HOTKEY: {
+      const Command* command = FindCommand(static_cast<UINT>(wparam));
+      if (command != nullptr && command->hotkey != nullptr) (this->*command->handler)();
+      InvalidateCountdown();
       return 0;
+    }
     case WM_CTLCOLORLISTBOX: {
       const HWND list = reinterpret_cast<HWND>(lparam);
-      if (list != nullptr && (list == picture_view_.Handle() || list == category_view_.Handle())) {
+      if (list != nullptr && (list == picture_box_.Handle() || list == category_box_.Handle())) {
         const HDC dc = reinterpret_cast<HDC>(wparam);
         SetBkColor(dc, kListBackground);
         SetTextColor(dc, kListText);
@@ -150,14 +157,10 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       break;
     }
     case kTrayMessage:
-      // The skin's buttons post the same number with their name's address
-      // when pressed; only the tray's mouse messages are acted on.
       OnTrayIcon(lparam);
       break;
-    case kQueryMinutesLeft: {
-      const std::int64_t minutes = MinutesLeft(Settings());
-      return static_cast<LRESULT>(minutes);
-    }
+    case kQueryMinutesLeft:
+      return static_cast<LRESULT>(session_.MinutesLeft());
     default:
       break;
   }
@@ -166,7 +169,7 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 
 void TSkin::OnCreate(HWND hwnd) {
   messages_.SetMainWindow(hwnd);
-  editor_.SetMainWindow(hwnd);
+  choices_.SetMainWindow(hwnd);
   SetTimer(hwnd, kTimerId, kTimerPeriod, nullptr);
   DragAcceptFiles(hwnd, TRUE);
   RegisterHotkeys();
@@ -190,7 +193,7 @@ bool TSkin::AddTrayIcon() {
 }
 
 void TSkin::FillTrayTip() {
-  const std::string tip = TrayTipText(rotation_.DesktopPicture(), Settings(), category_view_.Selection() != -1);
+  const std::string tip = session_.TrayTip();
   lstrcpynA(tray_.szTip, tip.c_str(), static_cast<int>(sizeof(tray_.szTip)));
 }
 
@@ -206,39 +209,21 @@ void TSkin::UpdateTrayTip() {
 void TSkin::RegisterHotkeys() {
   UnregisterHotkeys();
   if (hwnd_ == nullptr || session_ended_) return;
-  const TConfig& settings = Settings();
-  const std::string* texts[3] = {&settings.hotkey_next, &settings.hotkey_previous, &settings.hotkey_random};
-  for (int i = 0; i < 3; ++i) {
-    const Hotkey hotkey = HotkeyFromText(*texts[i]);
+  const TConfig& settings = session_.Settings();
+  for (const Command& command : kCommands) {
+    if (command.hotkey == nullptr) continue;
+    const Hotkey hotkey = HotkeyFromText(settings.*command.hotkey);
     if (hotkey.IsNone()) continue;
-    // MOD_NOREPEAT: a held key changes the wallpaper once.
-    hotkeys_[i] = RegisterHotKey(hwnd_, i + 1, hotkey.modifiers | 0x4000, hotkey.key) != FALSE;
+    // MOD_NOREPEAT: a held key runs the command once.
+    if (RegisterHotKey(hwnd_, static_cast<int>(command.id), hotkey.modifiers | 0x4000, hotkey.key))
+      hotkeys_.push_back(command.id);
   }
 }
 
 void TSkin::UnregisterHotkeys() {
-  for (int i = 0; i < 3; ++i) {
-    if (hotkeys_[i] && hwnd_ != nullptr) UnregisterHotKey(hwnd_, i + 1);
-    hotkeys_[i] = false;
-  }
-}
-
-void TSkin::OnHotkey(int id) {
-  // The same commands as the tray menu's entries.
-  switch (id) {
-    case kHotkeyNext:
-      SetNextWallpaper();
-      break;
-    case kHotkeyPrevious:
-      SetPreviousWallpaper();
-      break;
-    case kHotkeyRandom:
-      SetRandomWallpaper();
-      break;
-    default:
-      return;
-  }
-  InvalidateCountdown();
+  if (hwnd_ != nullptr)
+    for (UINT id : hotkeys_) UnregisterHotKey(hwnd_, static_cast<int>(id));
+  hotkeys_.clear();
 }
 
 void TSkin::OnDropFiles(HDROP drop) {
@@ -253,32 +238,13 @@ void TSkin::OnDropFiles(HDROP drop) {
     paths.push_back(win32::Narrow(path));
   }
   DragFinish(drop);
-  AddDroppedPaths(paths);
+  const std::unique_ptr<FolderListing> listing = MakeSystemFolderListing();
+  Edit(&EditingCommands::AddPaths, paths, *listing);
 }
 
 void TSkin::AddFolder() {
-  // As the add command: a category first, then the dialog.
-  if (category_view_.Selection() == -1 || library_.CurrentCategory() == nullptr) {
-    messages_.Warning(EditingCommands::kSelectCategoryToAdd, MessageOwner::kMainWindow);
-    return;
-  }
-  const std::string folder = ChooseFolder(hwnd_);
-  // The dialog may have moved the working directory.
-  SetCurrentDirectoryA(program_dir_.c_str());
-  if (!folder.empty()) AddDroppedPaths({folder});
-}
-
-int TSkin::AddDroppedPaths(const std::vector<std::string>& paths) {
-  if (paths.empty()) return 0;
   const std::unique_ptr<FolderListing> listing = MakeSystemFolderListing();
-  const FolderAddResult result = AddPicturesFromPaths(library_, *listing, paths);
-  if (!result.category_selected) {
-    messages_.Warning(EditingCommands::kSelectCategoryToAdd, MessageOwner::kMainWindow);
-    return 0;
-  }
-  rotation_.StartNewRound();
-  PictureChanged();
-  return result.added;
+  Edit(&EditingCommands::AddFolder, static_cast<UserChoices&>(choices_), *listing);
 }
 
 void TSkin::RemoveTrayIcon() {
@@ -289,48 +255,17 @@ void TSkin::RemoveTrayIcon() {
 void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
   const int id = LOWORD(wparam);
   const int notification = HIWORD(wparam);
-  if (id == kPictureListId && notification == LBN_SELCHANGE) {
-    const std::int32_t selected = picture_view_.Selection();
-    const Category* category = library_.CurrentCategory();
-    if (category != nullptr && selected >= 0 && selected < category->PictureCount()) {
-      library_.Preview(category->PictureAt(selected));
-      library_.selectedPicture = selected;
-      PictureChanged();
-      ReportFailedPreviews();
-    }
-  } else if (id == kCategoryListId && notification == LBN_SELCHANGE) {
-    library_.SelectCategory();
-    rotation_.StartNewRound();
-    PictureChanged();
-    ReportFailedPreviews();
+  if (notification == LBN_SELCHANGE && (id == kPictureListId || id == kCategoryListId)) {
+    const HWND list = reinterpret_cast<HWND>(lparam);
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    const auto position = static_cast<std::int32_t>(selected == LB_ERR ? -1 : selected);
+    Show(id == kPictureListId ? session_.SelectPicture(position) : session_.SelectCategory(position));
+    return;
   }
   if (lparam != 0) return;
-
-  switch (id) {
-    case kMenuOpen:
-      SendMessageA(hwnd_, kTrayMessage, 0, kTrayLeftDown);
-      break;
-    case kMenuClose:
-      PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-      break;
-    case kMenuAbout:
-      ShowAbout();
-      break;
-    case kMenuNext:
-      SetNextWallpaper();
-      break;
-    case kMenuPrevious:
-      SetPreviousWallpaper();
-      break;
-    case kMenuSettings:
-      RunSettingsFlow();
-      break;
-    case kMenuRandom:
-      SetRandomWallpaper();
-      break;
-    default:
-      break;
-  }
+  // A tray-menu entry.
+  const Command* command = FindCommand(static_cast<UINT>(id));
+  if (command != nullptr && command->menu_text != nullptr) (this->*command->handler)();
   InvalidateCountdown();
 }
 
@@ -341,13 +276,13 @@ void TSkin::OnTimer(UINT_PTR id) {
     return;
   }
   if (id != kTimerId || session_ended_) return;
-  const bool due = MinuteTick(Settings(), category_view_.Selection() != -1);
+  const bool due = session_.MinuteTick();
   UpdateTrayTip();
   if (!due) return;
   // A change, or the message it ended with, is still open: the minute is
   // counted and the change comes at the first tick after it.
   if (changing_) return;
-  Change(&Rotation::ChangeAutomatically);
+  Change(&Session::ChangeAutomatically);
 }
 
 void TSkin::OnDisplaySettled() {
@@ -358,19 +293,8 @@ void TSkin::OnDisplaySettled() {
     if (changing_) SetTimer(hwnd_, kDisplayTimerId, kDisplaySettle, nullptr);
     return;
   }
-  // The wallpaper as it is, composed for the monitors as they are now; the
-  // countdown goes on (this is no change of picture). The preview stays
-  // the picture the user last clicked.
-  const std::string wallpaper = rotation_.DesktopPicture();
-  if (wallpaper.empty()) return;
   changing_ = true;
-  WallpaperRenderer& renderer = library_.renderer;
-  const std::string previewed = renderer.CurrentPicturePath();
-  if (renderer.LoadCurrentPicture(wallpaper)) {
-    renderer.RefreshCalendarDate();
-    renderer.ComposeWallpaper();
-  }
-  if (!previewed.empty() && previewed != wallpaper) renderer.LoadPreview(previewed);
+  session_.ComposeAgain();
   changing_ = false;
 }
 
@@ -400,46 +324,32 @@ void TSkin::HideToTray() {
 
 void TSkin::Minimize() { ShowWindow(hwnd_, SW_MINIMIZE); }
 
-void TSkin::ClearPictureList() { library_.ClearPictureList(); }
+void TSkin::RequestClose() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
 void TSkin::ShowTrayMenu() {
   POINT cursor = {0, 0};
   GetCursorPos(&cursor);
   SetForegroundWindow(hwnd_);
 
+  // The entries' pictures, made for this one showing; the menu goes first
+  // (it is declared last), then the pictures it showed. An entry's picture
+  // takes the place of its check mark and is cut to that size, so it is
+  // loaded at the size the system gives check marks.
+  std::vector<win32::Bitmap> pictures;
   const win32::Menu menu(CreatePopupMenu());
   if (!menu) return;
   const HMENU m = menu.Get();
-  AppendMenuA(m, MF_STRING, kMenuOpen, "Open");
-  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(m, MF_STRING, kMenuNext, "Set next wallpaper");
-  AppendMenuA(m, MF_STRING, kMenuPrevious, "Set previous wallpaper");
-  AppendMenuA(m, MF_STRING, kMenuRandom, "Random wallpaper");
-  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(m, MF_STRING, kMenuSettings, "Settings");
-  AppendMenuA(m, MF_STRING, kMenuAbout, "About");
-  AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
-  AppendMenuA(m, MF_STRING, kMenuClose, "Close");
-
-  // The entries' pictures, made for this one showing; the menu goes first
-  // (it is declared first), then the pictures it showed.
-  struct ItemPicture {
-    UINT command;
-    int resource;
-  };
-  static constexpr ItemPicture kPictures[] = {{kMenuAbout, 134},    {kMenuPrevious, 135}, {kMenuNext, 136},
-                                              {kMenuSettings, 138}, {kMenuClose, 139},    {kMenuOpen, 140},
-                                              {kMenuRandom, 141}};
-  win32::Bitmap bitmaps[sizeof(kPictures) / sizeof(kPictures[0])];
   const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-  // An entry's picture takes the place of its check mark and is cut to that
-  // size, so it is loaded at the size the system gives check marks.
   const int width = GetSystemMetrics(SM_CXMENUCHECK);
   const int height = GetSystemMetrics(SM_CYMENUCHECK);
-  for (std::size_t i = 0; i < sizeof(kPictures) / sizeof(kPictures[0]); ++i) {
-    bitmaps[i].Reset(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(kPictures[i].resource), IMAGE_BITMAP, width, height, 0)));
-    if (bitmaps[i]) SetMenuItemBitmaps(m, kPictures[i].command, MF_BYCOMMAND, bitmaps[i].Get(), nullptr);
+  for (const Command& command : kCommands) {
+    if (command.menu_text == nullptr) continue;
+    AppendMenuA(m, MF_STRING, command.id, command.menu_text);
+    win32::Bitmap picture(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(command.menu_picture), IMAGE_BITMAP, width, height, 0)));
+    if (picture) SetMenuItemBitmaps(m, command.id, MF_BYCOMMAND, picture.Get(), nullptr);
+    pictures.push_back(std::move(picture));
+    if (command.separator_after) AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
   }
 
   {
@@ -452,8 +362,8 @@ void TSkin::ShowTrayMenu() {
 
 int TSkin::HandleSkinCommand(const char* name) {
   if (name == nullptr) return 0;
-  for (const SkinCommand& command : kSkinCommands) {
-    if (std::strcmp(name, command.name) != 0) continue;
+  for (const Command& command : kCommands) {
+    if (command.skin_name == nullptr || std::strcmp(name, command.skin_name) != 0) continue;
     (this->*command.handler)();
     InvalidateCountdown();
     break;
@@ -461,75 +371,46 @@ int TSkin::HandleSkinCommand(const char* name) {
   return 0;
 }
 
-void TSkin::Change(ChangeResult (Rotation::*change)()) {
+void TSkin::Change(Outcome (Session::*change)()) {
   // One change at a time: not while another, or the message it ended
   // with, is still open; and none once the session is over.
   if (changing_ || session_ended_) return;
   changing_ = true;
-  const ChangeResult result = (rotation_.*change)();
-  PictureChanged();
-  InvalidateCountdown();
-  UpdateTrayTip();
-  Report(result);
+  Show((session_.*change)());
   changing_ = false;
 }
 
-void TSkin::Report(ChangeResult result) {
-  switch (result) {
-    case ChangeResult::kNoFileSelected:
-      messages_.Warning(Rotation::kSelectFile, MessageOwner::kNone);
-      break;
-    case ChangeResult::kNoCategorySelected:
-      messages_.Warning(Rotation::kSelectCategory, MessageOwner::kMainWindow);
-      break;
-    case ChangeResult::kPictureMissing:
-      messages_.Error(Rotation::kErrorNoFile, Rotation::kErrorCaption, MessageOwner::kNone);
-      break;
-    case ChangeResult::kChanged:
-    case ChangeResult::kNothingToChange:
-      break;
-  }
-}
-
-void TSkin::ReportFailedPreviews() {
-  // Loading the library may preview the same missing picture twice; one
-  // message tells it.
-  if (library_.TakeFailedPreviews() > 0)
-    messages_.Error(Rotation::kErrorNoFile, Rotation::kErrorCaption, MessageOwner::kNone);
-}
-
-void TSkin::Edit(void (LibraryEditor::*command)()) {
-  (editor_.*command)();
-  rotation_.StartNewRound();
-  PictureChanged();
+void TSkin::Show(const Outcome& outcome) {
+  const WallpaperLibrary& library = session_.Library();
+  if (outcome.Changed(kCategoryList))
+    categories_shown_.Show(library.CategoryListItems(), library.CategoryListSelection());
+  else if (outcome.Changed(kCategorySelection))
+    categories_shown_.Select(library.CategoryListSelection());
+  if (outcome.Changed(kPictureList))
+    pictures_shown_.Show(library.PictureListItems(), library.PictureListSelection());
+  else if (outcome.Changed(kPictureSelection))
+    pictures_shown_.Select(library.PictureListSelection());
+  if (outcome.Changed(kPreview) && hwnd_ != nullptr) InvalidateRect(hwnd_, &preview_area_, TRUE);
+  InvalidateCountdown();
   UpdateTrayTip();
-  ReportFailedPreviews();
+  messages_.Tell(outcome.notice);
 }
 
-void TSkin::ShowAbout() { RunAboutDialog(hwnd_); }
+void TSkin::ShowAbout() { RunAboutDialog(hwnd_, program_dir_); }
 
 void TSkin::RunSettingsFlow() {
-  TConfig& settings = Settings();
-  // The sheet reads config.ini: it must see the settings as they are now,
-  // the minute counter included.
-  store_.Begin(settings.Path());
-  settings.Save(store_);
-  store_.Commit();
-
-  RunSettingsSheet(hwnd_);
-  settings.Load(store_);
-  library_.renderer.LoadConfiguredCalendarBackground();
+  // The file holds the settings as they are when the sheet opens, the
+  // minute counter included.
+  session_.SaveSettings();
+  const std::optional<SheetResult> result = RunSettingsSheet(hwnd_, session_.Settings(), program_dir_);
+  if (!result) return;  // a sheet was open already
+  // What the sheet edits comes from it; what happened meanwhile (a change
+  // by the timer or a hotkey) stays.
+  session_.ApplySheetSettings(result->settings);
+  session_.SaveSettings();
   RegisterHotkeys();
   UpdateTrayTip();
   InvalidateCountdown();
-}
-
-bool TSkin::SaveAll() {
-  const bool staged = store_.Begin(Settings().Path());
-  bool ok = Settings().Save(store_);
-  ok = library_.Save() && ok;
-  if (staged) ok = store_.Commit() && ok;
-  return ok;
 }
 
 void TSkin::OnClose() {
@@ -543,7 +424,7 @@ void TSkin::OnClose() {
   }
   close_pending_ = false;
   // After the end of the session its save was the last one.
-  if (!session_ended_) SaveAll();
+  if (!session_ended_) session_.SaveAll();
   EndWindow();
 }
 
@@ -551,7 +432,7 @@ void TSkin::OnEndSession(bool ending) {
   if (hwnd_ == nullptr || session_ended_) return;
   // The system may end the process as soon as this returns: everything is
   // written now, whatever box or dialog is open.
-  SaveAll();
+  session_.SaveAll();
   if (!ending) return;  // the shutdown was cancelled; the program goes on
   session_ended_ = true;
   StopWrites();
@@ -575,15 +456,9 @@ void TSkin::EndWindow() {
   DestroyWindow(hwnd_);
 }
 
-void TSkin::PictureChanged() {
-  if (hwnd_ != nullptr) InvalidateRect(hwnd_, &preview_area_, TRUE);
-}
-
 void TSkin::InvalidateCountdown() {
   if (hwnd_ != nullptr) InvalidateRect(hwnd_, &kCountdownArea, TRUE);
 }
-
-std::string TSkin::Countdown() const { return CountdownText(MinutesLeft(library_.renderer.Settings())); }
 
 HFONT TSkin::CountdownFont(HDC dc, const std::string& text) {
   if (countdown_font_ && text == countdown_fitted_for_) return countdown_font_.Get();

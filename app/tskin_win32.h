@@ -1,8 +1,10 @@
-// TSkin: the program's main window. A skinned dialog that holds the picture
-// library, shows a preview of the current picture and the countdown to the
-// next change, runs the one-minute timer of the rotation, keeps the tray
-// icon with its menu, and turns the skin's buttons, the tray menu and the
-// two list boxes into commands.
+// TSkin: the program's main window, a view of the session. A skinned dialog
+// that shows the session's two lists, a preview of the current picture and
+// the countdown to the next change, runs the one-minute timer of the
+// rotation, keeps the tray icon with its menu, and turns the skin's buttons,
+// the tray menu, the hotkeys and clicks in the lists into calls on the
+// session; what a call answers becomes list updates, boxes and repaints.
+// Every box and dialog it opens is its own and modal to it.
 //
 // It is left alone in the tray for weeks, so it never piles anything up: a
 // wallpaper change never starts inside another (a tick that comes while a
@@ -17,14 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "app/rotation.h"
+#include "app/list_box_view_win32.h"
+#include "app/list_view.h"
+#include "app/main_window_choices_win32.h"
+#include "app/session.h"
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
-#include "config/profile_file_replace.h"
-#include "library/editing_commands_win32.h"
-#include "library/list_box_view_win32.h"
-#include "library/wallpaper_library.h"
-#include "image/image.h"
 #include "skin/skin_dialog_win32.h"
 
 namespace vistelle {
@@ -41,12 +41,10 @@ class TSkin : public SkinDialog {
   static constexpr UINT kTrayMessage = WM_USER + 1;
   static constexpr int kPictureListId = 202;
   static constexpr int kCategoryListId = 203;
-  static constexpr const char* kTrayTip = "Vistelle";
-  // The global hotkeys' ids (RegisterHotKey).
-  enum HotkeyId : int { kHotkeyNext = 1, kHotkeyPrevious = 2, kHotkeyRandom = 3 };
 
-  // Tray menu commands.
-  enum MenuCommand : UINT {
+  // The commands' ids: the tray menu's (WM_COMMAND with lParam 0) and the
+  // hotkeys' (RegisterHotKey); the others have ids for the command table.
+  enum CommandId : UINT {
     kMenuOpen = 1,
     kMenuClose = 3,
     kMenuAbout = 4,
@@ -55,6 +53,18 @@ class TSkin : public SkinDialog {
     kMenuSettings = 7,
     kMenuRandom = 8,
     kMenuSeparator = 4444,
+    kCommandHide = 20,
+    kCommandMinimize,
+    kCommandAddPictures,
+    kCommandAddFolder,
+    kCommandClearList,
+    kCommandMoveUp,
+    kCommandMoveDown,
+    kCommandDeletePicture,
+    kCommandClearCategory,
+    kCommandAddCategory,
+    kCommandDeleteCategory,
+    kCommandSetSelected,
   };
 
   // Asked of the window by automation and the tests: answers the minutes
@@ -74,8 +84,8 @@ class TSkin : public SkinDialog {
 
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnPaint(HDC dc) override;
-  // Runs the handler that the skin command table gives the name; a name
-  // that is not in it is ignored. Answers 0.
+  // Runs the command the table gives the name; a name that is not in it is
+  // ignored. Answers 0.
   int HandleSkinCommand(const char* name) override;
 
   // The application icon: the small one is the tray icon; both are the
@@ -88,38 +98,40 @@ class TSkin : public SkinDialog {
   // The change at a start with the system (started with "hide").
   void ChangeAtStart();
 
-  // Saves the settings and the library, as the close request does, with
-  // config.ini replaced in one step. False when something was not written.
-  bool SaveAll();
-
-  WallpaperLibrary& Library() { return library_; }
-  Rotation& WallpaperRotation() { return rotation_; }
-  TConfig& Settings() { return library_.renderer.Settings(); }
-  const Image& Preview() const { return library_.renderer.Preview(); }
+  Session& GetSession() { return session_; }
+  WallpaperLibrary& Library() { return session_.Library(); }
+  TConfig& Settings() { return session_.MutableSettings(); }
+  const Image& Preview() const { return session_.Preview(); }
   bool TrayIconAdded() const { return tray_added_; }
   // The tray icon's tip as it was last set.
   std::string TrayTip() const { return tray_.szTip; }
-  // Whether the hotkey could be registered (another program may hold it).
-  bool HotkeyRegistered(HotkeyId id) const { return hotkeys_[id - 1]; }
-  // Adds the picture files of dropped files and folders, or of a chosen
-  // folder, to the current category ("Please select a category." without
-  // one). Answers how many were added.
-  int AddDroppedPaths(const std::vector<std::string>& paths);
+  // Whether the command's hotkey could be registered (another program may
+  // hold it).
+  bool HotkeyRegistered(UINT command) const;
   // True from the start of a wallpaper change until its message is closed.
   bool ChangeRunning() const { return changing_; }
   // A close request is waiting for a box or dialog to close.
   bool ClosePending() const { return close_pending_; }
   // The countdown as the window shows it.
-  std::string Countdown() const;
+  std::string Countdown() const { return session_.CountdownText(); }
   // The font height the countdown was last drawn with (0 before).
   int CountdownFontHeight() const { return countdown_height_; }
 
  private:
-  struct SkinCommand {
-    const char* name;
+  // One command of the program: where it comes from (the skin's button,
+  // the tray menu's entry with its picture, the hotkey the settings give)
+  // and what it does.
+  struct Command {
+    UINT id;
+    const char* skin_name;  // null: no button
+    const char* menu_text;  // null: not in the tray menu
+    int menu_picture;       // bitmap resource of the menu entry
+    std::string TConfig::*hotkey;  // null: no hotkey
+    bool separator_after;   // in the tray menu
     void (TSkin::*handler)();
   };
-  static const SkinCommand kSkinCommands[];
+  static const Command kCommands[];
+  static const Command* FindCommand(UINT id);
 
   void OnCreate(HWND hwnd);
   void OnCommand(WPARAM wparam, LPARAM lparam);
@@ -140,61 +152,62 @@ class TSkin : public SkinDialog {
   void FillTrayTip();
   void OnDropFiles(HDROP drop);
   void OnDisplaySettled();
-  void OnHotkey(int id);
   // Registers the hotkeys the settings name (again); those another program
   // holds are passed over without a word.
   void RegisterHotkeys();
   void UnregisterHotkeys();
 
-  // The handlers of the skin commands and the tray menu.
+  // The handlers of the command table.
   void ToggleVisible();
   void HideToTray();
   void Minimize();
-  void ClearPictureList();
-  void AddPictures() { Edit(&LibraryEditor::AddPictures); }
+  void RequestClose();
+  void AddPictures() { Edit(&EditingCommands::AddPictures, static_cast<UserChoices&>(choices_)); }
   void AddFolder();
-  void MovePictureUp() { Edit(&LibraryEditor::MovePictureUp); }
-  void MovePictureDown() { Edit(&LibraryEditor::MovePictureDown); }
-  void DeletePicture() { Edit(&LibraryEditor::DeletePicture); }
-  void ClearCategory() { Edit(&LibraryEditor::ClearCategory); }
-  void AddCategory() { Edit(&LibraryEditor::NewCategory); }
-  void DeleteCategory() { Edit(&LibraryEditor::DeleteCategory); }
-  void SetPreviousWallpaper() { Change(&Rotation::SetPreviousWallpaper); }
-  void SetSelectedWallpaper() { Change(&Rotation::SetSelectedWallpaper); }
-  void SetNextWallpaper() { Change(&Rotation::SetNextWallpaper); }
-  void SetRandomWallpaper() { Change(&Rotation::SetRandomWallpaper); }
+  void ClearPictureList() { Edit(&EditingCommands::ClearPictureList); }
+  void MovePictureUp() { Edit(&EditingCommands::MovePictureUp); }
+  void MovePictureDown() { Edit(&EditingCommands::MovePictureDown); }
+  void DeletePicture() { Edit(&EditingCommands::DeletePicture); }
+  void ClearCategory() { Edit(&EditingCommands::ClearCategory, static_cast<UserChoices&>(choices_)); }
+  void AddCategory() { Edit(&EditingCommands::AddCategory, static_cast<UserChoices&>(choices_)); }
+  void DeleteCategory() { Edit(&EditingCommands::DeleteCategory, static_cast<UserChoices&>(choices_)); }
+  void SetPreviousWallpaper() { Change(&Session::SetPreviousWallpaper); }
+  void SetSelectedWallpaper() { Change(&Session::SetSelectedWallpaper); }
+  void SetNextWallpaper() { Change(&Session::SetNextWallpaper); }
+  void SetRandomWallpaper() { Change(&Session::SetRandomWallpaper); }
   void RunSettingsFlow();
   void ShowAbout();
 
-  // A wallpaper change, then the message its result calls for. Nothing
-  // happens while another change (or its message) is open.
-  void Change(ChangeResult (Rotation::*change)());
-  void Report(ChangeResult result);
-  void Edit(void (LibraryEditor::*command)());
-  // Tells the user when a picture could not be previewed.
-  void ReportFailedPreviews();
-  // The current picture may have changed: repaints the preview.
-  void PictureChanged();
+  // A wallpaper change, then what it answered. Nothing happens while
+  // another change (or its message) is open.
+  void Change(Outcome (Session::*change)());
+  template <typename... Params, typename... Args>
+  void Edit(Outcome (EditingCommands::*command)(Params...), Args&&... args) {
+    Show(session_.Edit(command, std::forward<Args>(args)...));
+  }
+  // Brings the views the outcome names up to the session, repaints the
+  // countdown and the tip, and tells the user what it says.
+  void Show(const Outcome& outcome);
   void InvalidateCountdown();
   HFONT CountdownFont(HDC dc, const std::string& text);
 
   std::string program_dir_;
   std::unique_ptr<Desktop> desktop_;
   std::unique_ptr<ProfileStore> system_store_;
-  ReplacingProfileStore store_;
-  ListBoxView picture_view_;
-  ListBoxView category_view_;
-  WallpaperLibrary library_;
+  Session session_;
   win32::MessageBoxes messages_;
-  Rotation rotation_;
-  LibraryEditor editor_;
+  MainWindowChoices choices_;
+  ListBoxView picture_box_;
+  ListBoxView category_box_;
+  ShownList pictures_shown_{picture_box_};
+  ShownList categories_shown_{category_box_};
 
   HICON small_icon_ = nullptr;
   HICON big_icon_ = nullptr;
   RECT preview_area_ = kPreviewArea;
   NOTIFYICONDATAA tray_{};
   bool tray_added_ = false;
-  bool hotkeys_[3] = {false, false, false};
+  std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held
   UINT taskbar_created_ = 0;
   win32::Brush list_brush_;
   win32::Font countdown_font_;

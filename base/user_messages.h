@@ -1,32 +1,52 @@
-// What the program tells the user in small message boxes: warnings,
-// questions and errors. The core decides what to say; the Windows side
-// shows it (base/win32/message_boxes_win32.h), the tests record it.
+// What a command of the program came to, as the windows show it: what the
+// user is to be told (a Notice) and which views must be shown anew. The core
+// decides what to say and returns it; the Windows side shows it in a box
+// owned by the main window (base/win32/message_boxes_win32.h), the tests
+// compare it.
 #pragma once
-
-#include <string>
 
 namespace vistelle {
 
-// Whose message box it is: none (a box of its own) or the main window's.
-enum class MessageOwner { kNone, kMainWindow };
-
-// The answer to a Yes/No question; kFailed when the question could not be
-// shown at all.
-enum class Confirmation { kYes, kNo, kFailed };
-
-class UserMessages {
- public:
+struct Notice {
   static constexpr const char* kWarningCaption = "Communicat";
-  static constexpr const char* kConfirmCaption = "Vistelle";
 
-  virtual ~UserMessages() = default;
+  enum class Kind { kNone, kWarning, kError };
+  Kind kind = Kind::kNone;
+  const char* text = "";
+  const char* caption = "";
+
   // A warning with an OK button, titled kWarningCaption.
-  virtual void Warning(const std::string& text, MessageOwner owner) = 0;
-  // A question with Yes and No buttons and the question icon, titled
-  // kConfirmCaption.
-  virtual Confirmation Confirm(const std::string& text, MessageOwner owner) = 0;
+  static Notice Warning(const char* text) { return Notice{Kind::kWarning, text, kWarningCaption}; }
   // An error with an OK button and the error icon.
-  virtual void Error(const std::string& text, const std::string& caption, MessageOwner owner) = 0;
+  static Notice Error(const char* text, const char* caption) { return Notice{Kind::kError, text, caption}; }
+
+  explicit operator bool() const { return kind != Kind::kNone; }
+};
+
+// The answer to a Yes/No question ("Are you sure?", titled "Vistelle");
+// kFailed when the question could not be shown at all.
+enum class Confirmation { kYes, kNo, kFailed };
+constexpr const char* kConfirmCaption = "Vistelle";
+
+// The views of the main window a command may have changed.
+enum View : unsigned {
+  kCategoryList = 1u << 0,       // the category list's items
+  kCategorySelection = 1u << 1,  // which category is selected
+  kPictureList = 1u << 2,        // the picture list's items
+  kPictureSelection = 1u << 3,   // which picture is selected
+  kPreview = 1u << 4,            // the preview of the current picture
+  kWallpaper = 1u << 5,          // the wallpaper (and with it the countdown and the tray tip)
+};
+constexpr unsigned kBothLists = kCategoryList | kCategorySelection | kPictureList | kPictureSelection;
+
+struct Outcome {
+  Notice notice;
+  unsigned views = 0;
+
+  Outcome() = default;
+  explicit Outcome(unsigned changed, Notice said = Notice()) : notice(said), views(changed) {}
+  static Outcome Told(Notice said) { return Outcome(0, said); }
+  bool Changed(unsigned view) const { return (views & view) != 0; }
 };
 
 }  // namespace vistelle

@@ -139,10 +139,10 @@ void BenchFillFit(const Image& photo, const std::string& jpeg, const std::string
 
       BenchDesktop desktop;
       desktop.size = {s.w, s.h};
-      auto store = vistelle::MakeIniFileProfileStore();
-      vistelle::WallpaperRenderer renderer(dir, desktop, *store);
+      vistelle::TConfig settings;
+      settings.sposob_wyswietlania = mode;
+      vistelle::WallpaperRenderer renderer(dir, desktop, settings);
       renderer.SetWallpaperPath((std::filesystem::path(dir) / "pictora.bmp").string());
-      renderer.Settings().sposob_wyswietlania = mode;
       const double whole_ms = MedianMs(runs, [&] { renderer.CurrentPicture() = photo; },
                                        [&] { renderer.ComposeWallpaper(); });
       std::printf("%-10s %-6s %-22s %7.2fms %7.1f\n", screen, name,
@@ -233,8 +233,8 @@ int main(int argc, char** argv) {
     // program runs it (the stretched picture is restored between runs).
     BenchDesktop desktop;
     desktop.size = {s.w, s.h};
-    auto store = vistelle::MakeIniFileProfileStore();
-    vistelle::WallpaperRenderer renderer(dir.string(), desktop, *store);
+    const vistelle::TConfig settings;
+    vistelle::WallpaperRenderer renderer(dir.string(), desktop, settings);
     renderer.SetWallpaperPath(out);
     // The program gives the canvas and the resampling memory back after
     // each composition, so each one touches fresh memory.

@@ -85,12 +85,11 @@ int main(int argc, char** argv) {
         m.x = i * 2560, m.width = 2560, m.height = 1440, m.primary = i == 0;
         desktop.monitors.push_back(m);
       }
-      auto store = vistelle::MakeIniFileProfileStore();
-      vistelle::WallpaperRenderer renderer(DataDir(), desktop, *store);
-      renderer.SetWallpaperPath((dir / "pictora.bmp").string());
-      vistelle::TConfig& settings = renderer.Settings();
+      vistelle::TConfig settings;
       settings.sposob_wyswietlania = position;
       settings.monitor_mode = s.mode;
+      vistelle::WallpaperRenderer renderer(DataDir(), desktop, settings);
+      renderer.SetWallpaperPath((dir / "pictora.bmp").string());
       if (!settings.active_calendar || !renderer.Calendar().background.IsValid()) {
         std::fprintf(stderr, "the calendar is off or has no background (data folder %s)\n", DataDir().c_str());
         return 1;

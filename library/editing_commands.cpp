@@ -1,14 +1,17 @@
 #include "library/editing_commands.h"
 
+#include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 #include "base/legacy_code_page.h"
+#include "library/folder_scan.h"
 #include "library/library_text.h"
 
 namespace vistelle {
 
-EditingCommands::EditingCommands(WallpaperLibrary& library, UserMessages& messages)
-    : library_(library), messages_(messages) {}
+EditingCommands::EditingCommands(WallpaperLibrary& library) : library_(library) {}
 
 std::vector<std::string> EditingCommands::ParseChosenFiles(std::string_view buffer) {
   // The buffer's entries, up to the empty one that ends the list (or the
@@ -48,157 +51,144 @@ std::vector<std::string> EditingCommands::ParseChosenFiles(std::string_view buff
   return paths;
 }
 
-Category* EditingCommands::SelectedCategoryOrWarn(const char* text, MessageOwner owner) {
-  Category* category = library_.CurrentCategory();
-  if (library_.CategoryList().Selection() < 0 || category == nullptr) {
-    messages_.Warning(text, owner);
-    return nullptr;
-  }
-  return category;
+namespace {
+
+constexpr unsigned kPictures = kPictureList | kPictureSelection;
+
+}  // namespace
+
+bool EditingCommands::StillCurrent(const Held& held) const {
+  return held.version == library_.CategoriesVersion() && held.category == library_.currentCategory &&
+         library_.CurrentCategory() != nullptr;
 }
 
-std::int32_t EditingCommands::SelectedPictureOrWarn(const char* text) {
-  const std::int32_t position = library_.PictureList().Selection();
-  // The list shows the current category's pictures item for item; a
-  // selection with no picture behind it is treated as no selection.
-  if (position < 0 || position >= library_.CurrentPictureCount()) {
-    messages_.Warning(text, MessageOwner::kNone);
-    return -1;
-  }
-  return position;
-}
-
-void EditingCommands::AddPictures(PictureChooser& chooser) {
-  if (!SelectedCategoryOrWarn(kSelectCategoryToAdd, MessageOwner::kMainWindow)) return;
-
-  const ChosenFiles chosen = chooser.Choose();
-  // The timer runs while the dialog is open; the category is looked up
-  // again after it.
-  Category* category = library_.CurrentCategory();
-  if (chosen.outcome == ChosenFiles::Outcome::kChosen && category) {
-    for (std::string& path : ParseChosenFiles(chosen.files)) category->pictures.push_back(std::move(path));
+Outcome EditingCommands::AddPictures(UserChoices& choices) {
+  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToAdd));
+  const Held held = Hold();
+  const ChosenFiles chosen = choices.ChoosePictures();
+  Outcome outcome(kPictures);
+  if (chosen.outcome == ChosenFiles::Outcome::kChosen && StillCurrent(held)) {
+    std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
+    for (std::string& path : ParseChosenFiles(chosen.files)) pictures.push_back(std::move(path));
   } else if (chosen.outcome == ChosenFiles::Outcome::kBufferTooSmall) {
-    messages_.Error(kTooManyFiles, kErrorCaptionPolish, MessageOwner::kMainWindow);
+    outcome.notice = Notice::Error(kTooManyFiles, kErrorCaptionPolish);
   }
-  library_.FillPictureList();
-  library_.PictureList().Select(library_.selectedPicture);
+  library_.pictureListShown = true;
+  return outcome;
 }
 
-void EditingCommands::DeletePicture() {
-  const std::int32_t position = SelectedPictureOrWarn(kSelectFileToDelete);
-  if (position < 0) return;
+Outcome EditingCommands::AddFolder(UserChoices& choices, FolderListing& listing) {
+  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToAdd));
+  const Held held = Hold();
+  const std::optional<std::string> folder = choices.ChooseFolder();
+  if (!folder || !StillCurrent(held)) return Outcome();
+  return AddPaths({*folder}, listing);
+}
+
+Outcome EditingCommands::AddPaths(const std::vector<std::string>& paths, FolderListing& listing) {
+  if (paths.empty()) return Outcome();
+  Category* category = library_.CurrentCategory();
+  if (category == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToAdd));
+  std::vector<std::string> found = FindPictures(listing, paths, category->pictures);
+  category->pictures.insert(category->pictures.end(), std::make_move_iterator(found.begin()),
+                            std::make_move_iterator(found.end()));
+  library_.pictureListShown = true;
+  return Outcome(kPictures);
+}
+
+Outcome EditingCommands::DeletePicture() {
+  const std::int32_t position = SelectedPicture();
+  if (position < 0) return Outcome::Told(Notice::Warning(kSelectFileToDelete));
   std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
   pictures.erase(pictures.begin() + position);
-  ListView& list = library_.PictureList();
-  list.Remove(position);
-  // The picture that followed; after the last one nothing is selected.
-  list.Select(position);
+  // The picture that followed is selected now; after the last one nothing.
+  return Outcome(kPictures);
 }
 
-void EditingCommands::MovePictureUp() {
-  const std::int32_t position = SelectedPictureOrWarn(kSelectFileToMoveUp);
-  if (position < 0) return;
+Outcome EditingCommands::Moved(std::int32_t moved_to) {
+  library_.selectedPicture = moved_to;
+  return Outcome(kPictures);
+}
+
+Outcome EditingCommands::MovePictureUp() {
+  const std::int32_t position = SelectedPicture();
+  if (position < 0) return Outcome::Told(Notice::Warning(kSelectFileToMoveUp));
   std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
-  ListView& list = library_.PictureList();
-  const std::int32_t count = static_cast<std::int32_t>(pictures.size());
-  std::int32_t moved_to;
-  if (position > 0) {
-    std::swap(pictures[static_cast<std::size_t>(position - 1)], pictures[static_cast<std::size_t>(position)]);
-    const std::string text = list.Text(position - 1);
-    list.Remove(position - 1);
-    list.Insert(position, text);
-    moved_to = position - 1;
-  } else {
+  const auto at = pictures.begin() + position;
+  if (position == 0) {
     // The first picture goes to the end and the others move up a place.
-    std::string first = std::move(pictures.front());
-    pictures.erase(pictures.begin());
-    pictures.push_back(std::move(first));
-    const std::string text = list.Text(0);
-    list.Remove(0);
-    list.Append(text);
-    moved_to = count - 1;
+    std::rotate(pictures.begin(), pictures.begin() + 1, pictures.end());
+    return Moved(static_cast<std::int32_t>(pictures.size()) - 1);
   }
-  list.Select(moved_to);
-  library_.selectedPicture = moved_to;
+  std::iter_swap(at - 1, at);
+  return Moved(position - 1);
 }
 
-void EditingCommands::MovePictureDown() {
-  const std::int32_t position = SelectedPictureOrWarn(kSelectFileToMoveDown);
-  if (position < 0) return;
+Outcome EditingCommands::MovePictureDown() {
+  const std::int32_t position = SelectedPicture();
+  if (position < 0) return Outcome::Told(Notice::Warning(kSelectFileToMoveDown));
   std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
-  ListView& list = library_.PictureList();
-  const std::int32_t count = static_cast<std::int32_t>(pictures.size());
-  std::int32_t moved_to;
-  if (position == count - 1) {
+  const auto at = pictures.begin() + position;
+  if (position == static_cast<std::int32_t>(pictures.size()) - 1) {
     // The last picture goes to the front and the others move down a place.
-    std::string last = std::move(pictures.back());
-    pictures.pop_back();
-    pictures.insert(pictures.begin(), std::move(last));
-    const std::string text = list.Text(position);
-    list.Remove(position);
-    list.Insert(0, text);
-    moved_to = 0;
-  } else {
-    std::swap(pictures[static_cast<std::size_t>(position)], pictures[static_cast<std::size_t>(position + 1)]);
-    const std::string text = list.Text(position + 1);
-    list.Remove(position + 1);
-    list.Insert(position, text);
-    moved_to = position + 1;
+    std::rotate(pictures.begin(), pictures.end() - 1, pictures.end());
+    return Moved(0);
   }
-  list.Select(moved_to);
-  library_.selectedPicture = moved_to;
+  std::iter_swap(at, at + 1);
+  return Moved(position + 1);
 }
 
-void EditingCommands::ClearCategory() {
-  Category* category = SelectedCategoryOrWarn(kSelectCategoryToClear, MessageOwner::kNone);
-  if (!category) return;
-  switch (messages_.Confirm(kAreYouSure, MessageOwner::kNone)) {
+Outcome EditingCommands::ClearCategory(UserChoices& choices) {
+  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToClear));
+  const Held held = Hold();
+  switch (choices.Confirm(kAreYouSure)) {
     case Confirmation::kYes:
       break;
     case Confirmation::kNo:
-      return;
+      return Outcome();
     case Confirmation::kFailed:
-      messages_.Error(kClearFailed, kClearFailedCaption, MessageOwner::kNone);
-      return;
+      return Outcome::Told(Notice::Error(kClearFailed, kClearFailedCaption));
   }
-  library_.PictureList().Clear();
-  category->pictures.clear();
+  // Only the category the question was about.
+  if (!StillCurrent(held)) return Outcome();
+  library_.CurrentCategory()->pictures.clear();
+  return Outcome(kPictures);
 }
 
-void EditingCommands::DeleteCategory() {
-  if (!SelectedCategoryOrWarn(kSelectCategoryToDelete, MessageOwner::kMainWindow)) return;
-  switch (messages_.Confirm(kAreYouSure, MessageOwner::kMainWindow)) {
+Outcome EditingCommands::DeleteCategory(UserChoices& choices) {
+  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToDelete));
+  const Held held = Hold();
+  switch (choices.Confirm(kAreYouSure)) {
     case Confirmation::kYes:
       break;
     case Confirmation::kNo:
-      return;
+      return Outcome();
     case Confirmation::kFailed:
-      messages_.Error(kDeleteFailed, kErrorCaptionPolish, MessageOwner::kMainWindow);
-      return;
+      return Outcome::Told(Notice::Error(kDeleteFailed, kErrorCaptionPolish));
   }
-  const std::int32_t position = library_.currentCategory;
-  library_.PictureList().Clear();
-  library_.categories.erase(library_.categories.begin() + position);
-  ListView& categories = library_.CategoryList();
-  categories.Remove(position);
-  categories.Select(-1);
+  if (!StillCurrent(held)) return Outcome();
+  library_.categories.erase(library_.categories.begin() + held.category);
+  library_.CategoriesChanged();
   library_.selectedPicture = 0;
   library_.currentWallpaper = 0;
   library_.currentCategory = -1;
+  library_.pictureListShown = false;
+  return Outcome(kBothLists);
 }
 
-void EditingCommands::AddCategory() {
-  if (!pendingCategory) return;
-  pendingCategory = false;
-  // The dialog appended the name after the categories' items.
-  ListView& list = library_.CategoryList();
-  if (list.Count() <= library_.CategoryCount()) return;
+Outcome EditingCommands::AddCategory(UserChoices& choices) {
+  const std::optional<std::string> name = choices.NewCategoryName();
+  if (!name || name->empty()) return Outcome();
   Category category;
-  const std::string name = list.Text(list.Count() - 1);
-  category.name = std::string(CutToUtf16Length(name, WallpaperLibrary::kMaxNameLength));
+  category.name = std::string(CutToUtf16Length(*name, WallpaperLibrary::kMaxNameLength));
   library_.categories.push_back(std::move(category));
+  library_.CategoriesChanged();
+  return Outcome(kCategoryList);
 }
 
-void EditingCommands::ClearPictureList() { library_.ClearPictureList(); }
+Outcome EditingCommands::ClearPictureList() {
+  library_.pictureListShown = false;
+  return Outcome(kPictures);
+}
 
 }  // namespace vistelle

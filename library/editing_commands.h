@@ -1,12 +1,11 @@
-// The user's commands that edit the library: adding pictures through the
-// picture chooser, deleting a picture, moving one up or down, emptying a
-// category, adding and deleting categories, and emptying the picture list on
-// screen. Each changes the model and the two list boxes together; none of
-// them writes a file (the library is saved when the program closes).
+// The user's commands that edit the library: adding pictures (chosen files,
+// a folder, dropped files and folders), deleting a picture, moving one up or
+// down, emptying a category, adding and deleting categories, and emptying
+// the picture list on screen. Each changes the library's data and answers
+// what to tell the user and which lists changed; none of them writes a file.
 //
-// The commands only decide what to say; UserMessages shows it (message
-// boxes on Windows, a record in the tests), and PictureChooser is the
-// open-file dialog.
+// Questions on the way go through UserChoices; a command checks again after
+// the answer that what it was about is still there.
 #pragma once
 
 #include <cstdint>
@@ -14,30 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/folder_listing.h"
 #include "base/user_messages.h"
+#include "library/user_choices.h"
 #include "library/wallpaper_library.h"
 
 namespace vistelle {
-
-// What the open-file dialog gave back.
-struct ChosenFiles {
-  enum class Outcome {
-    kChosen,          // files holds the dialog's buffer
-    kNone,            // cancelled, or failed for a reason nobody is told
-    kBufferTooSmall,  // the selection did not fit the file-name buffer
-  };
-  Outcome outcome = Outcome::kNone;
-  // Either one full path, or a folder followed by file names; each is ended
-  // by a NUL, and one more NUL ends the list.
-  std::string files;
-};
-
-class PictureChooser {
- public:
-  virtual ~PictureChooser() = default;
-  // Lets the user choose one or more picture files.
-  virtual ChosenFiles Choose() = 0;
-};
 
 class EditingCommands {
  public:
@@ -54,34 +35,40 @@ class EditingCommands {
   static constexpr const char* kClearFailedCaption = "Error";
   static constexpr const char* kDeleteFailed = "Error";
 
-  EditingCommands(WallpaperLibrary& library, UserMessages& messages);
+  explicit EditingCommands(WallpaperLibrary& library);
 
   EditingCommands(const EditingCommands&) = delete;
   EditingCommands& operator=(const EditingCommands&) = delete;
 
-  // BUTTON_WALLPAPERADD: the chosen files are appended to the current
-  // category, in the dialog's order, duplicates included; a path longer
-  // than a PicturePath holds is left out. Whatever the dialog did, the
-  // picture list is refilled with item selectedPicture selected.
-  void AddPictures(PictureChooser& chooser);
+  // BUTTON_WALLPAPERADD: needs a current category (kSelectCategoryToAdd);
+  // the chosen files are appended to it, in the dialog's order, duplicates
+  // included; a path longer than a PicturePath holds is left out. Whatever
+  // the dialog did, the picture list shows the category again.
+  Outcome AddPictures(UserChoices& choices);
+  // BUTTON_FOLDERADD: as AddPictures, with the pictures of a chosen folder
+  // (AddPaths).
+  Outcome AddFolder(UserChoices& choices, FolderListing& listing);
+  // Dropped files and folders: the pictures they give (FindPictures) that
+  // the current category does not hold yet are appended to it.
+  // kSelectCategoryToAdd without a category.
+  Outcome AddPaths(const std::vector<std::string>& paths, FolderListing& listing);
   // BUTTON_WALLPAPERDELETE: the picture that followed becomes selected.
-  void DeletePicture();
+  Outcome DeletePicture();
   // BUTTON_MOVEUP: one place up; the first picture goes to the end.
-  void MovePictureUp();
+  Outcome MovePictureUp();
   // BUTTON_MOVEDOWN: one place down; the last picture goes to the front.
-  void MovePictureDown();
+  Outcome MovePictureDown();
   // BUTTON_CLEARLIST: after a Yes, the current category loses its pictures.
-  void ClearCategory();
+  Outcome ClearCategory(UserChoices& choices);
   // BUTTON_CATEGORYDEL: after a Yes, the current category is removed and no
   // category is current.
-  void DeleteCategory();
-  // BUTTON_CATEGORYADD, after the New-category dialog: when it raised
-  // pendingCategory, the category list's last item becomes a new, empty
-  // category at the end; the flag is lowered.
-  void AddCategory();
+  Outcome DeleteCategory(UserChoices& choices);
+  // BUTTON_CATEGORYADD: the name the user gives becomes a new, empty
+  // category at the end (any name, also one that another category has).
+  Outcome AddCategory(UserChoices& choices);
   // BUTTON_CLEAR: empties the picture list on screen; the category keeps
   // its pictures.
-  void ClearPictureList();
+  Outcome ClearPictureList();
 
   // The paths in an open-file dialog's buffer: one full path, or a folder
   // and names joined with a backslash (a folder that ends in a backslash,
@@ -89,20 +76,22 @@ class EditingCommands {
   // PicturePath are left out.
   static std::vector<std::string> ParseChosenFiles(std::string_view buffer);
 
-  // Raised by the New-category dialog when it has appended a name to the
-  // category list, lowered by AddCategory.
-  bool pendingCategory = false;
-
  private:
-  // The selected picture of the current category, or -1 after telling the
-  // user (with text) that none is selected.
-  std::int32_t SelectedPictureOrWarn(const char* text);
-  // The current category when the category list has a selection, or
-  // nullptr after telling the user (with text).
-  Category* SelectedCategoryOrWarn(const char* text, MessageOwner owner);
+  // The selected picture of the current category, or -1 when the picture
+  // list has none.
+  std::int32_t SelectedPicture() const { return library_.PictureListSelection(); }
+  // A position in the library, as a command holds it across a question.
+  struct Held {
+    std::int32_t category;
+    std::uint64_t version;
+  };
+  Held Hold() const { return Held{library_.currentCategory, library_.CategoriesVersion()}; }
+  // Whether the held category is still the current one, at its place.
+  bool StillCurrent(const Held& held) const;
+  // The current category after a move: the picture at moved_to selected.
+  Outcome Moved(std::int32_t moved_to);
 
   WallpaperLibrary& library_;
-  UserMessages& messages_;
 };
 
 }  // namespace vistelle

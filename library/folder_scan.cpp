@@ -212,20 +212,4 @@ std::vector<std::string> FindPictures(FolderListing& listing, const std::vector<
   return finder.Take();
 }
 
-FolderAddResult AddPicturesFromPaths(WallpaperLibrary& library, FolderListing& listing,
-                                     const std::vector<std::string>& paths) {
-  FolderAddResult result;
-  Category* category = library.CurrentCategory();
-  if (library.CategoryList().Selection() < 0 || category == nullptr) return result;
-  result.category_selected = true;
-
-  std::vector<std::string> found = FindPictures(listing, paths, category->pictures);
-  result.added = static_cast<std::int32_t>(found.size());
-  category->pictures.insert(category->pictures.end(), std::make_move_iterator(found.begin()),
-                            std::make_move_iterator(found.end()));
-  library.FillPictureList();
-  library.PictureList().Select(library.selectedPicture);
-  return result;
-}
-
 }  // namespace vistelle

@@ -53,18 +53,4 @@ inline bool NaturalLess(std::string_view a, std::string_view b) { return Natural
 std::vector<std::string> FindPictures(FolderListing& listing, const std::vector<std::string>& paths,
                                       const std::vector<std::string>& present);
 
-struct FolderAddResult {
-  // False when no category is selected: nothing was added, and the main
-  // window tells the user EditingCommands::kSelectCategoryToAdd.
-  bool category_selected = false;
-  // How many pictures were appended.
-  std::int32_t added = 0;
-};
-
-// Appends the pictures that paths give to the current category and lists
-// the category again with item selectedPicture selected, as the add command
-// does. Nothing happens without a selected category.
-FolderAddResult AddPicturesFromPaths(WallpaperLibrary& library, FolderListing& listing,
-                                     const std::vector<std::string>& paths);
-
 }  // namespace vistelle

@@ -31,17 +31,10 @@ const std::string& Category::PictureAt(std::int32_t position) const {
   return pictures[static_cast<std::size_t>(position)];
 }
 
-WallpaperLibrary::WallpaperLibrary(std::string program_dir, Desktop& desktop, ProfileStore& store)
-    : renderer(program_dir, desktop, store),
-      program_directory_(std::move(program_dir)),
+WallpaperLibrary::WallpaperLibrary(std::string program_dir, ProfileStore& store)
+    : program_directory_(std::move(program_dir)),
       config_path_(JoinPath(program_directory_, kConfigName)),
-      picture_list_(&own_picture_list_),
-      category_list_(&own_category_list_) {}
-
-void WallpaperLibrary::AttachLists(ListView& picture_list, ListView& category_list) {
-  picture_list_ = &picture_list;
-  category_list_ = &category_list;
-}
+      store_(store) {}
 
 std::string WallpaperLibrary::LibraryPath() const { return JoinPath(program_directory_, kLibraryName); }
 
@@ -70,17 +63,25 @@ std::int32_t WallpaperLibrary::CurrentPictureCount() const {
   return category ? category->PictureCount() : 0;
 }
 
-bool WallpaperLibrary::Preview(const std::string& path) {
-  // Only the preview is wanted now; a change decodes the picture again.
-  const bool loaded = renderer.LoadPreview(path);
-  if (!loaded) ++failed_previews_;
-  return loaded;
+std::int32_t WallpaperLibrary::PictureListSelection() const {
+  if (!pictureListShown) return -1;
+  return selectedPicture >= 0 && selectedPicture < CurrentPictureCount() ? selectedPicture : -1;
 }
 
-int WallpaperLibrary::TakeFailedPreviews() {
-  const int failed = failed_previews_;
-  failed_previews_ = 0;
-  return failed;
+std::vector<std::string> WallpaperLibrary::CategoryListItems() const {
+  std::vector<std::string> names;
+  names.reserve(categories.size());
+  for (const Category& category : categories) names.push_back(category.name);
+  return names;
+}
+
+std::vector<std::string> WallpaperLibrary::PictureListItems() const {
+  std::vector<std::string> names;
+  const Category* category = CurrentCategory();
+  if (!pictureListShown || category == nullptr) return names;
+  names.reserve(category->pictures.size());
+  for (const std::string& path : category->pictures) names.push_back(DisplayName(path));
+  return names;
 }
 
 // The file: each category is its name on one line and then one line per
@@ -162,8 +163,8 @@ bool WallpaperLibrary::Load() {
   currentCategory = -1;
   selectedPicture = 0;
   currentWallpaper = 0;
-  picture_list_->Clear();
-  category_list_->Clear();
+  pictureListShown = false;
+  CategoriesChanged();
 
   bool ok = true;
   const std::string path = LibraryPath();
@@ -176,7 +177,6 @@ bool WallpaperLibrary::Load() {
   // A library file that is there but could not be read is left alone at
   // close: writing the empty library over it would destroy it.
   keep_file_ = !ok;
-  for (const Category& category : categories) category_list_->Append(category.name);
   LoadSelection();
   return ok;
 }
@@ -190,58 +190,28 @@ bool WallpaperLibrary::Save() {
 }
 
 void WallpaperLibrary::LoadSelection() {
-  config_path_ = JoinPath(program_directory_, kConfigName);
-  ProfileStore& store = renderer.Store();
-  const std::int32_t category = store.GetInt(config_path_, kSection, kCategoryKey, 0);
-  const std::int32_t wallpaper = store.GetInt(config_path_, kSection, kCurrentWallpaperKey, 0);
-  if (category < 0 || category >= CategoryCount()) {
-    currentCategory = -1;
-    currentWallpaper = 0;
-    return;
-  }
-  // The remembered wallpaper is previewed straight away, without decoding
-  // the category's first picture before it.
-  const bool wallpaper_valid = wallpaper >= 0 && wallpaper < CategoryAt(category).PictureCount();
-  category_list_->Select(category);
-  ShowCategory(category, wallpaper_valid ? wallpaper : 0);
-  if (wallpaper_valid) {
-    picture_list_->Select(wallpaper);
+  const std::int32_t category = store_.GetInt(config_path_, kSection, kCategoryKey, 0);
+  const std::int32_t wallpaper = store_.GetInt(config_path_, kSection, kCurrentWallpaperKey, 0);
+  if (category < 0 || category >= CategoryCount()) return;
+  ShowCategory(category);
+  if (wallpaper >= 0 && wallpaper < CategoryAt(category).PictureCount()) {
     selectedPicture = wallpaper;
     currentWallpaper = wallpaper;
   }
 }
 
 bool WallpaperLibrary::SaveSelection() {
-  ProfileStore& store = renderer.Store();
-  bool ok = store.WriteString(config_path_, kSection, kCategoryKey, std::to_string(currentCategory));
-  ok = store.WriteString(config_path_, kSection, kCurrentWallpaperKey, std::to_string(currentWallpaper)) && ok;
+  bool ok = store_.WriteString(config_path_, kSection, kCategoryKey, std::to_string(currentCategory));
+  ok = store_.WriteString(config_path_, kSection, kCurrentWallpaperKey, std::to_string(currentWallpaper)) && ok;
   return ok;
 }
 
-void WallpaperLibrary::SelectCategory() {
-  const std::int32_t position = category_list_->Selection();
+void WallpaperLibrary::ShowCategory(std::int32_t position) {
   if (position < 0 || position >= CategoryCount()) return;
-  ShowCategory(position, 0);
-}
-
-void WallpaperLibrary::ShowCategory(std::int32_t position, std::int32_t preview) {
   selectedPicture = 0;
   currentWallpaper = 0;
   currentCategory = position;
-  const Category& category = CategoryAt(position);
-  if (category.PictureCount() > 0) Preview(category.PictureAt(preview));
-  else Preview(JoinPath(program_directory_, WallpaperRenderer::kPlaceholder));
-  FillPictureList();
-  picture_list_->Select(0);
+  pictureListShown = true;
 }
-
-void WallpaperLibrary::FillPictureList() {
-  picture_list_->Clear();
-  const Category* category = CurrentCategory();
-  if (!category) return;
-  for (const std::string& path : category->pictures) picture_list_->Append(DisplayName(path));
-}
-
-void WallpaperLibrary::ClearPictureList() { picture_list_->Clear(); }
 
 }  // namespace vistelle

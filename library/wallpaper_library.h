@@ -5,9 +5,10 @@
 // written back when the program closes; the current category and wallpaper
 // are remembered in "config.ini".
 //
-// The two list boxes of the main window are its view: the category list
-// holds one item per category, and while a category is current the picture
-// list holds the display names of its pictures, item i for picture i.
+// The library is data only. The main window's two list boxes show it: the
+// category list holds one item per category with the current one selected,
+// and the picture list, while pictureListShown, the display names of the
+// current category's pictures, item i for picture i.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +17,6 @@
 #include <vector>
 
 #include "config/profile_store.h"
-#include "library/list_view.h"
-#include "render/desktop.h"
-#include "render/wallpaper_renderer.h"
 
 namespace vistelle {
 
@@ -47,41 +45,30 @@ class WallpaperLibrary {
   // Larger library files are not read (about a million paths).
   static constexpr std::uint64_t kMaxFileBytes = 256ull << 20;
 
-  // program_dir holds pictora.txt, config.ini and the Skin folder. Builds
-  // the renderer, which loads the settings. Until AttachLists the library
-  // shows itself in two list views of its own.
-  WallpaperLibrary(std::string program_dir, Desktop& desktop, ProfileStore& store);
+  // program_dir holds pictora.txt and config.ini, read and written through
+  // store. An empty library until Load.
+  WallpaperLibrary(std::string program_dir, ProfileStore& store);
 
   WallpaperLibrary(const WallpaperLibrary&) = delete;
   WallpaperLibrary& operator=(const WallpaperLibrary&) = delete;
 
-  // The list boxes of the main window; they must outlive the library's use.
-  void AttachLists(ListView& picture_list, ListView& category_list);
-
   // Reads the library file (a missing or unreadable one gives an empty
-  // library), fills the category list and restores the selection. False
-  // when the file was there but could not be read.
+  // library) and the remembered category and wallpaper: a remembered
+  // category lists its pictures with the remembered wallpaper selected (the
+  // first picture when it is out of range); a category out of range leaves
+  // none current. False when the file was there but could not be read.
   bool Load();
   // Writes the selection to config.ini and the library file. The file is
   // replaced only once the new one is complete. False on any failure; the
   // library in memory is never changed. A library file that Load found but
   // could not read is not written over.
   bool Save();
-
-  // The current category and wallpaper from / to config.ini.
-  void LoadSelection();
+  // The current category and wallpaper to config.ini.
   bool SaveSelection();
 
-  // Makes the category list's selected item the current category, previews
-  // its first picture (or the placeholder when it has none) and fills the
-  // picture list with item 0 selected. Nothing happens when the category
-  // list has no selection.
-  void SelectCategory();
-  // Empties the picture list and lists the current category's pictures by
-  // display name; with no current category the list stays empty.
-  void FillPictureList();
-  // Empties the picture list and nothing else.
-  void ClearPictureList();
+  // Makes the category current and lists its pictures with the first one
+  // selected; nothing for a position out of range.
+  void ShowCategory(std::int32_t position);
 
   std::int32_t CategoryCount() const { return static_cast<std::int32_t>(categories.size()); }
   // The position must be below CategoryCount().
@@ -93,14 +80,20 @@ class WallpaperLibrary {
   // The number of pictures in the current category, 0 when there is none.
   std::int32_t CurrentPictureCount() const;
 
-  // Makes the picture the renderer's current picture and its preview,
-  // keeping only the preview in memory. A picture that does not load leaves
-  // both as they were and is counted for TakeFailedPreviews.
-  bool Preview(const std::string& path);
-  // How many previews did not load since the last call (Load and
-  // SelectCategory preview pictures too); the main window tells the user
-  // of each.
-  int TakeFailedPreviews();
+  // What the two lists show. The category list's selection is the current
+  // category (-1 for none). The picture list's is selectedPicture while the
+  // list shows the current category's pictures and that position is one of
+  // them, else -1 (no item selected).
+  std::vector<std::string> CategoryListItems() const;
+  std::vector<std::string> PictureListItems() const;
+  std::int32_t CategoryListSelection() const { return CurrentCategory() ? currentCategory : -1; }
+  std::int32_t PictureListSelection() const;
+
+  // Counts every change to the list of categories (one added or removed),
+  // so that a command that asked the user something can tell whether the
+  // positions it holds still name what they named.
+  std::uint64_t CategoriesVersion() const { return categories_version_; }
+  void CategoriesChanged() { ++categories_version_; }
 
   // The file contents that Save writes, and the reading of such contents
   // into categories (used by Load, the tests and the benchmark).
@@ -110,8 +103,6 @@ class WallpaperLibrary {
   const std::string& ProgramDirectory() const { return program_directory_; }
   std::string LibraryPath() const;
   const std::string& ConfigPath() const { return config_path_; }
-  ListView& PictureList() { return *picture_list_; }
-  ListView& CategoryList() { return *category_list_; }
 
   // Position of the picture selected in the picture list and previewed.
   std::int32_t selectedPicture = 0;
@@ -119,23 +110,20 @@ class WallpaperLibrary {
   std::int32_t currentWallpaper = 0;
   // Position of the current category, -1 for none ("category").
   std::int32_t currentCategory = -1;
+  // Whether the picture list shows the current category's pictures; "clear"
+  // empties the list on screen alone.
+  bool pictureListShown = false;
 
-  WallpaperRenderer renderer;
   std::vector<Category> categories;
 
  private:
-  // Makes the category current and lists its pictures with item 0
-  // selected; previews its picture at preview (or the placeholder).
-  void ShowCategory(std::int32_t position, std::int32_t preview);
+  void LoadSelection();
 
   std::string program_directory_;
   std::string config_path_;
-  MemoryListView own_picture_list_;
-  MemoryListView own_category_list_;
-  ListView* picture_list_;
-  ListView* category_list_;
+  ProfileStore& store_;
   bool keep_file_ = false;
-  int failed_previews_ = 0;
+  std::uint64_t categories_version_ = 0;
 };
 
 }  // namespace vistelle

@@ -91,7 +91,8 @@ bool Fail(std::string* error, std::string reason) {
 
 }  // namespace
 
-bool ParseMonitorLayout(const std::string& text, MonitorLayout& layout, std::string* error) {
+bool ParseMonitorLayout(const std::string& text, MonitorLayout& layout, std::string* error,
+                        std::vector<Monitor>* given) {
   std::vector<Monitor> monitors;
   std::size_t at = 0;
   for (;;) {
@@ -117,10 +118,30 @@ bool ParseMonitorLayout(const std::string& text, MonitorLayout& layout, std::str
     if (text[at] != ',') return Fail(error, which + ": ',' or the end expected");
     ++at;
   }
-  MonitorLayout parsed(std::move(monitors));
+  MonitorLayout parsed(monitors);
   if (!parsed.CanvasAcceptable()) return Fail(error, "the monitors span more than one canvas can hold");
   layout = std::move(parsed);
+  if (given != nullptr) *given = std::move(monitors);
   return true;
+}
+
+std::vector<std::string> OtherPicturesInLayoutOrder(const MonitorLayout& layout, const std::vector<Monitor>& given,
+                                                    const std::vector<std::string>& pictures) {
+  std::vector<std::string> others;
+  if (pictures.empty()) return others;
+  std::size_t last = 0;  // one past the last monitor that got a picture of its own
+  for (std::size_t k = 1; k < layout.Count(); ++k) {
+    const Monitor& m = layout.Monitors()[k];
+    std::size_t j = 0;
+    while (j < given.size() && !(given[j].x == m.x && given[j].y == m.y && given[j].width == m.width &&
+                                 given[j].height == m.height))
+      ++j;
+    const bool own = j > 0 && j < given.size() && j < pictures.size();
+    others.push_back(own ? pictures[j] : pictures[0]);
+    if (own) last = others.size();
+  }
+  others.resize(last);
+  return others;
 }
 
 }  // namespace vistelle

@@ -78,7 +78,17 @@ class MonitorLayout {
 // monitors; monitors may not overlap, and their bounding box must fit one
 // canvas. False, with a reason in error and the layout unchanged, for
 // anything else.
+// given, where asked for, receives the monitors in the order written.
 constexpr std::size_t kMaxMonitors = 64;
-bool ParseMonitorLayout(const std::string& text, MonitorLayout& layout, std::string* error = nullptr);
+bool ParseMonitorLayout(const std::string& text, MonitorLayout& layout, std::string* error = nullptr,
+                        std::vector<Monitor>* given = nullptr);
+
+// The pictures of the layout's monitors after the primary, in the layout's
+// order, when pictures[j] belongs to given[j] (given[0] the primary): as
+// the composer's command line hands them out. A monitor without a picture
+// of its own gets pictures[0], the primary's; none after the last one that
+// has one.
+std::vector<std::string> OtherPicturesInLayoutOrder(const MonitorLayout& layout, const std::vector<Monitor>& given,
+                                                    const std::vector<std::string>& pictures);
 
 }  // namespace vistelle

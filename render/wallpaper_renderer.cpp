@@ -10,16 +10,14 @@
 
 namespace vistelle {
 
-WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, ProfileStore& store)
+WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, const TConfig& settings)
     : program_dir_(std::move(program_dir)),
       desktop_(desktop),
-      store_(store),
+      settings_(settings),
       wallpaper_path_(JoinPath(program_dir_, kWallpaperName)) {
   // The placeholder keeps the preview from being empty before the first
   // picture loads; without it the current picture simply stays empty.
   LoadCurrentPicture(JoinPath(program_dir_, kPlaceholder));
-  settings_.SetPath(JoinPath(program_dir_, kConfigName));
-  settings_.Load(store_);
   LoadConfiguredCalendarBackground();
 }
 

@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "config/config.h"
-#include "config/profile_store.h"
 #include "render/calendar.h"
 #include "render/decode_ahead.h"
 #include "render/desktop.h"
@@ -38,13 +37,13 @@ class WallpaperRenderer {
  public:
   static constexpr const char* kPlaceholder = "Skin\\clear.jpg";
   static constexpr const char* kWallpaperName = "pictora.bmp";
-  static constexpr const char* kConfigName = "config.ini";
 
-  // program_dir holds config.ini, the Skin and Calendar folders and the
-  // composed wallpaper. Reads the date for the calendar, loads the
-  // placeholder picture (silently), the settings and the calendar's
+  // program_dir holds the Skin and Calendar folders and the composed
+  // wallpaper. The renderer composes with the settings as they stand at
+  // each composition; they must outlive it. Reads the date for the
+  // calendar, loads the placeholder picture (silently) and the calendar's
   // background picture.
-  WallpaperRenderer(std::string program_dir, Desktop& desktop, ProfileStore& store);
+  WallpaperRenderer(std::string program_dir, Desktop& desktop, const TConfig& settings);
   virtual ~WallpaperRenderer() = default;
 
   WallpaperRenderer(const WallpaperRenderer&) = delete;
@@ -125,9 +124,7 @@ class WallpaperRenderer {
   // The current picture at the preview size, made when it loaded.
   const Image& Preview() const { return preview_; }
   void SetPreviewSize(std::uint32_t width, std::uint32_t height);
-  TConfig& Settings() { return settings_; }
   const TConfig& Settings() const { return settings_; }
-  ProfileStore& Store() { return store_; }
   const std::string& ProgramDir() const { return program_dir_; }
 
   // The composed wallpaper's file: the program folder's "pictora.bmp"
@@ -138,7 +135,7 @@ class WallpaperRenderer {
  private:
   std::string program_dir_;
   Desktop& desktop_;
-  ProfileStore& store_;
+  const TConfig& settings_;
   Image current_;
   std::string current_path_;
   Image preview_;
@@ -146,7 +143,6 @@ class WallpaperRenderer {
   std::uint32_t preview_height_ = kPreviewHeight;
   CalendarState calendar_;  // reads the date when built
   TEffects effects_;
-  TConfig settings_;
   std::string wallpaper_path_;
   std::vector<std::string> other_paths_;
   DecodeAhead ahead_;  // the other monitors' pictures, decoding

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "library/editing_commands.h"
+#include "library/user_choices.h"
 
 namespace vistelle {
 
@@ -27,12 +27,12 @@ void ShowPictureThumbnail(HWND panel, const char* path);
 
 // The open-file dialog of "BUTTON_WALLPAPERADD": several files at once, each
 // of which must exist, from a buffer of kBufferSize characters.
-class OpenFilePictureChooser final : public PictureChooser {
+class OpenFilePictureChooser final {
  public:
   static constexpr std::size_t kBufferSize = 100000;
 
   explicit OpenFilePictureChooser(HWND owner) : owner_(owner) {}
-  ChosenFiles Choose() override;
+  ChosenFiles Choose();
 
  private:
   HWND owner_;

@@ -16,9 +16,9 @@
 
 namespace vistelle {
 
-// The open sheet: its own settings record, loaded from config.ini when it
-// opens and written back when it closes, and the program's folder, against
-// which the pages find their sample pictures.
+// The open sheet: its own settings record, a copy of the program's made when
+// it opens, and the program's folder, where the pages find their sample
+// pictures.
 struct SettingsSheet {
   TConfig settings;
   std::string program_folder;
@@ -27,10 +27,6 @@ struct SettingsSheet {
 
 // The record of the sheet that is open, or null.
 const TConfig* OpenSheetSettings();
-
-// The current directory, which start-up makes the program's own folder
-// (and the choosers put back after the user browsed).
-std::string CurrentFolder();
 
 // Each page keeps a state of its own while it exists. The sheet hands the
 // page its SettingsSheet in the page's lParam; at WM_INITDIALOG the page

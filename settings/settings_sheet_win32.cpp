@@ -1,9 +1,6 @@
-// The settings sheet: three pages over one settings record of its own,
-// loaded from config.ini when the sheet opens and written back when it
-// closes, by OK or Cancel. The Options page commits its controls on OK only;
-// the Effects and Calendar pages store some values at once (the trackbars,
-// the calendar's position and background), and those reach the file after
-// Cancel too.
+// The settings sheet: three pages over one settings record of its own, a
+// copy of the program's settings made when the sheet opens and handed back
+// when it closes, by OK or Cancel.
 #include "settings/settings_sheet_win32.h"
 
 #include <windows.h>
@@ -13,14 +10,9 @@
 #include <windowsx.h>
 
 #include <cstring>
-#include <memory>
-#include <vector>
 
-#include "base/paths.h"
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
-#include "config/profile_file_replace.h"
-#include "config/profile_store.h"
 #include "image/image_draw_win32.h"
 #include "resources/settings_ids.h"
 #include "settings/picture_chooser_win32.h"
@@ -31,7 +23,6 @@ namespace vistelle {
 namespace {
 
 constexpr const char* kSheetCaption = "Pictora 2.0";
-constexpr const char* kConfigName = "config.ini";
 
 // The sheet while it is open: a second request (the tray menu works while
 // the sheet is open) only brings the open sheet forward.
@@ -76,28 +67,14 @@ PROPSHEETPAGEA MakePage(HINSTANCE instance, int template_id, DLGPROC procedure, 
 
 const TConfig* OpenSheetSettings() { return g_open != nullptr ? &g_open->settings : nullptr; }
 
-std::string CurrentFolder() {
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) return std::string();
-    if (length < buffer.size()) return std::string(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
-}
-
-bool RunSettingsSheet(HWND owner) {
+std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir) {
   if (g_open != nullptr) {
     if (g_sheet != nullptr) SetForegroundWindow(g_sheet);
-    return false;
+    return std::nullopt;
   }
   SettingsSheet sheet;
-  sheet.program_folder = CurrentFolder();
-  const std::unique_ptr<ProfileStore> system_store = MakeSystemProfileStore();
-  ReplacingProfileStore store(*system_store);
-  TConfig& settings = sheet.settings;
-  settings.SetPath(JoinPath(sheet.program_folder, kConfigName));
-  settings.Load(store);
+  sheet.program_folder = program_dir;
+  sheet.settings = settings;
   g_open = &sheet;
 
   const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -123,16 +100,13 @@ bool RunSettingsSheet(HWND owner) {
     const win32::ModalLoop loop;
     PropertySheetA(&header);
   }
-
-  // Whatever closed the sheet: what the pages stored at once is kept. The
-  // file takes all the keys in one step, or stays as it was.
-  // (Without the copy the keys are written to the file one by one.)
-  const bool staged = store.Begin(settings.Path());
-  settings.Save(store);
-  if (staged) store.Commit();
   g_sheet = nullptr;
   g_open = nullptr;
-  return sheet.applied;
+  SheetResult result;
+  result.settings = sheet.settings;
+  result.settings.DeriveColors();
+  result.ok = sheet.applied;
+  return result;
 }
 
 void ChooseColour(ColorRef& colour, HWND owner) {

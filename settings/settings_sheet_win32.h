@@ -3,11 +3,26 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "config/config.h"
+
 namespace vistelle {
 
-// Runs the sheet modally over owner; it loads, edits and saves its own copy
-// of the settings in config.ini. Returns when the sheet closes: true when
-// it was closed with OK.
-bool RunSettingsSheet(HWND owner);
+// What the sheet closed with: its record, and whether OK closed it. The
+// Options page reaches the record on OK only; the Effects and Calendar
+// pages store some values at once (the trackbars, the calendar's position
+// and background), and those are in the record after Cancel too.
+struct SheetResult {
+  TConfig settings;
+  bool ok = false;
+};
+
+// Runs the sheet modally over owner on a copy of settings; program_dir is
+// where its sample pictures are, and whose Pictora.exe the start with the
+// system starts. Nothing while a sheet is open already (the tray menu works
+// meanwhile): that sheet is brought forward instead.
+std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir);
 
 }  // namespace vistelle

@@ -69,9 +69,6 @@ bool KWindow::EnsureClass(const char* class_name, HINSTANCE instance) {
 
 LRESULT KWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
     case WM_PAINT: {
       const win32::PaintDc dc(hwnd);
       if (dc) OnPaint(dc.Get());

@@ -33,8 +33,9 @@ class KWindow {
   // The description of a new window class: redraw on resize, the arrow
   // cursor, and no background brush (each window paints all of its area).
   virtual void FillClass(WNDCLASSEXA& description);
-  // Default handling: WM_DESTROY ends the message loop, WM_PAINT calls
-  // OnPaint, WM_KEYDOWN calls OnKeyDown, the rest goes to DefWindowProcA.
+  // Default handling: WM_PAINT calls OnPaint, WM_KEYDOWN calls OnKeyDown,
+  // the rest goes to DefWindowProcA. Destroying a window does not end the
+  // message loop; the program's main window does that itself.
   virtual LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   virtual void OnKeyDown(WPARAM wparam, LPARAM lparam);
   virtual void OnPaint(HDC dc);

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/win32/message_boxes_win32.h"
+#include "base/win32/log_win32.h"
 
 namespace vistelle {
 
@@ -50,7 +50,7 @@ void SkinButton::OnMouseMove(WPARAM wparam, LPARAM) {
     track.cbSize = sizeof(track);
     track.dwFlags = TME_LEAVE;
     track.hwndTrack = hwnd_;
-    if (!_TrackMouseEvent(&track)) win32::MessageBoxes::Show(parent_, "TrackMouseEvent Failed", "Error", MB_OK);
+    if (!_TrackMouseEvent(&track)) win32::LogLine("TrackMouseEvent failed");
     tracking_ = true;
   }
   // A move with only the left button held keeps the look (pressed stays

@@ -12,11 +12,12 @@ namespace vistelle {
 
 // What a button posts to its parent; wParam is the mouse-key state of the
 // mouse message, lParam the address of the button's name (valid while the
-// button exists).
-constexpr UINT kSkinLeftDown = WM_USER + 1;
-constexpr UINT kSkinRightDown = WM_USER + 2;
-constexpr UINT kSkinLeftUp = WM_USER + 3;  // the click that runs the button's command
-constexpr UINT kSkinRightUp = WM_USER + 4;
+// button exists). Numbers of the program's own range, apart from the tray
+// icon's callback message (WM_USER + 1).
+constexpr UINT kSkinLeftDown = WM_APP + 0x100;
+constexpr UINT kSkinRightDown = WM_APP + 0x101;
+constexpr UINT kSkinLeftUp = WM_APP + 0x102;  // the click that runs the button's command
+constexpr UINT kSkinRightUp = WM_APP + 0x103;
 
 // A shaped child window that shows its normal, hover, pressed or inactive
 // look and reports presses and releases to its parent. It never captures

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "base/file_io.h"
-#include "base/win32/message_boxes_win32.h"
+#include "base/win32/log_win32.h"
 #include "skin/ini_file_win32.h"
 #include "skin/skin_file.h"
 
@@ -118,7 +118,7 @@ void SkinDialog::Apply(ReadSkin skin) {
   if (hwnd_ != nullptr && normal_) {
     const SIZE size = BitmapSize(normal_.Get());
     if (!SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER))
-      win32::MessageBoxes::Show(nullptr, "SetWindowPos Failed", "Error", MB_OK);
+      win32::LogLine("SetWindowPos failed");
   }
   if (hwnd_ != nullptr) ApplyMask();
 

@@ -45,6 +45,7 @@ class DemoSkin : public vistelle::SkinDialog {
       DestroyWindow(hwnd);
       return 0;
     }
+    if (message == WM_DESTROY) PostQuitMessage(0);
     return SkinDialog::WindowProc(hwnd, message, wparam, lparam);
   }
 

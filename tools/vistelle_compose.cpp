@@ -18,9 +18,8 @@
 // monitor_mode decides as in the program: 0 the primary's canvas, 1 and 2
 // one canvas across all monitors. More than one picture needs --monitors:
 // the first is the primary's, the next ones go to the other monitors in the
-// program's order of them (by left edge, then top edge, whatever the order
-// they are written in), as far as there are pictures (mode 2; mode 1 shows
-// the first on all). A monitor left without a picture shows the first.
+// order they are written in, as far as there are pictures (mode 2; mode 1
+// shows the first on all). A monitor left without a picture shows the first.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -99,6 +98,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> pictures;
   ScreenSize screen;
   vistelle::MonitorLayout layout;
+  std::vector<vistelle::Monitor> given;  // the monitors in the order written
   Date date;
   bool have_seed = false;
   unsigned seed = 0;
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
       if (!ParseScreen(argv[++i], screen)) return Usage();
     } else if (arg == "--monitors" && has_value) {
       std::string error;
-      if (!vistelle::ParseMonitorLayout(argv[++i], layout, &error)) {
+      if (!vistelle::ParseMonitorLayout(argv[++i], layout, &error, &given)) {
         std::fprintf(stderr, "--monitors: %s\n", error.c_str());
         return Usage();
       }
@@ -153,21 +153,21 @@ int main(int argc, char** argv) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   if (have_seed) vistelle::SeedImageNoise(seed);
 
-  auto store = vistelle::MakeSystemProfileStore();
-  CommandLineDesktop desktop(screen, layout.Monitors());
-  vistelle::WallpaperRenderer renderer(data_dir, desktop, *store);
+  vistelle::TConfig settings;
   if (!config_path.empty()) {
-    renderer.Settings().SetPath(config_path);
-    renderer.Settings().Load(*store);
-    renderer.LoadConfiguredCalendarBackground();
+    auto store = vistelle::MakeSystemProfileStore();
+    settings.SetPath(config_path);
+    settings.Load(*store);
   }
+  CommandLineDesktop desktop(screen, layout.Monitors());
+  vistelle::WallpaperRenderer renderer(data_dir, desktop, settings);
   if (date.year != 0) renderer.Calendar().SetDate(date.year, date.month, date.day);
   renderer.SetWallpaperPath(output);
   if (!renderer.LoadCurrentPicture(pictures[0])) {
     std::fprintf(stderr, "%s: the picture cannot be read\n", pictures[0].c_str());
     return 1;
   }
-  renderer.SetOtherMonitorPictures(std::vector<std::string>(pictures.begin() + 1, pictures.end()));
+  renderer.SetOtherMonitorPictures(vistelle::OtherPicturesInLayoutOrder(layout, given, pictures));
   // The size of what is written: the span canvas when the monitors share one.
   const vistelle::MonitorLayout span = renderer.SpanLayout();
   const vistelle::VirtualRect box = span.Bounds();

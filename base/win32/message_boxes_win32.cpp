@@ -12,12 +12,21 @@ int MessageBoxes::Show(HWND owner, const std::string& text, const std::string& c
   return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
-void MessageBoxes::Warning(const std::string& text, MessageOwner owner) {
-  Show(Owner(owner), text, kWarningCaption, MB_OK | MB_ICONWARNING);
+void MessageBoxes::Tell(const Notice& notice) const {
+  switch (notice.kind) {
+    case Notice::Kind::kWarning:
+      Show(main_window_, notice.text, notice.caption, MB_OK | MB_ICONWARNING);
+      break;
+    case Notice::Kind::kError:
+      Show(main_window_, notice.text, notice.caption, MB_OK | MB_ICONERROR);
+      break;
+    case Notice::Kind::kNone:
+      break;
+  }
 }
 
-Confirmation MessageBoxes::Confirm(const std::string& text, MessageOwner owner) {
-  switch (Show(Owner(owner), text, kConfirmCaption, MB_YESNO | MB_ICONQUESTION)) {
+Confirmation MessageBoxes::Confirm(const std::string& text) const {
+  switch (Show(main_window_, text, kConfirmCaption, MB_YESNO | MB_ICONQUESTION)) {
     case 0:
       return Confirmation::kFailed;
     case IDYES:
@@ -25,10 +34,6 @@ Confirmation MessageBoxes::Confirm(const std::string& text, MessageOwner owner) 
     default:
       return Confirmation::kNo;
   }
-}
-
-void MessageBoxes::Error(const std::string& text, const std::string& caption, MessageOwner owner) {
-  Show(Owner(owner), text, caption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace vistelle::win32

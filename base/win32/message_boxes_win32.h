@@ -32,23 +32,24 @@ class ModalLoop {
 // A dialog resource of this program run modally (DialogBoxParamA).
 INT_PTR RunDialog(int template_id, HWND owner, DLGPROC procedure, LPARAM parameter);
 
-class MessageBoxes final : public UserMessages {
+// The boxes of the main window: each is owned by it and modal to it, so
+// that nothing in the window can be used while one is open.
+class MessageBoxes final {
  public:
   explicit MessageBoxes(HWND main_window = nullptr) : main_window_(main_window) {}
   void SetMainWindow(HWND main_window) { main_window_ = main_window; }
 
-  void Warning(const std::string& text, MessageOwner owner) override;
-  // kFailed when the box could not be shown.
-  Confirmation Confirm(const std::string& text, MessageOwner owner) override;
-  void Error(const std::string& text, const std::string& caption, MessageOwner owner) override;
+  // A warning or an error, as the notice says; nothing for no notice.
+  void Tell(const Notice& notice) const;
+  // A question with Yes and No buttons and the question icon, titled
+  // kConfirmCaption; kFailed when the box could not be shown.
+  Confirmation Confirm(const std::string& text) const;
 
   // A box over any owner: the framework's own failures ("Error tray").
   // Answers MessageBoxA's button id, 0 when it could not be shown.
   static int Show(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
  private:
-  HWND Owner(MessageOwner owner) const { return owner == MessageOwner::kMainWindow ? main_window_ : nullptr; }
-
   HWND main_window_;
 };
 

@@ -9,6 +9,7 @@
 #include "render/wallpaper_renderer.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
+#include "tests/shared/test_settings.h"
 
 namespace vistelle {
 namespace {
@@ -288,8 +289,8 @@ TEST(CalendarRenderer, SmallCanvasAndTheDefaultPipeline) {
   // the image, and the composition writes its file.
   testing::TestDir dir;
   testing::TestDesktop desktop(ScreenSize{120, 90});
-  auto store = MakeIniFileProfileStore();
-  WallpaperRenderer r(dir.Path(), desktop, *store);
+  const TConfig r_settings = testing::SettingsIn(dir.Path());
+  WallpaperRenderer r(dir.Path(), desktop, r_settings);
   r.Calendar().SetDate(2008, 3, 5);
   r.ComposeWallpaper();
   Image out;

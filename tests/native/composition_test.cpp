@@ -8,6 +8,7 @@
 #include "render/wallpaper_renderer.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
+#include "tests/shared/test_settings.h"
 
 namespace vistelle {
 namespace {
@@ -390,7 +391,8 @@ class RendererTest : public ::testing::Test {
 
 TEST_F(RendererTest, ComposesAndHandsTheFileToTheDesktop) {
   dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=2\r\nCactivecalendar=0\r\n");
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   ASSERT_TRUE(r.LoadCurrentPicture(SavePicture("pic.bmp", Numbered(10, 8))));
   r.ComposeWallpaper();
   ASSERT_EQ(desktop_.wallpapers.size(), 1u);
@@ -423,7 +425,8 @@ TEST_F(RendererTest, FillAndFitShowTheBackgroundColourWhereThePictureIsNot) {
     dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=" + std::to_string(position) +
                                  "\r\nCactivecalendar=0\r\nCRGB_background_R=10\r\nCRGB_background_G=20\r\n"
                                  "CRGB_background_B=30\r\n");
-    WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+    const TConfig r_settings = testing::SettingsIn(dir_.Path());
+    WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
     ASSERT_TRUE(r.LoadCurrentPicture(SavePicture("pic.bmp", Numbered(10, 8))));
     ASSERT_TRUE(r.ComposeWallpaper());
     Image out;
@@ -433,7 +436,8 @@ TEST_F(RendererTest, FillAndFitShowTheBackgroundColourWhereThePictureIsNot) {
       EXPECT_EQ(At(out, c.x, c.y), c.expected) << position << " at " << c.x << "," << c.y;
     }
     // Without a picture: the background alone.
-    WallpaperRenderer empty(dir_.Path(), desktop_, *store_);
+    const TConfig empty_settings = testing::SettingsIn(dir_.Path());
+    WallpaperRenderer empty(dir_.Path(), desktop_, empty_settings);
     ASSERT_TRUE(empty.ComposeWallpaper());
     ASSERT_TRUE(out.Load(dir_.File("pictora.bmp")));
     EXPECT_EQ(At(out, 32, 24), background) << position;
@@ -441,7 +445,8 @@ TEST_F(RendererTest, FillAndFitShowTheBackgroundColourWhereThePictureIsNot) {
 }
 
 TEST_F(RendererTest, BetweenChangesOnlyThePreviewIsKept) {
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   const std::string path = SavePicture("pic.bmp", Numbered(300, 200));
   ASSERT_TRUE(r.LoadCurrentPicture(path));
   EXPECT_EQ(r.Preview().GetWidth(), WallpaperRenderer::kPreviewWidth);
@@ -468,12 +473,14 @@ TEST_F(RendererTest, FillAndFitDecodeAPhotoOnlyAsLargeAsTheScreenNeeds) {
   };
   for (const Case& c : {Case{0, 640}, Case{1, 640}, Case{2, 640}, Case{3, 80}, Case{4, 80}}) {
     dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=" + std::to_string(c.position) + "\r\n");
-    WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+    const TConfig r_settings = testing::SettingsIn(dir_.Path());
+    WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
     ASSERT_TRUE(r.LoadCurrentPicture(photo));
     EXPECT_EQ(r.CurrentPicture().GetWidth(), c.width) << "position " << c.position;
   }
   // A preview alone keeps nothing but the preview.
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   ASSERT_TRUE(r.LoadPreview(photo));
   EXPECT_FALSE(r.CurrentPicture().IsValid());
   EXPECT_EQ(r.Preview().GetWidth(), WallpaperRenderer::kPreviewWidth);
@@ -483,7 +490,8 @@ TEST_F(RendererTest, FillAndFitDecodeAPhotoOnlyAsLargeAsTheScreenNeeds) {
 }
 
 TEST_F(RendererTest, AMissingPictureLeavesThePreviousOneForTheWallpaper) {
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   EXPECT_FALSE(r.CurrentPicture().IsValid());  // no placeholder in this folder
   ASSERT_TRUE(r.LoadCurrentPicture(SavePicture("pic.bmp", Numbered(64, 48))));
   ASSERT_TRUE(r.ComposeWallpaper());  // the picture is given back after it
@@ -498,7 +506,8 @@ TEST_F(RendererTest, AMissingPictureLeavesThePreviousOneForTheWallpaper) {
 }
 
 TEST_F(RendererTest, ACorruptPictureFailsLikeAMissingOne) {
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   std::vector<std::uint8_t> bmp = Numbered(10, 10).EncodeBmp();
   bmp.resize(40);
   dir_.Write("cut.bmp", std::string(bmp.begin(), bmp.end()));
@@ -508,7 +517,8 @@ TEST_F(RendererTest, ACorruptPictureFailsLikeAMissingOne) {
 
 TEST_F(RendererTest, AnEmptyPictureStillGivesAWallpaper) {
   dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=2\r\n");
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   r.ComposeWallpaper();
   Image out;
   ASSERT_TRUE(out.Load(dir_.File("pictora.bmp")));
@@ -522,14 +532,16 @@ TEST_F(RendererTest, TheWallpaperFileIsReplacedWhole) {
   // interrupted run does no harm either.
   dir_.Write("pictora.bmp", "old");
   dir_.Write("pictora.bmp.tmp", "half-written leftovers");
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   r.ComposeWallpaper();
   EXPECT_EQ(dir_.Read("pictora.bmp").size(), 54u + 64u * 3u * 48u);
   EXPECT_FALSE(FileExists(dir_.File("pictora.bmp.tmp")));
 }
 
 TEST_F(RendererTest, SavingIntoAMissingFolderFailsQuietly) {
-  WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
   r.SetWallpaperPath(dir_.File("no/such/folder/pictora.bmp"));
   EXPECT_FALSE(r.ComposeWallpaper());
   EXPECT_TRUE(desktop_.wallpapers.empty());

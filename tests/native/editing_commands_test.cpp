@@ -1,47 +1,56 @@
+// The editing commands on a session, with the user's answers from a script:
+// what each does to the library, what the lists show afterwards and what
+// the user is told, with and without a selection.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/session.h"
 #include "library/editing_commands.h"
-#include "library/wallpaper_library.h"
 #include "tests/native/library_fixture.h"
+#include "tests/native/memory_folders.h"
 
 namespace vistelle {
 namespace {
 
 using testing::LibraryFixture;
 
-// What the user was told, in order, as "caption|text|owner"; questions are
-// answered with `answer`.
-class ScriptedMessages final : public UserMessages {
+// Answers the commands' questions and records them; Meanwhile runs while a
+// question is open, as the timer or a hotkey may.
+class ScriptedChoices final : public UserChoices {
  public:
-  void Warning(const std::string& text, MessageOwner owner) override { Record(kWarningCaption, text, owner); }
-  Confirmation Confirm(const std::string& text, MessageOwner owner) override {
-    Record(std::string("?") + kConfirmCaption, text, owner);
+  Confirmation Confirm(const char* question) override {
+    Asked(std::string("?") + question);
     return answer;
   }
-  void Error(const std::string& text, const std::string& caption, MessageOwner owner) override {
-    Record("!" + caption, text, owner);
+  ChosenFiles ChoosePictures() override {
+    Asked("files");
+    return files;
+  }
+  std::optional<std::string> ChooseFolder() override {
+    Asked("folder");
+    return folder;
+  }
+  std::optional<std::string> NewCategoryName() override {
+    Asked("name");
+    return name;
   }
 
   Confirmation answer = Confirmation::kYes;
-  std::vector<std::string> said;
+  ChosenFiles files;
+  std::optional<std::string> folder;
+  std::optional<std::string> name;
+  std::function<void()> meanwhile;
+  std::string asked;
 
  private:
-  void Record(const std::string& caption, const std::string& text, MessageOwner owner) {
-    said.push_back(caption + "|" + text + (owner == MessageOwner::kMainWindow ? "|main" : "|none"));
+  void Asked(const std::string& what) {
+    asked += (asked.empty() ? "" : ",") + what;
+    if (meanwhile) meanwhile();
   }
-};
-
-class FakeChooser final : public PictureChooser {
- public:
-  ChosenFiles Choose() override {
-    ++calls;
-    return result;
-  }
-  ChosenFiles result;
-  int calls = 0;
 };
 
 ChosenFiles Chosen(const std::string& buffer) {
@@ -51,205 +60,178 @@ ChosenFiles Chosen(const std::string& buffer) {
   return chosen;
 }
 
-// Three categories; "Two" (current) holds A, B and C.
-class Editing : public ::testing::Test {
- protected:
-  void SetUp() override {
-    f.WriteLibrary("One\r\nC:\\x\\one.jpg\r\n\r\nTwo\r\nC:\\P\\A.jpg\r\nC:\\P\\B.jpg\r\nC:\\P\\C.jpg\r\n\r\nThree");
-    f.WriteSelection(1, 0);
-    library->Load();
-    ASSERT_EQ(library->currentCategory, 1);
-  }
+// Pictures and list items as letters: "C:\P\A.jpg" and "A.jpg" are "A".
+std::string Letters(const std::vector<std::string>& names) {
+  std::string letters;
+  for (const std::string& name : names) letters += name[name.rfind('\\') == std::string::npos ? 0 : name.rfind('\\') + 1];
+  return letters;
+}
 
-  std::vector<std::string> Model() const { return library->CategoryAt(1).pictures; }
-  std::vector<std::string> Shown() const {
-    return static_cast<const MemoryListView&>(library->PictureList()).Items();
-  }
-  std::vector<std::string> CategoriesShown() const {
-    return static_cast<const MemoryListView&>(library->CategoryList()).Items();
-  }
-  std::int32_t Selected() const { return library->PictureList().Selection(); }
-  void Select(std::int32_t position) {
-    library->PictureList().Select(position);
-    library->selectedPicture = position;
-  }
+std::string Joined(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ",") + name;
+  return joined;
+}
 
-  LibraryFixture f;
-  std::unique_ptr<WallpaperLibrary> library = f.MakeLibrary();
-  ScriptedMessages messages;
-  EditingCommands commands{*library, messages};
+// Three categories; "Two" (current) holds A, B and C; the picture list
+// shows them with `selected` selected (-1: the list emptied by "clear",
+// -2: no category current; 10: category "One" current, its one picture
+// selected).
+struct Case {
+  const char* what;
+  int selected;
+  std::function<Outcome(Session&, ScriptedChoices&)> command;
+  const char* two;         // category "Two" afterwards
+  const char* shown;       // the picture list
+  int shown_selected;      // its selection
+  const char* categories;  // the category list
+  const char* told;        // "" or the notice's caption|text
+  const char* asked;       // the questions, in order
 };
 
-const std::string kA = "C:\\P\\A.jpg", kB = "C:\\P\\B.jpg", kC = "C:\\P\\C.jpg";
-
-// --- Moving and deleting pictures ------------------------------------------
-
-TEST_F(Editing, MovingUpTheFirstPictureSendsItToTheEndAndDownTheLastToTheFront) {
-  library->currentWallpaper = 2;
-  Select(0);
-  commands.MovePictureUp();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kB, kC, kA}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"B.jpg", "C.jpg", "A.jpg"}));
-  EXPECT_EQ(Selected(), 2);
-  EXPECT_EQ(library->selectedPicture, 2);
-
-  // From A, B, C with C selected: C, A, B with C first.
-  commands.MovePictureDown();  // A (last) back to the front
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kB, kC}));
-  Select(2);
-  commands.MovePictureDown();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kC, kA, kB}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"C.jpg", "A.jpg", "B.jpg"}));
-  EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(library->selectedPicture, 0);
-
-  EXPECT_EQ(library->currentWallpaper, 2);
-  EXPECT_EQ(library->currentCategory, 1);
-  EXPECT_TRUE(messages.said.empty());
+using E = EditingCommands;
+template <typename... Args>
+std::function<Outcome(Session&, ScriptedChoices&)> Plain(Outcome (E::*command)(Args...)) {
+  return [command](Session& s, ScriptedChoices& c) {
+    if constexpr (sizeof...(Args) == 0) {
+      (void)c;
+      return s.Edit(command);
+    } else {
+      return s.Edit(command, static_cast<UserChoices&>(c));
+    }
+  };
+}
+std::function<Outcome(Session&, ScriptedChoices&)> Answered(Outcome (E::*command)(UserChoices&),
+                                                            std::function<void(ScriptedChoices&)> script) {
+  return [command, script](Session& s, ScriptedChoices& c) {
+    script(c);
+    return s.Edit(command, static_cast<UserChoices&>(c));
+  };
 }
 
-TEST_F(Editing, MovingAMiddlePictureExchangesItWithItsNeighbourAndKeepsItSelected) {
-  Select(1);
-  commands.MovePictureUp();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kB, kA, kC}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"B.jpg", "A.jpg", "C.jpg"}));
-  EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(library->selectedPicture, 0);
+const char* const kCategories = "One,Two,Three";
+const char* const kWarn = "Communicat|";
 
-  commands.MovePictureDown();  // B back
-  Select(1);
-  commands.MovePictureDown();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kC, kB}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"A.jpg", "C.jpg", "B.jpg"}));
-  EXPECT_EQ(Selected(), 2);
-  EXPECT_EQ(library->selectedPicture, 2);
-}
+TEST(EditingCommandsOnTheSession, EachCommandWithAndWithoutASelection) {
+  testing::MemoryFolders folders({"C:\\F\\d.jpg", "C:\\F\\e.png", "C:\\F\\notes.txt", "C:\\P\\A.jpg"});
+  const auto add_folder = [&folders](std::optional<std::string> folder) {
+    return [&folders, folder](Session& s, ScriptedChoices& c) {
+      c.folder = folder;
+      return s.Edit(&E::AddFolder, static_cast<UserChoices&>(c), folders);
+    };
+  };
+  const auto drop = [&folders](std::vector<std::string> paths) {
+    return [&folders, paths](Session& s, ScriptedChoices&) { return s.Edit(&E::AddPaths, paths, folders); };
+  };
+  const auto answer = [](Confirmation a) { return [a](ScriptedChoices& c) { c.answer = a; }; };
+  const Case cases[] = {
+      // Moving: one place, or round from one end to the other; the picture stays selected.
+      {"up from the top", 0, Plain(&E::MovePictureUp), "BCA", "BCA", 2, kCategories, "", ""},
+      {"up", 1, Plain(&E::MovePictureUp), "BAC", "BAC", 0, kCategories, "", ""},
+      {"down from the bottom", 2, Plain(&E::MovePictureDown), "CAB", "CAB", 0, kCategories, "", ""},
+      {"down", 1, Plain(&E::MovePictureDown), "ACB", "ACB", 2, kCategories, "", ""},
+      {"a single picture", 10, Plain(&E::MovePictureUp), "ABC", "o", 0, kCategories, "", ""},
+      // Deleting: the picture that followed is selected, after the last none.
+      {"delete", 1, Plain(&E::DeletePicture), "AC", "AC", 1, kCategories, "", ""},
+      {"delete the last", 2, Plain(&E::DeletePicture), "AB", "AB", -1, kCategories, "", ""},
+      // Without a selected picture each says so in its own words.
+      {"delete, none", -1, Plain(&E::DeletePicture), "ABC", "", -1, kCategories, "Communicat|Please select a file.", ""},
+      {"up, none", -1, Plain(&E::MovePictureUp), "ABC", "", -1, kCategories, "Communicat|Please, select a file.", ""},
+      {"down, none", -2, Plain(&E::MovePictureDown), "ABC", "", -1, kCategories, "Communicat|Please select a file.",
+       ""},
+      // "clear" empties the list on screen alone.
+      {"clear", 1, Plain(&E::ClearPictureList), "ABC", "", -1, kCategories, "", ""},
+      // Emptying a category: a Yes empties it; No, or no box at all, keep it.
+      {"clear list", 1, Answered(&E::ClearCategory, answer(Confirmation::kYes)), "", "", -1, kCategories, "",
+       "?Are you sure?"},
+      {"clear list, no", 1, Answered(&E::ClearCategory, answer(Confirmation::kNo)), "ABC", "ABC", 1, kCategories, "",
+       "?Are you sure?"},
+      {"clear list, no box", 1, Answered(&E::ClearCategory, answer(Confirmation::kFailed)), "ABC", "ABC", 1,
+       kCategories, "Error|Error.", "?Are you sure?"},
+      {"clear list, none", -2, Plain(&E::ClearCategory), "ABC", "", -1, kCategories, "Communicat|Please select category",
+       ""},
+      // Deleting a category: none is current afterwards.
+      {"delete category", 1, Answered(&E::DeleteCategory, answer(Confirmation::kYes)), nullptr, "", -1, "One,Three",
+       "", "?Are you sure?"},
+      {"delete category, no", 1, Answered(&E::DeleteCategory, answer(Confirmation::kNo)), "ABC", "ABC", 1,
+       kCategories, "", "?Are you sure?"},
+      {"delete category, no box", 1, Answered(&E::DeleteCategory, answer(Confirmation::kFailed)), "ABC", "ABC", 1,
+       kCategories, "B\xC5\x82\xC4\x85" "d|Error", "?Are you sure?"},
+      {"delete category, none", -2, Plain(&E::DeleteCategory), "ABC", "", -1, kCategories,
+       "Communicat|Please select a category", ""},
+      // A new category at the end, also under a name another has.
+      {"new category", 1, Answered(&E::AddCategory, [](ScriptedChoices& c) { c.name = "Two"; }), "ABC", "ABC", 1,
+       "One,Two,Three,Two", "", "name"},
+      {"new category, cancelled", -2, Plain(&E::AddCategory), "ABC", "", -1, kCategories, "", "name"},
+      // Chosen files go to the end in the dialog's order, duplicates too;
+      // the list is back even when nothing was chosen.
+      {"add files", 1,
+       Answered(&E::AddPictures,
+                [](ScriptedChoices& c) { c.files = Chosen(std::string("C:\\F\0e.jpg\0d.jpg\0A.jpg\0\0", 25)); }),
+       "ABCedA", "ABCedA", 1, kCategories, "", "files"},
+      {"add files, cancelled", -1, Plain(&E::AddPictures), "ABC", "ABC", 0, kCategories, "", "files"},
+      {"add files, too many", 1,
+       Answered(&E::AddPictures, [](ScriptedChoices& c) { c.files.outcome = ChosenFiles::Outcome::kBufferTooSmall; }),
+       "ABC", "ABC", 1, kCategories, "B\xC5\x82\xC4\x85" "d|Zbyt du\xC5\xBC" "o zaznaczonych plik\xC3\xB3w.", "files"},
+      {"add files, none", -2, Plain(&E::AddPictures), "ABC", "", -1, kCategories, "Communicat|Please select a category.",
+       ""},
+      // A folder, or dropped files and folders: the pictures not there yet.
+      {"add folder", 0, add_folder("C:\\F"), "ABCde", "ABCde", 0, kCategories, "", "folder"},
+      {"add folder, cancelled", 0, add_folder(std::nullopt), "ABC", "ABC", 0, kCategories, "", "folder"},
+      {"add folder, none", -2, add_folder("C:\\F"), "ABC", "", -1, kCategories,
+       "Communicat|Please select a category.", ""},
+      {"drop", -1, drop({"C:\\P\\A.jpg", "C:\\F\\e.png", "C:\\F"}), "ABCed", "ABCed", 0, kCategories, "", ""},
+      {"drop, none", -2, drop({"C:\\F"}), "ABC", "", -1, kCategories, "Communicat|Please select a category.", ""},
+  };
+  for (const Case& c : cases) {
+    LibraryFixture f;
+    f.WriteLibrary("One\r\nC:\\x\\o.jpg\r\n\r\nTwo\r\nC:\\P\\A.jpg\r\nC:\\P\\B.jpg\r\nC:\\P\\C.jpg\r\n\r\nThree");
+    f.WriteSelection(c.selected == 10 ? 0 : 1, 0);
+    auto session = f.MakeSession();
+    WallpaperLibrary& library = session->Library();
+    if (c.selected >= 0 && c.selected < 10) session->SelectPicture(c.selected);
+    if (c.selected == -1) session->Edit(&E::ClearPictureList);
+    if (c.selected == -2) library.currentCategory = -1, library.pictureListShown = false;
 
-TEST_F(Editing, ASinglePictureStaysWhereItIsAndSelected) {
-  library->CategoryList().Select(0);
-  library->SelectCategory();
-  for (auto move : {&EditingCommands::MovePictureUp, &EditingCommands::MovePictureDown}) {
-    (commands.*move)();
-    EXPECT_EQ(library->CategoryAt(0).pictures, std::vector<std::string>{"C:\\x\\one.jpg"});
-    EXPECT_EQ(Shown(), std::vector<std::string>{"one.jpg"});
-    EXPECT_EQ(Selected(), 0);
+    ScriptedChoices choices;
+    const Outcome outcome = c.command(*session, choices);
+    if (c.two != nullptr) {
+      EXPECT_EQ(Letters(library.CategoryAt(1).pictures), c.two) << c.what;
+    }
+    EXPECT_EQ(Letters(library.PictureListItems()), c.shown) << c.what;
+    EXPECT_EQ(library.PictureListSelection(), c.shown_selected) << c.what;
+    EXPECT_EQ(Joined(library.CategoryListItems()), c.categories) << c.what;
+    EXPECT_EQ(outcome.notice ? std::string(outcome.notice.caption) + "|" + outcome.notice.text : "", c.told)
+        << c.what;
+    EXPECT_EQ(choices.asked, c.asked) << c.what;
   }
 }
 
-TEST_F(Editing, DeletingSelectsThePictureThatFollowedAndAfterTheLastNothing) {
-  library->currentWallpaper = 2;
-  Select(1);
-  commands.DeletePicture();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kC}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"A.jpg", "C.jpg"}));
-  EXPECT_EQ(Selected(), 1);
-  commands.DeletePicture();
-  EXPECT_EQ(Model(), std::vector<std::string>{kA});
-  EXPECT_EQ(Shown(), std::vector<std::string>{"A.jpg"});
-  EXPECT_EQ(Selected(), -1);
-  // Neither position is touched.
-  EXPECT_EQ(library->selectedPicture, 1);
-  EXPECT_EQ(library->currentWallpaper, 2);
-  EXPECT_TRUE(messages.said.empty());
-}
-
-TEST_F(Editing, WithoutASelectedPictureEachCommandSaysSoInItsOwnWordsAndChangesNothing) {
-  library->ClearPictureList();  // BUTTON_CLEAR: the list only
-  commands.DeletePicture();
-  commands.MovePictureUp();
-  commands.MovePictureDown();
-  EXPECT_EQ(messages.said, (std::vector<std::string>{"Communicat|Please select a file.|none",
-                                                     "Communicat|Please, select a file.|none",
-                                                     "Communicat|Please select a file.|none"}));
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kB, kC}));
-  EXPECT_TRUE(Shown().empty());
-}
-
-// --- Categories ------------------------------------------------------------
-
-TEST_F(Editing, ClearingACategoryNeedsASelectionAndAYes) {
-  library->CategoryList().Select(-1);
-  commands.ClearCategory();
-  library->CategoryList().Select(1);
-
-  messages.answer = Confirmation::kNo;
-  commands.ClearCategory();
-  messages.answer = Confirmation::kFailed;
-  commands.ClearCategory();
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kB, kC}));
-  EXPECT_EQ(Shown().size(), 3u);
-
-  messages.answer = Confirmation::kYes;
-  commands.ClearCategory();
-  EXPECT_EQ(messages.said, (std::vector<std::string>{"Communicat|Please select category|none",
-                                                     "?Vistelle|Are you sure?|none",
-                                                     "?Vistelle|Are you sure?|none", "!Error|Error.|none",
-                                                     "?Vistelle|Are you sure?|none"}));
-  EXPECT_TRUE(Model().empty());
-  EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(CategoriesShown(), (std::vector<std::string>{"One", "Two", "Three"}));
-  EXPECT_EQ(library->currentCategory, 1);
-}
-
-TEST_F(Editing, DeletingTheSecondOfThreeCategoriesLeavesTheOthersAndNoneCurrent) {
-  messages.answer = Confirmation::kNo;
-  commands.DeleteCategory();
-  messages.answer = Confirmation::kFailed;
-  commands.DeleteCategory();
-  EXPECT_EQ(library->CategoryCount(), 3);
-
-  library->currentWallpaper = 2;
-  Select(2);
-  messages.answer = Confirmation::kYes;
-  commands.DeleteCategory();
-  EXPECT_EQ(messages.said, (std::vector<std::string>{"?Vistelle|Are you sure?|main",
-                                                     "?Vistelle|Are you sure?|main",
-                                                     "!B\xC5\x82\xC4\x85" "d|Error|main",
-                                                     "?Vistelle|Are you sure?|main"}));
-  ASSERT_EQ(library->CategoryCount(), 2);
-  EXPECT_EQ(library->CategoryAt(0).name, "One");
-  EXPECT_EQ(library->CategoryAt(1).name, "Three");
-  EXPECT_EQ(CategoriesShown(), (std::vector<std::string>{"One", "Three"}));
-  EXPECT_EQ(library->CategoryList().Selection(), -1);
-  EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(library->currentCategory, -1);
-  EXPECT_EQ(library->selectedPicture, 0);
-  EXPECT_EQ(library->currentWallpaper, 0);
-
-  // Nothing is current now: a second delete only warns.
-  commands.DeleteCategory();
-  EXPECT_EQ(messages.said.back(), "Communicat|Please select a category|main");
-  ASSERT_TRUE(library->Save());
-  EXPECT_EQ(f.ReadKey("category"), -1);
-  EXPECT_EQ(f.dir.Read("pictora.txt"), "One\r\nC:\\x\\one.jpg\r\n\r\nThree");
-}
-
-TEST_F(Editing, ANewCategoryIsTheListsLastItemAndDuplicatesAreAllowed) {
-  commands.AddCategory();  // no dialog raised the flag
-  EXPECT_EQ(library->CategoryCount(), 3);
-
-  for (int i = 0; i < 2; ++i) {
-    library->CategoryList().Append("Holiday");  // what the dialog does
-    commands.pendingCategory = true;
-    commands.AddCategory();
-    EXPECT_FALSE(commands.pendingCategory);
+// The program goes on while a question is open. An answer that comes after
+// the library changed acts on nothing else: with categories A and B, A
+// current, "clear list" is asked, A is deleted meanwhile, then the answer
+// is Yes: B keeps its pictures. (The main window's boxes are modal, so the
+// user cannot do this; the timer and the hotkeys can change the wallpaper.)
+TEST(EditingCommandsOnTheSession, AnAnswerAfterTheLibraryChangedTouchesNothingElse) {
+  LibraryFixture f;
+  f.WriteLibrary("A\r\nC:\\a1.jpg\r\n\r\nB\r\nC:\\b1.jpg\r\nC:\\b2.jpg");
+  f.WriteSelection(0, 0);
+  for (auto command : {&E::ClearCategory, &E::DeleteCategory, &E::AddPictures}) {
+    auto session = f.MakeSession();
+    WallpaperLibrary& library = session->Library();
+    ScriptedChoices choices;
+    choices.files = Chosen(std::string("C:\\new.jpg\0\0", 12));
+    choices.meanwhile = [&] {
+      choices.meanwhile = nullptr;
+      ScriptedChoices inner;
+      session->Edit(&E::DeleteCategory, static_cast<UserChoices&>(inner));
+      session->SelectCategory(0);  // B, at A's place now
+    };
+    session->Edit(command, static_cast<UserChoices&>(choices));
+    ASSERT_EQ(library.CategoryCount(), 1);
+    EXPECT_EQ(library.CategoryAt(0).pictures, (std::vector<std::string>{"C:\\b1.jpg", "C:\\b2.jpg"}));
   }
-  ASSERT_EQ(library->CategoryCount(), 5);
-  EXPECT_EQ(library->CategoryAt(3).name, "Holiday");
-  EXPECT_EQ(library->CategoryAt(4).name, "Holiday");
-  EXPECT_TRUE(library->CategoryAt(4).pictures.empty());
-  EXPECT_EQ(CategoriesShown().size(), 5u);
-  EXPECT_EQ(library->currentCategory, 1);
-  EXPECT_EQ(library->CategoryList().Selection(), 1);
-
-  // A raised flag with no new item adds nothing and is lowered.
-  commands.pendingCategory = true;
-  commands.AddCategory();
-  EXPECT_EQ(library->CategoryCount(), 5);
-  EXPECT_FALSE(commands.pendingCategory);
 }
-
-// --- Adding pictures -------------------------------------------------------
 
 TEST(ChosenFiles, OnePathOrAFolderWithNamesInTheDialogsOrder) {
   using V = std::vector<std::string>;
@@ -280,44 +262,6 @@ TEST(ChosenFiles, APathLongerThanAPicturePathIsLeftOutNeverCut) {
   for (int i = 0; i < 256; ++i) polish += "\xC5\xBC";
   EXPECT_EQ(EditingCommands::ParseChosenFiles("C:\\" + polish + '\0').size(), 1u);
   EXPECT_TRUE(EditingCommands::ParseChosenFiles("C:\\" + polish + "x" + '\0').empty());
-}
-
-TEST_F(Editing, ChosenFilesGoToTheEndOfTheCurrentCategoryAndTheListIsRefilled) {
-  Select(1);
-  FakeChooser chooser;
-  chooser.result = Chosen(std::string("C:\\Pics\0a.jpg\0b.jpg\0c.jpg\0\0", 27));
-  commands.AddPictures(chooser);
-  chooser.result = Chosen(std::string("C:\\P\\A.jpg\0\0", 12));
-  commands.AddPictures(chooser);
-  EXPECT_EQ(Model(), (std::vector<std::string>{kA, kB, kC, "C:\\Pics\\a.jpg", "C:\\Pics\\b.jpg", "C:\\Pics\\c.jpg",
-                                               kA}));
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"A.jpg", "B.jpg", "C.jpg", "a.jpg", "b.jpg", "c.jpg", "A.jpg"}));
-  EXPECT_EQ(Selected(), 1);
-  EXPECT_TRUE(messages.said.empty());
-
-  // Cancelled: nothing added, but a list emptied by BUTTON_CLEAR is back.
-  library->ClearPictureList();
-  chooser.result = ChosenFiles();
-  commands.AddPictures(chooser);
-  EXPECT_EQ(Model().size(), 7u);
-  EXPECT_EQ(Shown().size(), 7u);
-  EXPECT_EQ(Selected(), 1);
-  EXPECT_TRUE(messages.said.empty());
-  EXPECT_EQ(chooser.calls, 3);
-}
-
-TEST_F(Editing, TooManyFilesAndNoCategoryAreToldOverTheMainWindow) {
-  FakeChooser chooser;
-  chooser.result.outcome = ChosenFiles::Outcome::kBufferTooSmall;
-  commands.AddPictures(chooser);
-  EXPECT_EQ(Model().size(), 3u);
-
-  library->CategoryList().Select(-1);
-  commands.AddPictures(chooser);
-  EXPECT_EQ(chooser.calls, 1);
-  EXPECT_EQ(messages.said,
-            (std::vector<std::string>{"!B\xC5\x82\xC4\x85" "d|Zbyt du\xC5\xBC" "o zaznaczonych plik\xC3\xB3w.|main",
-                                      "Communicat|Please select a category.|main"}));
 }
 
 }  // namespace

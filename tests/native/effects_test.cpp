@@ -11,6 +11,7 @@
 #include "render/wallpaper_renderer.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
+#include "tests/shared/test_settings.h"
 
 namespace vistelle {
 namespace {
@@ -319,7 +320,8 @@ class EffectsPipelineTest : public ::testing::Test {
  protected:
   Image Compose(const std::string& settings, const Image& picture, std::uint32_t w = 48, std::uint32_t h = 32) {
     dir_.Write("config.ini", "[setting]\r\nCactivecalendar=0\r\n" + settings);
-    WallpaperRenderer r(dir_.Path(), desktop_, *store_);
+    const TConfig r_settings = testing::SettingsIn(dir_.Path());
+    WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
     r.CurrentPicture() = picture;
     return r.ComposeCanvas(w, h);
   }

@@ -1,65 +1,16 @@
-#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "library/editing_commands.h"
 #include "library/folder_scan.h"
 #include "library/library_text.h"
-#include "tests/native/library_fixture.h"
+#include "tests/native/memory_folders.h"
 
 namespace vistelle {
 namespace {
 
-// Windows folders in memory, found without regard to case. A tree is given
-// as paths: a folder ends with a backslash; "h:" before a path makes it
-// hidden, "l:" makes a folder a link (listed, but not to be entered). A
-// path given twice keeps its first kind.
-class MemoryFolders final : public FolderListing {
- public:
-  explicit MemoryFolders(const std::vector<std::string>& tree) {
-    for (std::string path : tree) {
-      bool hidden = false;
-      bool link = false;
-      if (path.rfind("h:", 0) == 0) hidden = true, path.erase(0, 2);
-      if (path.rfind("l:", 0) == 0) link = true, path.erase(0, 2);
-      const bool folder = path.back() == '\\';
-      if (folder) path.pop_back();
-      Add(path, folder ? (link ? EntryKind::kFolderLink : EntryKind::kFolder) : EntryKind::kFile, hidden);
-    }
-  }
-  char Separator() const override { return '\\'; }
-  EntryKind KindOf(const std::string& path) override {
-    const auto it = kinds_.find(Key(path));
-    if (it == kinds_.end()) return EntryKind::kNone;
-    return it->second == EntryKind::kFolderLink ? EntryKind::kFolder : it->second;
-  }
-  bool List(const std::string& folder, std::vector<FolderEntry>& entries) override {
-    ++listed[folder];
-    entries = folders_[Key(folder)];
-    return kinds_.count(Key(folder)) != 0;
-  }
-  std::map<std::string, int> listed;
-
- private:
-  static std::string Key(std::string path) {
-    for (char& c : path)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return path;
-  }
-  void Add(const std::string& path, EntryKind kind, bool hidden) {
-    if (kinds_.count(Key(path)) != 0) return;
-    kinds_[Key(path)] = kind;
-    const std::size_t slash = path.rfind('\\');
-    if (slash == std::string::npos) return;  // a drive
-    const std::string parent = path.substr(0, slash);
-    Add(parent, EntryKind::kFolder, false);
-    folders_[Key(parent)].push_back(FolderEntry{path.substr(slash + 1), kind, hidden});
-  }
-  std::map<std::string, EntryKind> kinds_;
-  std::map<std::string, std::vector<FolderEntry>> folders_;
-};
+using testing::MemoryFolders;
 
 TEST(NaturalOrder, ComparesNumbersByValueAndLettersWithoutCase) {
   struct Case {
@@ -141,33 +92,6 @@ TEST(FindPictures, OrdersFiltersAndLeavesOut) {
 TEST(FindPictures, LeavesOutNamesTheLibraryFileCannotHold) {
   MemoryFolders folders({"C:\\P\\ok.jpg", "C:\\P\\two\nlines.jpg", "C:\\P\\bad\xFF.jpg", "C:\\P\\bad\xC3\\1.jpg"});
   EXPECT_EQ(FindPictures(folders, {"C:\\P"}, {}), std::vector<std::string>{"C:\\P\\ok.jpg"});
-}
-
-TEST(AddPicturesFromPaths, AppendsToTheCurrentCategoryAndListsItAgain) {
-  testing::LibraryFixture f;
-  f.WriteLibrary("One\r\nC:\\P\\a.jpg\r\nC:\\P\\b.jpg\r\n\r\nTwo");
-  f.WriteSelection(0, 0);
-  auto library = f.MakeLibrary();
-  library->Load();
-  library->selectedPicture = 1;
-  MemoryFolders folders({"C:\\P\\a.jpg", "C:\\P\\b.jpg", "C:\\P\\c.jpg", "C:\\P\\d\\e.jpg"});
-
-  const FolderAddResult result = AddPicturesFromPaths(*library, folders, {"C:\\P"});
-  EXPECT_TRUE(result.category_selected);
-  EXPECT_EQ(result.added, 2);
-  const std::vector<std::string> expected = {"C:\\P\\a.jpg", "C:\\P\\b.jpg", "C:\\P\\c.jpg", "C:\\P\\d\\e.jpg"};
-  EXPECT_EQ(library->CategoryAt(0).pictures, expected);
-  const auto& list = static_cast<const MemoryListView&>(library->PictureList());
-  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "e.jpg"}));
-  EXPECT_EQ(list.Selection(), 1);
-
-  // Nothing new: nothing added, and without a selected category nothing at all.
-  EXPECT_EQ(AddPicturesFromPaths(*library, folders, {"C:\\P"}).added, 0);
-  library->CategoryList().Select(-1);
-  const FolderAddResult none = AddPicturesFromPaths(*library, folders, {"C:\\Q"});
-  EXPECT_FALSE(none.category_selected);
-  EXPECT_EQ(none.added, 0);
-  EXPECT_EQ(library->CategoryAt(0).pictures, expected);
 }
 
 }  // namespace

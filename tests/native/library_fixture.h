@@ -1,5 +1,5 @@
-// A library in a fresh folder, with a desktop and user messages that only
-// record what they are asked, and small one-colour pictures to rotate.
+// A program folder of its own for a session, with a desktop that only
+// records what it is handed, and small one-colour pictures to rotate.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/profile_store.h"
+#include "app/session.h"
 #include "library/wallpaper_library.h"
 #include "image/image.h"
 #include "tests/shared/test_desktop.h"
@@ -49,13 +50,16 @@ class LibraryFixture {
   }
   int ReadKey(const char* key) { return store_->GetInt(dir.File("config.ini"), "setting", key, -999); }
 
-  std::unique_ptr<WallpaperLibrary> MakeLibrary() {
-    return std::make_unique<WallpaperLibrary>(dir.Path(), desktop, *store_);
+  // A session of the folder, its library loaded.
+  std::unique_ptr<Session> MakeSession() {
+    auto session = std::make_unique<Session>(dir.Path(), desktop, *store_);
+    session->ReadLibrary();
+    return session;
   }
 
-  // The colour of the library's preview.
-  static ColorRef Shown(const WallpaperLibrary& library) {
-    const Rgba c = library.renderer.Preview().GetPixelColor(0, 0);
+  // The colour of the session's preview.
+  static ColorRef Shown(const Session& session) {
+    const Rgba c = session.Preview().GetPixelColor(0, 0);
     return MakeColorRef(c.red, c.green, c.blue);
   }
 

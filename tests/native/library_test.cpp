@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -187,15 +188,15 @@ TEST(LibraryText, Utf8CheckRefusesMalformedForms) {
 
 TEST(LibraryLoad, NoFileGivesAnEmptyLibraryAndSaveThenWritesAnEmptyFile) {
   LibraryFixture f;
-  auto library = f.MakeLibrary();
-  EXPECT_TRUE(library->Load());
-  EXPECT_EQ(library->CategoryCount(), 0);
-  EXPECT_EQ(library->currentCategory, -1);
-  EXPECT_EQ(library->CategoryList().Count(), 0);
-  EXPECT_EQ(library->PictureList().Count(), 0);
-  EXPECT_EQ(library->TakeFailedPreviews(), 0);
+  auto session = f.MakeSession();
+  WallpaperLibrary& library = session->Library();
+  EXPECT_TRUE(library.Load());
+  EXPECT_EQ(library.CategoryCount(), 0);
+  EXPECT_EQ(library.currentCategory, -1);
+  EXPECT_TRUE(library.CategoryListItems().empty());
+  EXPECT_TRUE(library.PictureListItems().empty());
 
-  EXPECT_TRUE(library->Save());
+  EXPECT_TRUE(library.Save());
   EXPECT_TRUE(FileExists(f.dir.File("pictora.txt")));
   EXPECT_EQ(f.dir.Read("pictora.txt"), "");
   EXPECT_FALSE(FileExists(f.dir.File("pictora.txt.tmp")));
@@ -207,15 +208,14 @@ TEST(LibraryLoad, SaveWritesWhatWasLoadedAndTheEditsSinceByteForByte) {
   LibraryFixture f;
   const std::string bytes = "Nature\r\n" + f.Picture(0) + "\r\n" + f.Picture(1) + "\r\n\r\nCities\r\n\r\nMisc";
   f.WriteLibrary(bytes);
-  auto library = f.MakeLibrary();
-  ASSERT_TRUE(library->Load());
-  EXPECT_EQ(static_cast<const MemoryListView&>(library->CategoryList()).Items(),
-            (std::vector<std::string>{"Nature", "Cities", "Misc"}));
-  ASSERT_TRUE(library->Save());
+  auto session = f.MakeSession();
+  WallpaperLibrary& library = session->Library();
+  EXPECT_EQ(library.CategoryListItems(), (std::vector<std::string>{"Nature", "Cities", "Misc"}));
+  ASSERT_TRUE(library.Save());
   EXPECT_EQ(f.dir.Read("pictora.txt"), bytes);
 
-  library->CategoryAt(1).pictures.push_back("C:\\new.jpg");
-  ASSERT_TRUE(library->Save());
+  library.CategoryAt(1).pictures.push_back("C:\\new.jpg");
+  ASSERT_TRUE(library.Save());
   EXPECT_EQ(f.dir.Read("pictora.txt"),
             "Nature\r\n" + f.Picture(0) + "\r\n" + f.Picture(1) + "\r\n\r\nCities\r\nC:\\new.jpg\r\n\r\nMisc");
 }
@@ -225,15 +225,16 @@ TEST(LibraryLoad, ALibraryFileThatCannotBeReadIsNotWrittenOver) {
   // A folder in the file's place cannot be read, nor replaced by a file.
   std::filesystem::create_directories(f.dir.File("pictora.txt"));
   f.dir.Write("pictora.txt/keep", "x");
-  auto library = f.MakeLibrary();
-  EXPECT_FALSE(library->Load());
-  EXPECT_EQ(library->CategoryCount(), 0);
-  EXPECT_FALSE(library->Save());
+  auto session = f.MakeSession();
+  WallpaperLibrary& library = session->Library();
+  EXPECT_FALSE(library.Load());
+  EXPECT_EQ(library.CategoryCount(), 0);
+  EXPECT_FALSE(library.Save());
   EXPECT_EQ(f.dir.Read("pictora.txt/keep"), "x");
   EXPECT_EQ(f.ReadKey("category"), -1);  // the selection is still written
 }
 
-// --- The remembered selection --------------------------------------------
+// --- The remembered selection and the lists ------------------------------
 
 class LibrarySelection : public ::testing::Test {
  protected:
@@ -243,58 +244,53 @@ class LibrarySelection : public ::testing::Test {
     for (int i = 10; i < 15; ++i) bytes += "\r\n" + f.Picture(i);
     f.WriteLibrary(bytes);
   }
-  const MemoryListView& Pictures() { return static_cast<const MemoryListView&>(library->PictureList()); }
+  void Load() {
+    session = f.MakeSession();
+    library = &session->Library();
+  }
+  ColorRef Shown() const { return LibraryFixture::Shown(*session); }
 
   LibraryFixture f;
-  std::unique_ptr<WallpaperLibrary> library = f.MakeLibrary();
+  std::unique_ptr<Session> session;
+  WallpaperLibrary* library = nullptr;
 };
 
-TEST_F(LibrarySelection, ARememberedCategoryAndWallpaperAreShownAndPreviewed) {
-  f.WriteSelection(1, 3);
-  library->Load();
-  EXPECT_EQ(library->currentCategory, 1);
-  EXPECT_EQ(library->CategoryList().Selection(), 1);
-  EXPECT_EQ(Pictures().Items(), (std::vector<std::string>{"p10.bmp", "p11.bmp", "p12.bmp", "p13.bmp", "p14.bmp"}));
-  EXPECT_EQ(library->PictureList().Selection(), 3);
-  EXPECT_EQ(library->selectedPicture, 3);
-  EXPECT_EQ(library->currentWallpaper, 3);
-  EXPECT_EQ(LibraryFixture::Shown(*library), LibraryFixture::ColorOf(13));
-}
-
-TEST_F(LibrarySelection, AWallpaperPositionOutOfRangeSelectsTheFirstPicture) {
-  for (int wallpaper : {5, -1}) {
-    f.WriteSelection(1, wallpaper);
-    library->Load();
-    EXPECT_EQ(library->currentCategory, 1);
-    EXPECT_EQ(library->PictureList().Selection(), 0);
-    EXPECT_EQ(library->selectedPicture, 0);
-    EXPECT_EQ(library->currentWallpaper, 0);
-    EXPECT_EQ(LibraryFixture::Shown(*library), LibraryFixture::ColorOf(10));
+TEST_F(LibrarySelection, TheRememberedCategoryAndWallpaperAreShownAndPreviewedAsFarAsTheyExist) {
+  struct Case {
+    int category, wallpaper;
+    int current, selected;  // what the session shows: -1 for none
+    std::vector<std::string> pictures;
+    ColorRef preview;
+  };
+  const std::vector<std::string> b = {"p10.bmp", "p11.bmp", "p12.bmp", "p13.bmp", "p14.bmp"};
+  const Case cases[] = {
+      {1, 3, 1, 3, b, LibraryFixture::ColorOf(13)},
+      {1, 5, 1, 0, b, LibraryFixture::ColorOf(10)},  // a wallpaper out of range: the first picture
+      {1, -1, 1, 0, b, LibraryFixture::ColorOf(10)},
+      {-1, 1, -1, -1, {}, LibraryFixture::kPlaceholderColor},  // a category out of range: none
+      {2, 1, -1, -1, {}, LibraryFixture::kPlaceholderColor},
+      {1000, 1, -1, -1, {}, LibraryFixture::kPlaceholderColor},
+  };
+  for (const Case& c : cases) {
+    f.WriteSelection(c.category, c.wallpaper);
+    Load();
+    EXPECT_EQ(library->CategoryListItems(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(library->CategoryListSelection(), c.current) << c.category;
+    EXPECT_EQ(library->PictureListItems(), c.pictures) << c.category;
+    EXPECT_EQ(library->PictureListSelection(), c.selected) << c.category << "," << c.wallpaper;
+    EXPECT_EQ(library->currentWallpaper, std::max(c.selected, 0));
+    EXPECT_EQ(Shown(), c.preview) << c.category << "," << c.wallpaper;
   }
-}
-
-TEST_F(LibrarySelection, ACategoryPositionOutOfRangeLeavesNoCategoryCurrent) {
-  for (int category : {-1, 2, 1000}) {
-    f.WriteSelection(category, 1);
-    library->Load();
-    EXPECT_EQ(library->currentCategory, -1) << category;
-    EXPECT_EQ(library->CategoryList().Selection(), -1);
-    EXPECT_EQ(library->CategoryList().Count(), 2);
-    EXPECT_EQ(library->PictureList().Count(), 0);
-    EXPECT_EQ(library->currentWallpaper, 0);
-  }
-}
-
-TEST_F(LibrarySelection, MissingKeysMakeTheFirstCategoryCurrent) {
-  library->Load();
+  // Missing keys: the first category.
+  std::filesystem::remove(f.dir.File("config.ini"));
+  Load();
   EXPECT_EQ(library->currentCategory, 0);
-  EXPECT_EQ(Pictures().Items(), (std::vector<std::string>{"p0.bmp", "p1.bmp"}));
-  EXPECT_EQ(library->PictureList().Selection(), 0);
-  EXPECT_EQ(library->currentWallpaper, 0);
+  EXPECT_EQ(library->PictureListItems(), (std::vector<std::string>{"p0.bmp", "p1.bmp"}));
+  EXPECT_EQ(library->PictureListSelection(), 0);
 }
 
 TEST_F(LibrarySelection, SaveRemembersTheCategoryAndTheWallpaper) {
-  library->Load();
+  Load();
   library->currentCategory = 1;
   library->currentWallpaper = 4;
   ASSERT_TRUE(library->Save());
@@ -303,59 +299,46 @@ TEST_F(LibrarySelection, SaveRemembersTheCategoryAndTheWallpaper) {
   const std::string ini = f.dir.Read("config.ini");
   EXPECT_LT(ini.find("category"), ini.find("current_wallpaper"));
 
-  auto again = f.MakeLibrary();
-  again->Load();
-  EXPECT_EQ(again->currentCategory, 1);
-  EXPECT_EQ(again->currentWallpaper, 4);
+  Load();
+  EXPECT_EQ(library->currentCategory, 1);
+  EXPECT_EQ(library->currentWallpaper, 4);
 }
 
-TEST_F(LibrarySelection, SelectingACategoryListsAndPreviewsItsFirstPicture) {
+TEST_F(LibrarySelection, AClickInAListPreviewsAndAMissingPictureIsTold) {
   f.WriteSelection(1, 3);
-  library->Load();
-  library->CategoryList().Select(0);
-  library->SelectCategory();
-  EXPECT_EQ(library->currentCategory, 0);
-  EXPECT_EQ(library->selectedPicture, 0);
-  EXPECT_EQ(library->currentWallpaper, 0);
-  EXPECT_EQ(Pictures().Items(), (std::vector<std::string>{"p0.bmp", "p1.bmp"}));
-  EXPECT_EQ(library->PictureList().Selection(), 0);
-  EXPECT_EQ(LibraryFixture::Shown(*library), LibraryFixture::ColorOf(0));
-
-  // The picture list emptied on screen only; the category keeps its pictures.
-  library->ClearPictureList();
-  EXPECT_EQ(library->PictureList().Count(), 0);
-  EXPECT_EQ(library->CategoryAt(0).PictureCount(), 2);
-
-  // Without a selection in the category list nothing changes.
-  library->CategoryList().Select(-1);
-  library->SelectCategory();
-  EXPECT_EQ(library->currentCategory, 0);
-}
-
-TEST_F(LibrarySelection, AnEmptyCategoryPreviewsThePlaceholderAndAMissingPictureIsReported) {
-  library->Load();
+  Load();
   library->categories.push_back(Make("Empty"));
   library->categories.push_back(Make("Gone", {f.dir.File("missing.jpg"), "C:\\Pictures\\Sea\\wave.jpg"}));
-  library->CategoryList().Append("Empty");
-  library->CategoryList().Append("Gone");
-
-  library->CategoryList().Select(2);
-  library->SelectCategory();
-  EXPECT_EQ(library->currentCategory, 2);
-  EXPECT_EQ(library->PictureList().Count(), 0);
-  EXPECT_EQ(library->PictureList().Selection(), -1);
-  EXPECT_EQ(LibraryFixture::Shown(*library), LibraryFixture::kPlaceholderColor);
-  EXPECT_EQ(library->TakeFailedPreviews(), 0);
-
-  library->CategoryList().Select(3);
-  library->SelectCategory();
-  // The main window tells the user once; the count starts again after it.
-  EXPECT_EQ(library->TakeFailedPreviews(), 1);
-  EXPECT_EQ(library->TakeFailedPreviews(), 0);
+  const Notice missing = Notice::Error("Error. The file doesn't exist.", "Vistelle");
+  struct Case {
+    bool category;  // a click in the category list, else in the picture list
+    int position;
+    int current, selected;
+    ColorRef preview;  // 0: as it was
+    bool told;
+  };
+  const Case cases[] = {
+      {false, 1, 1, 1, LibraryFixture::ColorOf(11), false},
+      {false, 7, 1, 1, 0, false},  // no such picture: nothing
+      {true, 0, 0, 0, LibraryFixture::ColorOf(0), false},
+      {true, 2, 2, -1, LibraryFixture::kPlaceholderColor, false},  // an empty category
+      {true, 3, 3, 0, 0, true},                                    // its first picture is gone
+      {false, 1, 3, 1, 0, true},
+      {true, -1, 3, 1, 0, false},  // no selection: nothing
+  };
+  for (const Case& c : cases) {
+    const ColorRef before = Shown();
+    const Outcome outcome = c.category ? session->SelectCategory(c.position) : session->SelectPicture(c.position);
+    EXPECT_EQ(library->currentCategory, c.current) << c.category << c.position;
+    EXPECT_EQ(library->PictureListSelection(), c.selected) << c.category << c.position;
+    EXPECT_EQ(Shown(), c.preview != 0 ? c.preview : before) << c.category << c.position;
+    EXPECT_EQ(outcome.notice.kind, c.told ? missing.kind : Notice::Kind::kNone);
+    if (c.told) {
+      EXPECT_STREQ(outcome.notice.text, missing.text);
+    }
+  }
   // Only the preview stays in memory.
-  EXPECT_FALSE(library->renderer.CurrentPicture().IsValid());
-  EXPECT_EQ(Pictures().Items(), (std::vector<std::string>{"missing.jpg", "wave.jpg"}));
-  EXPECT_EQ(library->PictureList().Selection(), 0);
+  EXPECT_FALSE(session->Renderer().CurrentPicture().IsValid());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "tests/native/library_fixture.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
+#include "tests/shared/test_settings.h"
 
 namespace vistelle {
 namespace {
@@ -114,6 +115,30 @@ TEST(ParseMonitorLayout, ReadsGoodTextsAndRefusesBadOnes) {
   }
 }
 
+// The composer's pictures go to the monitors in the order they are written
+// in, whatever the layout's own order.
+TEST(ParseMonitorLayout, PicturesFollowTheOrderTheMonitorsAreWrittenIn) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> pictures;
+    std::vector<std::string> others;  // in the layout's order
+  };
+  const Case cases[] = {
+      {"100x100+0+0,100x100+100+0,100x100-100+0", {"p", "right", "left"}, {"left", "right"}},
+      {"100x100+0+0,100x100+0+100,100x100+0-100", {"p", "below", "above"}, {"above", "below"}},
+      {"100x100+0+0,100x100+100+0,100x100-100+0", {"p", "right"}, {"p", "right"}},  // left has none
+      {"100x100+0+0,100x100+100+0,100x100-100+0", {"p", "right", "left", "extra"}, {"left", "right"}},
+      {"100x100+0+0,100x100-100+0,100x100+100+0", {"p", "left"}, {"left"}},
+      {"100x100+0+0", {"p", "unused"}, {}},
+  };
+  for (const Case& c : cases) {
+    MonitorLayout layout;
+    std::vector<Monitor> given;
+    ASSERT_TRUE(ParseMonitorLayout(c.text, layout, nullptr, &given)) << c.text;
+    EXPECT_EQ(OtherPicturesInLayoutOrder(layout, given, c.pictures), c.others) << c.text;
+  }
+}
+
 // A picture whose every pixel tells where it came from, tinted by a seed so
 // that the pictures of the monitors differ.
 Image Numbered(std::uint32_t w, std::uint32_t h, int seed) {
@@ -159,7 +184,8 @@ class SpanTest : public ::testing::Test {
   // the rotation does (they decode ahead, on a second thread).
   Image Compose(testing::TestDesktop& desktop, const std::vector<std::string>& paths, const std::string& name,
                 bool others_first = false) {
-    WallpaperRenderer r(dir_.Path(), desktop, *store_);
+    const TConfig r_settings = testing::SettingsIn(dir_.Path());
+    WallpaperRenderer r(dir_.Path(), desktop, r_settings);
     r.Calendar().SetDate(2024, 3, 15);
     r.LoadCalendarBackground(std::string(VISTELLE_SOURCE_DIR) + "/data/Calendar/calendar1.jpg", -1);
     r.SetWallpaperPath(dir_.File(name));
@@ -281,7 +307,8 @@ TEST_F(SpanTest, ModeZeroKeepsThePrimaryAndTheLayoutIsReadAtEachComposition) {
   Configure(0, 0, false);
   EXPECT_EQ(Compose(desktop, {pictures_[0]}, "out.bmp").GetWidth(), 240u);
   Configure(0, 1, false);
-  WallpaperRenderer r(dir_.Path(), desktop, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop, r_settings);
   ASSERT_TRUE(r.LoadCurrentPicture(pictures_[0]));
   ASSERT_TRUE(r.ComposeWallpaper());
   desktop.monitors.push_back(M(-50, 0, 50, 300));
@@ -312,7 +339,8 @@ TEST_F(SpanTest, PicturesDecodedAheadGiveTheSameWallpaper) {
   Configure(3, 2, false);
   testing::TestDesktop desktop;
   desktop.monitors = monitors;
-  WallpaperRenderer r(dir_.Path(), desktop, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop, r_settings);
   r.SetWallpaperPath(dir_.File("twice.bmp"));
   r.SetOtherMonitorPictures({pictures_[1], pictures_[2]});
   ASSERT_TRUE(r.LoadCurrentPicture(pictures_[0]));
@@ -335,7 +363,8 @@ TEST_F(SpanTest, AnOtherMonitorsPictureThatDoesNotLoadShowsTheCurrentOne) {
   const std::vector<Monitor> monitors = {M(0, 0, 120, 100, true), M(120, 0, 120, 100), M(240, 0, 120, 100)};
   testing::TestDesktop desktop;
   desktop.monitors = monitors;
-  WallpaperRenderer r(dir_.Path(), desktop, *store_);
+  const TConfig r_settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop, r_settings);
   r.SetWallpaperPath(dir_.File("span.bmp"));
   ASSERT_TRUE(r.LoadCurrentPicture(pictures_[0]));
   r.SetOtherMonitorPictures({dir_.File("gone.bmp"), pictures_[1]});
@@ -358,22 +387,23 @@ class OtherMonitorsTest : public ::testing::Test {
     f.WriteSelection(0, 0);
     for (std::size_t i = 0; i < monitors; ++i)
       f.desktop.monitors.push_back(M(static_cast<std::int32_t>(i) * 8, 0, 8, 6, i == 0));
-    library = f.MakeLibrary();
-    library->Load();
-    library->renderer.Settings().monitor_mode = 2;
-    rotation = std::make_unique<Rotation>(*library);
+    session = f.MakeSession();
+    library = &session->Library();
+    session->MutableSettings().monitor_mode = 2;
+    rotation = &session->WallpaperRotation();
   }
   std::vector<int> Others() const {
     std::vector<int> positions;
-    for (const std::string& path : library->renderer.OtherMonitorPictures()) {
+    for (const std::string& path : session->Renderer().OtherMonitorPictures()) {
       const auto& pictures = library->CurrentCategory()->pictures;
       positions.push_back(static_cast<int>(std::find(pictures.begin(), pictures.end(), path) - pictures.begin()));
     }
     return positions;
   }
   testing::LibraryFixture f;
-  std::unique_ptr<WallpaperLibrary> library;
-  std::unique_ptr<Rotation> rotation;
+  std::unique_ptr<Session> session;
+  WallpaperLibrary* library = nullptr;
+  Rotation* rotation = nullptr;
 };
 
 TEST_F(OtherMonitorsTest, InSequenceTheOthersShowTheNextPicturesWrapping) {
@@ -394,7 +424,7 @@ TEST_F(OtherMonitorsTest, InSequenceTheOthersShowTheNextPicturesWrapping) {
     EXPECT_EQ(Others(), c.others) << c.pictures << " pictures, " << c.monitors << " monitors, at " << c.index;
   }
   // The same picture on every monitor: none of their own.
-  library->renderer.Settings().monitor_mode = 1;
+  session->MutableSettings().monitor_mode = 1;
   rotation->SetWallpaperAt(1, true);
   EXPECT_TRUE(Others().empty());
 }
@@ -407,7 +437,7 @@ TEST_F(OtherMonitorsTest, AtRandomTheOthersAreDistinctAsFarAsTheCategoryAllows) 
   for (const Case c : {Case{5, 3}, Case{5, 5}, Case{3, 4}, Case{2, 4}}) {
     f.desktop.monitors.clear();
     Load(c.pictures, c.monitors);
-    library->renderer.Settings().sposob_wybierania = 1;
+    session->MutableSettings().sposob_wybierania = 1;
     std::set<std::vector<int>> seen;
     for (std::uint64_t seed = 1; seed <= 40; ++seed) {
       rotation->SeedRandom(seed);
@@ -432,10 +462,10 @@ TEST_F(OtherMonitorsTest, AtRandomTheOthersAreDistinctAsFarAsTheCategoryAllows) 
 
 TEST_F(OtherMonitorsTest, OnOneMonitorNothingIsDrawnForOthers) {
   Load(5, 1);
-  library->renderer.Settings().sposob_wybierania = 1;
+  session->MutableSettings().sposob_wybierania = 1;
   rotation->SeedRandom(9);
   rotation->SetWallpaperAt(2, true);
-  Rotation fresh(*library);
+  Rotation fresh(*library, session->MutableSettings(), session->Renderer());
   fresh.SeedRandom(9);
   EXPECT_EQ(rotation->DrawBelow(1000000), fresh.DrawBelow(1000000));
 }

@@ -24,28 +24,29 @@ class RotationTest : public ::testing::Test {
                    "\r\n\r\nEmpty\r\n\r\nGone\r\n" + f.Picture(20) + "\r\n" + f.dir.File("missing.bmp") + "\r\n" +
                    f.Picture(22));
     f.WriteSelection(category, wallpaper);
-    library = f.MakeLibrary();
-    library->Load();
-    rotation = std::make_unique<Rotation>(*library);
+    session = f.MakeSession();
+    library = &session->Library();
+    rotation = &session->WallpaperRotation();
     Counter() = 7;
   }
-  std::int32_t& Counter() { return library->renderer.Settings().second_counter; }
-  TConfig& Settings() { return library->renderer.Settings(); }
-  ColorRef Shown() const { return LibraryFixture::Shown(*library); }
+  std::int32_t& Counter() { return session->MutableSettings().second_counter; }
+  TConfig& Settings() { return session->MutableSettings(); }
+  ColorRef Shown() const { return LibraryFixture::Shown(*session); }
   std::size_t Composed() const { return f.desktop.wallpapers.size(); }
 
   LibraryFixture f;
-  std::unique_ptr<WallpaperLibrary> library;
-  std::unique_ptr<Rotation> rotation;
+  std::unique_ptr<Session> session;
+  WallpaperLibrary* library = nullptr;
+  Rotation* rotation = nullptr;
 };
 
 TEST_F(RotationTest, NextAndPreviousWrapAtBothEndsAndTheListFollows) {
   Load(0, 2);
-  ASSERT_EQ(library->PictureList().Selection(), 2);
+  ASSERT_EQ(library->PictureListSelection(), 2);
   EXPECT_EQ(rotation->SetNextWallpaper(), ChangeResult::kChanged);
   EXPECT_EQ(library->currentWallpaper, 0);
   EXPECT_EQ(library->selectedPicture, 0);
-  EXPECT_EQ(library->PictureList().Selection(), 0);
+  EXPECT_EQ(library->PictureListSelection(), 0);
   EXPECT_EQ(Shown(), LibraryFixture::ColorOf(0));
   EXPECT_EQ(Composed(), 1u);
   EXPECT_EQ(Counter(), 0);
@@ -53,7 +54,7 @@ TEST_F(RotationTest, NextAndPreviousWrapAtBothEndsAndTheListFollows) {
   Counter() = 3;
   rotation->SetPreviousWallpaper();
   EXPECT_EQ(library->currentWallpaper, 2);
-  EXPECT_EQ(library->PictureList().Selection(), 2);
+  EXPECT_EQ(library->PictureListSelection(), 2);
   EXPECT_EQ(Shown(), LibraryFixture::ColorOf(2));
   EXPECT_EQ(Counter(), 0);
 
@@ -64,20 +65,19 @@ TEST_F(RotationTest, NextAndPreviousWrapAtBothEndsAndTheListFollows) {
   EXPECT_EQ(library->currentWallpaper, 0);
   EXPECT_EQ(Composed(), 4u);
   // The composed wallpaper is the program folder's pictora.bmp.
-  EXPECT_EQ(f.desktop.wallpapers.back(), library->renderer.WallpaperPath());
+  EXPECT_EQ(f.desktop.wallpapers.back(), session->Renderer().WallpaperPath());
 }
 
 TEST_F(RotationTest, AManualChangeWithoutASelectedPictureOnlyWarns) {
   Load(0, 1);
-  library->ClearPictureList();  // "clear list"
+  session->Edit(&EditingCommands::ClearPictureList);  // "clear list"
   EXPECT_EQ(rotation->SetNextWallpaper(), ChangeResult::kNoFileSelected);
   EXPECT_EQ(library->currentWallpaper, 1);
   EXPECT_EQ(Composed(), 0u);
   EXPECT_EQ(Counter(), 0);
 
   // An empty category has nothing to select either.
-  library->CategoryList().Select(1);
-  library->SelectCategory();
+  session->SelectCategory(1);
   EXPECT_EQ(rotation->SetSelectedWallpaper(), ChangeResult::kNoFileSelected);
   EXPECT_EQ(Composed(), 0u);
 }
@@ -101,15 +101,13 @@ TEST_F(RotationTest, AutomaticChangesGoOnFromTheLastWallpaperAlsoAcrossRuns) {
   EXPECT_EQ(Shown(), LibraryFixture::ColorOf(2));
 }
 
-TEST_F(RotationTest, AnAutomaticChangeShowsTheCategoryAgainInBothLists) {
+TEST_F(RotationTest, AnAutomaticChangeShowsTheCategoryAgain) {
   Load(0, 0);
-  library->ClearPictureList();
-  library->CategoryList().Select(-1);
+  session->Edit(&EditingCommands::ClearPictureList);
   rotation->ChangeAutomatically();
-  const auto& pictures = static_cast<const MemoryListView&>(library->PictureList());
-  EXPECT_EQ(pictures.Items(), (std::vector<std::string>{"p0.bmp", "p1.bmp", "p2.bmp"}));
-  EXPECT_EQ(pictures.Selection(), 1);
-  EXPECT_EQ(library->CategoryList().Selection(), 0);
+  EXPECT_EQ(library->PictureListItems(), (std::vector<std::string>{"p0.bmp", "p1.bmp", "p2.bmp"}));
+  EXPECT_EQ(library->PictureListSelection(), 1);
+  EXPECT_EQ(library->CategoryListSelection(), 0);
   EXPECT_EQ(Counter(), 0);
 }
 
@@ -133,7 +131,7 @@ TEST_F(RotationTest, AMissingPictureIsReportedAndTheRotationMovesOnPastIt) {
   Load(2, 0);
   EXPECT_EQ(rotation->ChangeAutomatically(), ChangeResult::kPictureMissing);
   EXPECT_EQ(library->currentWallpaper, 1);
-  EXPECT_EQ(library->PictureList().Selection(), 1);
+  EXPECT_EQ(library->PictureListSelection(), 1);
   EXPECT_EQ(Composed(), 1u);  // composed from what the preview still holds
   EXPECT_EQ(Shown(), LibraryFixture::ColorOf(20));
   EXPECT_EQ(Counter(), 0);
@@ -175,7 +173,7 @@ TEST_F(RotationTest, TheRandomCommandNeedsACategoryAndPictures) {
   std::vector<int> seen(3, 0);
   for (int i = 0; i < 60; ++i) {
     rotation->SetRandomWallpaper();
-    ASSERT_EQ(library->PictureList().Selection(), library->currentWallpaper);
+    ASSERT_EQ(library->PictureListSelection(), library->currentWallpaper);
     ++seen[static_cast<std::size_t>(library->currentWallpaper)];
   }
   EXPECT_EQ(Composed(), 60u);
@@ -194,8 +192,8 @@ TEST_F(RotationTest, RandomAutomaticChoiceReachesEveryPicture) {
 
 TEST(RandomDraw, IsUniformAlsoBeyond32768Pictures) {
   LibraryFixture f;
-  auto library = f.MakeLibrary();
-  Rotation rotation(*library);
+  auto session = f.MakeSession();
+  Rotation& rotation = session->WallpaperRotation();
   rotation.SeedRandom(3);
   // 70,000 positions in 7 bands of 10,000: each band gets about a seventh.
   constexpr int kDraws = 70000;
@@ -218,9 +216,9 @@ TEST(RandomDraw, IsUniformAlsoBeyond32768Pictures) {
 
 TEST(RandomDraw, FollowsTheProgramsSrand) {
   LibraryFixture f;
-  auto library = f.MakeLibrary();
+  auto session = f.MakeSession();
   auto draws = [&] {
-    Rotation rotation(*library);
+    Rotation rotation(session->Library(), session->MutableSettings(), session->Renderer());
     std::vector<std::int32_t> out;
     for (int i = 0; i < 8; ++i) out.push_back(rotation.DrawBelow(1000000));
     return out;
@@ -242,10 +240,10 @@ class NoRepeatTest : public ::testing::Test {
                    "\r\n" + f.Picture(4) + "\r\n\r\nOne\r\n" + f.Picture(10) + "\r\n\r\nTwo\r\n" + f.Picture(11) +
                    "\r\n" + f.Picture(12));
     f.WriteSelection(category, wallpaper);
-    library = f.MakeLibrary();
-    library->Load();
-    library->renderer.Settings().sposob_wybierania = 1;
-    rotation = std::make_unique<Rotation>(*library);
+    session = f.MakeSession();
+    library = &session->Library();
+    session->MutableSettings().sposob_wybierania = 1;
+    rotation = &session->WallpaperRotation();
     rotation->SeedRandom(seed);
   }
   // The positions of n automatic changes.
@@ -265,13 +263,13 @@ class NoRepeatTest : public ::testing::Test {
     return true;
   }
   void SelectCategory(int position) {
-    library->CategoryList().Select(position);
-    library->SelectCategory();
+    session->SelectCategory(position);
   }
 
   LibraryFixture f;
-  std::unique_ptr<WallpaperLibrary> library;
-  std::unique_ptr<Rotation> rotation;
+  std::unique_ptr<Session> session;
+  WallpaperLibrary* library = nullptr;
+  Rotation* rotation = nullptr;
 };
 
 TEST_F(NoRepeatTest, EachRoundShowsEveryPictureOnceAndNeverOneTwiceInARow) {
@@ -342,14 +340,14 @@ TEST_F(NoRepeatTest, AnEditOrAnotherCategoryBeginsANewRound) {
 
 TEST_F(NoRepeatTest, OffOrInSequenceTheDrawsAreIndependent) {
   Load(0, 0);
-  library->renderer.Settings().no_repeat = 0;
-  Rotation reference(*library);
+  session->MutableSettings().no_repeat = 0;
+  Rotation reference(*library, session->MutableSettings(), session->Renderer());
   reference.SeedRandom(5);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(rotation->AutomaticChoice(), reference.DrawBelow(5));
 
   // The random command in sequence order draws as it always did.
   Load(0, 0);
-  library->renderer.Settings().sposob_wybierania = 0;
+  session->MutableSettings().sposob_wybierania = 0;
   reference.SeedRandom(5);
   for (int i = 0; i < 20; ++i) {
     rotation->SetRandomWallpaper();

@@ -125,13 +125,14 @@ TEST_F(WallpaperStyleTest, OnTwoMonitorsTheWallpaperSpansBoth) {
                 std::to_string(other.width) + "x" + std::to_string(other.height),
             sizes);
 
-  dir_.Write("config.ini", "[setting]\r\nmonitor_mode=2\r\nCactivecalendar=0\r\n");
   Image a, b;
   a.Create(40, 30);
   b.Create(30, 40);
   ASSERT_TRUE(a.Save(dir_.File("a.bmp")) && b.Save(dir_.File("b.bmp")));
-  auto store = MakeIniFileProfileStore();
-  WallpaperRenderer renderer(dir_.Path(), *desktop, *store);
+  TConfig settings;
+  settings.monitor_mode = 2;
+  settings.active_calendar = 0;
+  WallpaperRenderer renderer(dir_.Path(), *desktop, settings);
   ASSERT_TRUE(renderer.LoadCurrentPicture(dir_.File("a.bmp")));
   EXPECT_EQ(renderer.OtherMonitorCount(), 1u);
   renderer.SetOtherMonitorPictures({dir_.File("b.bmp")});
@@ -144,7 +145,7 @@ TEST_F(WallpaperStyleTest, OnTwoMonitorsTheWallpaperSpansBoth) {
   EXPECT_EQ(out.GetWidth(), layout.Bounds().width);
   EXPECT_EQ(out.GetHeight(), layout.Bounds().height);
   // Back to the primary's canvas: the user's style again.
-  renderer.Settings().monitor_mode = 0;
+  settings.monitor_mode = 0;
   ASSERT_TRUE(renderer.ComposeWallpaper());
   EXPECT_EQ(Style(), "10/1");
   ASSERT_TRUE(out.Load(renderer.WallpaperPath()));

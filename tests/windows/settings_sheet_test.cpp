@@ -1,7 +1,8 @@
-// The settings sheet as the user meets it: the real sheet over config.ini in
-// a folder of its own, driven from a timer inside the sheet's own loop (the
-// user's clicks sent as the controls' messages), with the colour and file
-// dialogs answered by a hook.
+// The settings sheet as the user meets it: the real sheet over the settings
+// of config.ini in a folder of its own (read before it opens and written
+// back after, as the main window does), driven from a timer inside the
+// sheet's own loop (the user's clicks sent as the controls' messages), with
+// the colour and file dialogs answered by a hook.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,14 @@
 
 namespace vistelle {
 namespace {
+
+// The current directory, which the choosers put back to the program's
+// folder after the user browsed.
+std::string CurrentFolder() {
+  char folder[MAX_PATH * 3] = "";
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string();
+}
 
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr int kOptionsPage = 0;
@@ -194,16 +204,24 @@ class SheetScript {
     return *this;
   }
 
-  // Runs the sheet to its end; what RunSettingsSheet answered.
+  // Runs the sheet to its end on the settings of the current folder's
+  // config.ini, and writes what it closed with back; true when OK closed it.
   bool Run(HWND owner = nullptr) {
+    const std::string folder = CurrentFolder();
+    const std::unique_ptr<ProfileStore> store = MakeSystemProfileStore();
+    TConfig settings;
+    settings.SetPath(folder + "\\config.ini");
+    settings.Load(*store);
     running_ = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, &SheetScript::Tick);
-    const bool result = RunSettingsSheet(owner);
+    const std::optional<SheetResult> result = RunSettingsSheet(owner, settings, folder);
     KillTimer(nullptr, timer);
     running_ = nullptr;
     EXPECT_EQ(next_, steps_.size()) << "the sheet closed before every step ran";
     EXPECT_FALSE(timed_out_) << "the sheet stayed open and was cancelled";
-    return result;
+    if (!result) return false;
+    result->settings.Save(*store);
+    return result->ok;
   }
 
  private:
@@ -526,7 +544,7 @@ TEST_F(SettingsSheetTest, ASecondRequestWhileOpenLeavesTheOpenSheetAlone) {
     const HWND page = CurrentPage(sheet);
     Click(page, IDC_OPT_CENTER);
     // The tray menu still works while the sheet is open.
-    EXPECT_FALSE(RunSettingsSheet(nullptr));
+    EXPECT_FALSE(RunSettingsSheet(nullptr, TConfig(), CurrentFolder()).has_value());
     EXPECT_TRUE(IsWindow(sheet));
     EXPECT_TRUE(IsChecked(page, IDC_OPT_CENTER));
     PressOk(sheet);

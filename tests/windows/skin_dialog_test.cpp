@@ -139,7 +139,7 @@ class SkinDialogTest : public ::testing::Test {
   std::vector<std::pair<UINT, LPARAM>> Notifications() {
     std::vector<std::pair<UINT, LPARAM>> out;
     MSG m;
-    while (PeekMessageA(&m, hwnd, WM_USER + 1, WM_USER + 4, PM_REMOVE)) out.emplace_back(m.message, m.lParam);
+    while (PeekMessageA(&m, hwnd, kSkinLeftDown, kSkinRightUp, PM_REMOVE)) out.emplace_back(m.message, m.lParam);
     return out;
   }
   LPARAM NameOf(SkinButton* button) { return reinterpret_cast<LPARAM>(button->Name()); }

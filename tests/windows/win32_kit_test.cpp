@@ -116,10 +116,11 @@ TEST(Win32Messages, BoxesSayWhatTheyAreGivenAndCountAsModal) {
   catcher.ThenAnswer(IDNO);
   catcher.ThenAnswer(IDOK);
   EXPECT_EQ(win32::ModalLoop::Depth(), 0);
-  messages.Warning(u8"Nie ma \u017c\u00f3\u0142wia.", MessageOwner::kNone);
-  EXPECT_EQ(messages.Confirm("Are you sure?", MessageOwner::kMainWindow), Confirmation::kYes);
-  EXPECT_EQ(messages.Confirm("Are you sure?", MessageOwner::kNone), Confirmation::kNo);
-  messages.Error("Error. The file doesn't exist.", "Vistelle", MessageOwner::kMainWindow);
+  messages.Tell(Notice::Warning(u8"Nie ma \u017c\u00f3\u0142wia."));
+  EXPECT_EQ(messages.Confirm("Are you sure?"), Confirmation::kYes);
+  EXPECT_EQ(messages.Confirm("Are you sure?"), Confirmation::kNo);
+  messages.Tell(Notice());  // nothing to tell: no box
+  messages.Tell(Notice::Error("Error. The file doesn't exist.", "Vistelle"));
   catcher.ExpectAllAnswered();
   EXPECT_EQ(depth_inside, 1);
   EXPECT_EQ(win32::ModalLoop::Depth(), 0);
@@ -129,17 +130,15 @@ TEST(Win32Messages, BoxesSayWhatTheyAreGivenAndCountAsModal) {
   EXPECT_EQ(warning.caption, L"Communicat");
   EXPECT_EQ(warning.text, L"Nie ma \u017c\u00f3\u0142wia.");
   EXPECT_EQ(warning.icon, LoadIconA(nullptr, IDI_WARNING));
-  EXPECT_EQ(warning.owner, nullptr);
+  // Every box is the main window's.
+  for (const testing::CaughtBox& box : catcher.Boxes()) EXPECT_EQ(box.owner, host.Window());
   const testing::CaughtBox& question = catcher.Boxes()[1];
   EXPECT_EQ(question.caption, L"Vistelle");
   EXPECT_TRUE(question.yes_no);
   EXPECT_EQ(question.icon, LoadIconA(nullptr, IDI_QUESTION));
-  EXPECT_EQ(question.owner, host.Window());
-  EXPECT_EQ(catcher.Boxes()[2].owner, nullptr);
   const testing::CaughtBox& error = catcher.Boxes()[3];
   EXPECT_EQ(error.caption, L"Vistelle");
   EXPECT_EQ(error.icon, LoadIconA(nullptr, IDI_ERROR));
-  EXPECT_EQ(error.owner, host.Window());
 }
 
 }  // namespace

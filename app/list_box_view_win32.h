@@ -1,10 +1,10 @@
-// A list box of the main window as the library's list view. Texts are UTF-8,
+// A list box of the main window as a view of the session. Texts are UTF-8,
 // the program's code page, and go through the ...A messages unchanged.
 #pragma once
 
 #include <windows.h>
 
-#include "library/list_view.h"
+#include "app/list_view.h"
 
 namespace vistelle {
 
@@ -16,14 +16,11 @@ class ListBoxView final : public ListView {
   void Attach(HWND list_box) { list_box_ = list_box; }
   HWND Handle() const { return list_box_; }
 
-  std::int32_t Count() const override;
-  void Append(const std::string& text) override;
   void Insert(std::int32_t position, const std::string& text) override;
   void Remove(std::int32_t position) override;
-  std::string Text(std::int32_t position) const override;
   void Clear() override;
-  std::int32_t Selection() const override;
   void Select(std::int32_t position) override;
+  void HoldDrawing(bool hold) override;
 
  private:
   HWND list_box_;

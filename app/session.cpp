@@ -1,0 +1,140 @@
+#include "app/session.h"
+
+#include "app/countdown.h"
+#include "app/tray_tip.h"
+#include "base/paths.h"
+
+namespace vistelle {
+
+namespace {
+
+constexpr const char* kConfigName = "config.ini";
+
+// What every change may have moved: the picture list refilled and its
+// selection, the category selected, the preview and the wallpaper.
+constexpr unsigned kChangeViews = kPictureList | kPictureSelection | kCategorySelection | kPreview | kWallpaper;
+
+Notice NoticeOf(ChangeResult result) {
+  switch (result) {
+    case ChangeResult::kNoFileSelected:
+      return Notice::Warning(Rotation::kSelectFile);
+    case ChangeResult::kNoCategorySelected:
+      return Notice::Warning(Rotation::kSelectCategory);
+    case ChangeResult::kPictureMissing:
+      return Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption);
+    case ChangeResult::kChanged:
+    case ChangeResult::kNothingToChange:
+      break;
+  }
+  return Notice();
+}
+
+}  // namespace
+
+TConfig Session::LoadSettings(const std::string& program_dir, ProfileStore& store) {
+  TConfig settings;
+  settings.SetPath(JoinPath(program_dir, kConfigName));
+  settings.Load(store);
+  return settings;
+}
+
+Session::Session(std::string program_dir, Desktop& desktop, ProfileStore& store)
+    : program_dir_(std::move(program_dir)),
+      desktop_(desktop),
+      store_(store),
+      settings_(LoadSettings(program_dir_, store_)),
+      renderer_(program_dir_, desktop_, settings_),
+      library_(program_dir_, store_),
+      rotation_(library_, settings_, renderer_),
+      editing_(library_) {}
+
+Outcome Session::ReadLibrary() {
+  library_.Load();
+  // The remembered wallpaper is on the desktop: a new round starts from it.
+  rotation_.StartNewRound();
+  if (library_.CurrentCategory() == nullptr) return Outcome(kBothLists | kPreview | kWallpaper);
+  return PreviewSelected(kBothLists | kWallpaper);
+}
+
+Outcome Session::PreviewSelected(unsigned views) {
+  const Category* category = library_.CurrentCategory();
+  const std::int32_t selected = library_.selectedPicture;
+  const bool picture = category != nullptr && selected >= 0 && selected < category->PictureCount();
+  // Only the preview is wanted now; a change decodes the picture again.
+  const bool loaded = renderer_.LoadPreview(picture ? category->PictureAt(selected)
+                                                    : JoinPath(program_dir_, WallpaperRenderer::kPlaceholder));
+  return Outcome(views | kPreview,
+                 loaded ? Notice() : Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption));
+}
+
+Outcome Session::Changed(ChangeResult result) { return Outcome(kChangeViews, NoticeOf(result)); }
+
+bool Session::MinuteTick() { return vistelle::MinuteTick(settings_, library_.CurrentCategory() != nullptr); }
+
+bool Session::ComposeAgain() {
+  // The wallpaper as it is, composed for the monitors as they are now; the
+  // countdown goes on (this is no change of picture). The preview stays
+  // the picture the user last clicked.
+  const std::string wallpaper = rotation_.DesktopPicture();
+  if (wallpaper.empty()) return false;
+  const std::string previewed = renderer_.CurrentPicturePath();
+  bool composed = false;
+  if (renderer_.LoadCurrentPicture(wallpaper)) {
+    renderer_.RefreshCalendarDate();
+    composed = renderer_.ComposeWallpaper();
+  }
+  if (!previewed.empty() && previewed != wallpaper) renderer_.LoadPreview(previewed);
+  return composed;
+}
+
+Outcome Session::SelectCategory(std::int32_t position) {
+  if (position < 0 || position >= library_.CategoryCount()) return Outcome();
+  library_.ShowCategory(position);
+  rotation_.StartNewRound();
+  return PreviewSelected(kPictureList | kPictureSelection | kCategorySelection);
+}
+
+Outcome Session::SelectPicture(std::int32_t position) {
+  const Category* category = library_.CurrentCategory();
+  if (category == nullptr || position < 0 || position >= category->PictureCount()) return Outcome();
+  library_.selectedPicture = position;
+  return PreviewSelected(kPictureSelection);
+}
+
+void Session::ApplySheetSettings(const TConfig& edited) {
+  // TODO(key table): CopySheetFields.
+  TConfig merged = edited;
+  merged.path = settings_.path;
+  merged.second_counter = settings_.second_counter;
+  merged.hotkey_next = settings_.hotkey_next;
+  merged.hotkey_previous = settings_.hotkey_previous;
+  merged.hotkey_random = settings_.hotkey_random;
+  merged.DeriveColors();
+  settings_ = merged;
+  renderer_.LoadConfiguredCalendarBackground();
+}
+
+bool Session::SaveSettings() {
+  const bool staged = store_.Begin(settings_.Path());
+  bool ok = settings_.Save(store_);
+  if (staged) ok = store_.Commit() && ok;
+  return ok;
+}
+
+bool Session::SaveAll() {
+  const bool staged = store_.Begin(settings_.Path());
+  bool ok = settings_.Save(store_);
+  ok = library_.Save() && ok;
+  if (staged) ok = store_.Commit() && ok;
+  return ok;
+}
+
+std::int64_t Session::MinutesLeft() const { return vistelle::MinutesLeft(settings_); }
+
+std::string Session::CountdownText() const { return vistelle::CountdownText(MinutesLeft()); }
+
+std::string Session::TrayTip() const {
+  return TrayTipText(rotation_.DesktopPicture(), settings_, library_.CurrentCategory() != nullptr);
+}
+
+}  // namespace vistelle

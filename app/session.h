@@ -1,0 +1,119 @@
+// Session: the program's state in one place, without a window. It owns the
+// user's settings, the library as data, the rotation and the renderer, and
+// every command of the program (the skin's buttons, the tray menu, the
+// hotkeys, a click in a list) is a call on it that answers what the user is
+// to be told and which views changed. The main window shows the session and
+// sends it commands; it decides nothing itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/rotation.h"
+#include "base/folder_listing.h"
+#include "base/user_messages.h"
+#include "config/config.h"
+#include "config/profile_file_replace.h"
+#include "config/profile_store.h"
+#include "library/editing_commands.h"
+#include "library/user_choices.h"
+#include "library/wallpaper_library.h"
+#include "render/desktop.h"
+#include "render/wallpaper_renderer.h"
+
+namespace vistelle {
+
+class Session {
+ public:
+  // program_dir holds config.ini, pictora.txt, the Skin and Calendar
+  // folders and the composed wallpaper; the desktop and the store must
+  // outlive the session. Reads the settings; the library stays empty until
+  // ReadLibrary.
+  Session(std::string program_dir, Desktop& desktop, ProfileStore& store);
+
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Reads the library, shows the remembered category and previews the
+  // remembered wallpaper (the placeholder for an empty category).
+  Outcome ReadLibrary();
+
+  // The wallpaper changes: the user's next, previous, selected and random
+  // commands, the timer's change and the change at a start with the system.
+  Outcome SetNextWallpaper() { return Changed(rotation_.SetNextWallpaper()); }
+  Outcome SetPreviousWallpaper() { return Changed(rotation_.SetPreviousWallpaper()); }
+  Outcome SetSelectedWallpaper() { return Changed(rotation_.SetSelectedWallpaper()); }
+  Outcome SetRandomWallpaper() { return Changed(rotation_.SetRandomWallpaper()); }
+  Outcome ChangeAutomatically() { return Changed(rotation_.ChangeAutomatically()); }
+  Outcome ChangeAtStart() { return Changed(rotation_.ChangeAtStart()); }
+  // One tick of the minute timer: true when the wallpaper is due to change.
+  bool MinuteTick();
+  // The wallpaper on the desktop composed again for the monitors as they are
+  // now; the preview and the countdown stay. False when nothing is on the
+  // desktop yet.
+  bool ComposeAgain();
+
+  // A click in the category list: the category at position becomes current
+  // and previews its first picture. Nothing for a position out of range.
+  Outcome SelectCategory(std::int32_t position);
+  // A click in the picture list: the picture at position is previewed and
+  // selected. Nothing for a position with no picture.
+  Outcome SelectPicture(std::int32_t position);
+
+  // An editing command of the library (EditingCommands), then what every
+  // edit asks of the rotation: a new round of the random changes.
+  template <typename... Params, typename... Args>
+  Outcome Edit(Outcome (EditingCommands::*command)(Params...), Args&&... args) {
+    const Outcome outcome = (editing_.*command)(std::forward<Args>(args)...);
+    rotation_.StartNewRound();
+    return outcome;
+  }
+
+  // The settings the sheet closed with: the fields the sheet edits are
+  // taken, the others (the minute counter, the hotkeys) stay as they are
+  // now, and the calendar's background follows.
+  void ApplySheetSettings(const TConfig& edited);
+
+  // Saves the settings alone (config.ini replaced in one step).
+  bool SaveSettings();
+  // Saves the settings and the library, as the close request does. False
+  // when something was not written.
+  bool SaveAll();
+
+  const TConfig& Settings() const { return settings_; }
+  // For the hotkeys, the tests and the automation: the settings themselves.
+  TConfig& MutableSettings() { return settings_; }
+  const WallpaperLibrary& Library() const { return library_; }
+  WallpaperLibrary& Library() { return library_; }
+  Rotation& WallpaperRotation() { return rotation_; }
+  WallpaperRenderer& Renderer() { return renderer_; }
+  const std::string& ProgramDirectory() const { return program_dir_; }
+
+  // The views: the minutes until the next change and the countdown's text,
+  // the tray tip, and the preview.
+  std::int64_t MinutesLeft() const;
+  std::string CountdownText() const;
+  std::string TrayTip() const;
+  const Image& Preview() const { return renderer_.Preview(); }
+
+ private:
+  static TConfig LoadSettings(const std::string& program_dir, ProfileStore& store);
+  // The views and the message of a change.
+  Outcome Changed(ChangeResult result);
+  // Previews the current category's selected picture (the placeholder for
+  // an empty category); a picture that does not load is told.
+  Outcome PreviewSelected(unsigned views);
+
+  std::string program_dir_;
+  Desktop& desktop_;
+  ReplacingProfileStore store_;
+  TConfig settings_;
+  WallpaperRenderer renderer_;
+  WallpaperLibrary library_;
+  Rotation rotation_;
+  EditingCommands editing_;
+};
+
+}  // namespace vistelle
