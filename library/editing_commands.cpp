@@ -55,6 +55,20 @@ namespace {
 
 constexpr unsigned kPictures = kPictureList | kPictureSelection;
 
+// Asks "Are you sure?": nothing when the answer is Yes, else what the
+// command comes to (nothing on No; failed told when no box could be shown).
+std::optional<Outcome> NotSure(UserChoices& choices, Notice failed) {
+  switch (choices.Confirm(EditingCommands::kAreYouSure)) {
+    case Confirmation::kYes:
+      return std::nullopt;
+    case Confirmation::kNo:
+      break;
+    case Confirmation::kFailed:
+      return Outcome::Told(failed);
+  }
+  return Outcome();
+}
+
 }  // namespace
 
 bool EditingCommands::StillCurrent(const Held& held) const {
@@ -141,14 +155,8 @@ Outcome EditingCommands::MovePictureDown() {
 Outcome EditingCommands::ClearCategory(UserChoices& choices) {
   if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToClear));
   const Held held = Hold();
-  switch (choices.Confirm(kAreYouSure)) {
-    case Confirmation::kYes:
-      break;
-    case Confirmation::kNo:
-      return Outcome();
-    case Confirmation::kFailed:
-      return Outcome::Told(Notice::Error(kClearFailed, kClearFailedCaption));
-  }
+  if (const std::optional<Outcome> refused = NotSure(choices, Notice::Error(kClearFailed, kClearFailedCaption)))
+    return *refused;
   // Only the category the question was about.
   if (!StillCurrent(held)) return Outcome();
   library_.CurrentCategory()->pictures.clear();
@@ -158,14 +166,8 @@ Outcome EditingCommands::ClearCategory(UserChoices& choices) {
 Outcome EditingCommands::DeleteCategory(UserChoices& choices) {
   if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToDelete));
   const Held held = Hold();
-  switch (choices.Confirm(kAreYouSure)) {
-    case Confirmation::kYes:
-      break;
-    case Confirmation::kNo:
-      return Outcome();
-    case Confirmation::kFailed:
-      return Outcome::Told(Notice::Error(kDeleteFailed, kErrorCaptionPolish));
-  }
+  if (const std::optional<Outcome> refused = NotSure(choices, Notice::Error(kDeleteFailed, kErrorCaptionPolish)))
+    return *refused;
   if (!StillCurrent(held)) return Outcome();
   library_.categories.erase(library_.categories.begin() + held.category);
   library_.CategoriesChanged();
