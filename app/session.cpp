@@ -102,15 +102,7 @@ Outcome Session::SelectPicture(std::int32_t position) {
 }
 
 void Session::ApplySheetSettings(const TConfig& edited) {
-  // TODO(key table): CopySheetFields.
-  TConfig merged = edited;
-  merged.path = settings_.path;
-  merged.second_counter = settings_.second_counter;
-  merged.hotkey_next = settings_.hotkey_next;
-  merged.hotkey_previous = settings_.hotkey_previous;
-  merged.hotkey_random = settings_.hotkey_random;
-  merged.DeriveColors();
-  settings_ = merged;
+  CopySheetFields(edited, settings_);
   renderer_.LoadConfiguredCalendarBackground();
 }
 

@@ -3,10 +3,16 @@
 // directly. Colours are stored as three integer components each; the packed
 // colour (red + 256*green + 65536*blue, low byte of each) is worked out when
 // the record is loaded and never written.
+//
+// Every stored key is one line of one table (SettingKeys()): its section,
+// name, field and default. Defaults, loading, saving, comparing and the
+// fields the settings sheet hands back all come from it, so a new key is one
+// line there and a field here.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/profile_store.h"
 
@@ -100,9 +106,38 @@ class TConfig {
   // monitor with the same picture on each, 2 the same with a picture for
   // each monitor; any other value in the file loads as 0.
   std::int32_t monitor_mode;
-
- private:
-  bool WriteNumber(ProfileStore& store, const char* key, std::int32_t value) const;
 };
+
+// One stored key of the settings.
+struct SettingKey {
+  enum class Kind { kNumber, kFlag, kText };
+  const char* section;
+  const char* key;
+  Kind kind;
+  std::int32_t TConfig::*number;  // kNumber
+  std::uint8_t TConfig::*flag;    // kFlag: loads as 1 for any number but 0
+  std::string TConfig::*text;     // kText: at most TConfig::kMaxText characters
+  std::int32_t default_number;    // kNumber and kFlag
+  const char* default_text;       // kText
+  // A number outside lowest..highest loads as the default.
+  std::int32_t lowest;
+  std::int32_t highest;
+  // Edited by the settings sheet; the others (the minute counter, the
+  // hotkeys) change elsewhere while the sheet is open.
+  bool sheet;
+};
+
+// Every key, in the order a new config.ini gets them.
+const std::vector<SettingKey>& SettingKeys();
+
+// Whether every stored field is the same (the path and the packed colours,
+// which follow from the components, aside); the first key that differs, or
+// empty.
+std::string FirstDifferentKey(const TConfig& a, const TConfig& b);
+inline bool SameSettings(const TConfig& a, const TConfig& b) { return FirstDifferentKey(a, b).empty(); }
+
+// The fields the settings sheet edits, from one record to another; the
+// others stay, and the colours follow.
+void CopySheetFields(const TConfig& from, TConfig& to);
 
 }  // namespace vistelle

@@ -25,38 +25,38 @@ class ConfigTest : public ::testing::TestWithParam<StoreFactory> {
   std::string ini_ = dir_.File("config.ini");
 };
 
-TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
+// A missing file gives every default, and a new file gets every key in the
+// program's order with its default.
+TEST_P(ConfigTest, MissingFileGivesTheDefaultsAndANewFileGetsThemInTheProgramsOrder) {
   const TConfig c = Loaded();
-  EXPECT_EQ(c.sposob_wyswietlania, 0);
-  EXPECT_EQ(c.sposob_wybierania, 0);
-  EXPECT_EQ(c.zmiana_tapety_co, 0);
-  EXPECT_EQ(c.co_ile_sek_godz, 10);
-  EXPECT_EQ(c.godz_sek, 0);
-  EXPECT_EQ(c.second_counter, 1);
-  for (auto flag : {c.smartblur, c.negativ, c.gray, c.pseudocolors, c.noise, c.sharpen, c.blur, c.contrast,
-                    c.lighten, c.colorize, c.calendar_background})
-    EXPECT_EQ(flag, 0);
-  EXPECT_EQ(c.noise_int, 25);
-  EXPECT_EQ(c.contrast_int, 20);
-  EXPECT_EQ(c.lighten_int, 20);
-  EXPECT_EQ(c.colorize_r, 255);
-  EXPECT_EQ(c.colorize_g, 212);
-  EXPECT_EQ(c.colorize_b, 36);
-  EXPECT_EQ(c.calendar_background_user, "");
-  EXPECT_EQ(c.calendar_background_prog, 0);
-  EXPECT_EQ(c.active_calendar, 1);
-  EXPECT_EQ(c.calendar_alpha, 130);
-  EXPECT_EQ(c.calendar_position, 2);
-  EXPECT_EQ(c.shadow, 1);
+  EXPECT_TRUE(SameSettings(c, TConfig())) << FirstDifferentKey(c, TConfig());
   EXPECT_EQ(c.color_mf, 0xFFFFFFu);
   EXPECT_EQ(c.color_saturday, 0x01FFFFu);
   EXPECT_EQ(c.color_sunday, 0x0101FFu);
   EXPECT_EQ(c.color_background, 0x0101FEu);  // red 254 in the low byte
   EXPECT_EQ(c.color_shadow, 0x010101u);
-  EXPECT_EQ(c.no_repeat, 1);
-  EXPECT_EQ(c.hotkey_next, "Ctrl+Alt+Shift+Right");
-  EXPECT_EQ(c.hotkey_previous, "Ctrl+Alt+Shift+Left");
-  EXPECT_EQ(c.hotkey_random, "Ctrl+Alt+Shift+Down");
+
+  ASSERT_TRUE(c.Save(*store_));
+  const std::string text = dir_.Read("config.ini");
+  const std::vector<std::string> lines = {
+      "sposob_wyswietlania=0", "sposob_wybierania=0", "zmiana_tapety_co=0", "co_ile_sek_godz=10", "godz_sek=0",
+      "second_counter=1", "Smartblur=0", "Negativ=0", "Gray=0", "Pseudocolors=0", "Noise=0", "NoiseInt=25",
+      "Sharpen=0", "Blur=0", "Contrast=0", "ContrastInt=20", "Lighten=0", "LightenInt=20", "Colorize=0",
+      "CoorizeIntR=255", "CoorizeIntG=212", "CoorizeIntB=36", "Cshadow=1", "CRGB_shadow_R=1", "CRGB_shadow_G=1",
+      "CRGB_shadow_B=1", "Cactivecalendar=1", "Calpha=130", "Cposition=2", "CRGB_mf_R=255", "CRGB_mf_G=255",
+      "CRGB_mf_B=255", "CRGB_saturday_R=255", "CRGB_saturday_G=255", "CRGB_saturday_B=1", "CRGB_sunday_R=255",
+      "CRGB_sunday_G=1", "CRGB_sunday_B=1", "CRGB_background_R=254", "CRGB_background_G=1",
+      "CRGB_background_B=1", "Ccalendar_background=0", "Ccalendar_background_prog=0",
+      "Ccalendar_background_user=", "monitor_mode=0", "no_repeat=1", "hotkey_next=Ctrl+Alt+Shift+Right",
+      "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down"};
+  std::size_t at = text.find("[setting]");
+  ASSERT_NE(at, std::string::npos);
+  for (const std::string& line : lines) {
+    const std::size_t next = text.find("\n" + line + "\r\n", at);
+    ASSERT_NE(next, std::string::npos) << line << " missing or out of order";
+    at = next + 1;
+  }
+  EXPECT_EQ(SettingKeys().size(), lines.size());
 }
 
 TEST_P(ConfigTest, FlagsLoadAsZeroOrOneAndComponentsKeepTheirValue) {
@@ -77,86 +77,50 @@ TEST_P(ConfigTest, FlagsLoadAsZeroOrOneAndComponentsKeepTheirValue) {
   EXPECT_EQ(store_->GetString(ini_, "setting", "CRGB_background_G", "", 260), "-1");
 }
 
+// Every key away from its default (numbers negative and large, texts in
+// Polish) comes back as saved.
 TEST_P(ConfigTest, SaveThenLoadGivesTheSameRecord) {
   TConfig a;
   a.SetPath(ini_);
-  a.sposob_wyswietlania = 2;
-  a.sposob_wybierania = 1;
-  a.zmiana_tapety_co = 1;
-  a.co_ile_sek_godz = 999;
-  a.godz_sek = 1;
-  a.second_counter = 7;
-  a.smartblur = a.negativ = a.gray = a.pseudocolors = a.noise = a.sharpen = a.blur = 1;
-  a.contrast = a.lighten = a.colorize = a.calendar_background = 1;
-  a.noise_int = -1;
-  a.contrast_int = -100;
-  a.lighten_int = 255;
-  a.colorize_r = 300;
-  a.colorize_g = 0;
-  a.colorize_b = -5;
-  a.calendar_background_user = "C:\\Obrazy\\Zażółć gęślą jaźń\\kalendarz.jpg";
-  a.calendar_background_prog = 2;
-  a.active_calendar = 0;
-  a.calendar_alpha = 256;
-  a.calendar_position = 12;
-  a.mf_r = 1, a.mf_g = 2, a.mf_b = 3;
-  a.saturday_r = 4, a.saturday_g = 5, a.saturday_b = 6;
-  a.sunday_r = 7, a.sunday_g = 8, a.sunday_b = 9;
-  a.background_r = 10, a.background_g = 11, a.background_b = 12;
-  a.shadow = 0;
-  a.shadow_r = 13, a.shadow_g = 14, a.shadow_b = 15;
+  std::int32_t n = 0;
+  for (const SettingKey& k : SettingKeys()) {
+    ++n;
+    if (k.kind == SettingKey::Kind::kNumber) a.*k.number = k.highest == 2 ? 2 : (n % 2 ? -n : 1000 * n);
+    if (k.kind == SettingKey::Kind::kFlag) a.*k.flag = k.default_number ? 0 : 1;
+    if (k.kind == SettingKey::Kind::kText) a.*k.text = u8"C:\\Obrazy\\Za\u017c\u00f3\u0142\u0107 " + std::to_string(n);
+  }
   ASSERT_TRUE(a.Save(*store_));
   a.DeriveColors();
-
   const TConfig b = Loaded();
-  EXPECT_EQ(b.sposob_wyswietlania, 2);
-  EXPECT_EQ(b.sposob_wybierania, 1);
-  EXPECT_EQ(b.zmiana_tapety_co, 1);
-  EXPECT_EQ(b.co_ile_sek_godz, 999);
-  EXPECT_EQ(b.godz_sek, 1);
-  EXPECT_EQ(b.second_counter, 7);
-  for (auto flag : {b.smartblur, b.negativ, b.gray, b.pseudocolors, b.noise, b.sharpen, b.blur, b.contrast,
-                    b.lighten, b.colorize, b.calendar_background})
-    EXPECT_EQ(flag, 1);
-  EXPECT_EQ(b.noise_int, -1);
-  EXPECT_EQ(b.contrast_int, -100);
-  EXPECT_EQ(b.lighten_int, 255);
-  EXPECT_EQ(b.colorize_r, 300);
-  EXPECT_EQ(b.colorize_g, 0);
-  EXPECT_EQ(b.colorize_b, -5);
-  EXPECT_EQ(b.calendar_background_user, a.calendar_background_user);
-  EXPECT_EQ(b.calendar_background_prog, 2);
-  EXPECT_EQ(b.active_calendar, 0);
-  EXPECT_EQ(b.calendar_alpha, 256);
-  EXPECT_EQ(b.calendar_position, 12);
-  EXPECT_EQ(b.shadow, 0);
-  EXPECT_EQ(b.color_mf, a.color_mf);
-  EXPECT_EQ(b.color_saturday, a.color_saturday);
-  EXPECT_EQ(b.color_sunday, a.color_sunday);
-  EXPECT_EQ(b.color_background, a.color_background);
-  EXPECT_EQ(b.color_shadow, (13u | (14u << 8) | (15u << 16)));
+  EXPECT_TRUE(SameSettings(a, b)) << FirstDifferentKey(a, b);
+  EXPECT_FALSE(SameSettings(b, TConfig()));
+  EXPECT_EQ(b.color_shadow, a.color_shadow);
 }
 
-TEST_P(ConfigTest, ANewFileGetsTheKeysInTheProgramsOrder) {
-  TConfig c;
-  c.SetPath(ini_);
-  ASSERT_TRUE(c.Save(*store_));
-  const std::string text = dir_.Read("config.ini");
-  const std::vector<std::string> order = {
-      "sposob_wyswietlania", "sposob_wybierania", "zmiana_tapety_co", "co_ile_sek_godz", "godz_sek",
-      "second_counter", "Smartblur", "Negativ", "Gray", "Pseudocolors", "Noise", "NoiseInt", "Sharpen", "Blur",
-      "Contrast", "ContrastInt", "Lighten", "LightenInt", "Colorize", "CoorizeIntR", "CoorizeIntG",
-      "CoorizeIntB", "Cshadow", "CRGB_shadow_R", "CRGB_shadow_G", "CRGB_shadow_B", "Cactivecalendar", "Calpha",
-      "Cposition", "CRGB_mf_R", "CRGB_mf_G", "CRGB_mf_B", "CRGB_saturday_R", "CRGB_saturday_G",
-      "CRGB_saturday_B", "CRGB_sunday_R", "CRGB_sunday_G", "CRGB_sunday_B", "CRGB_background_R",
-      "CRGB_background_G", "CRGB_background_B", "Ccalendar_background", "Ccalendar_background_prog",
-      "Ccalendar_background_user", "monitor_mode", "no_repeat", "hotkey_next", "hotkey_previous", "hotkey_random"};
-  std::size_t at = text.find("[setting]");
-  ASSERT_NE(at, std::string::npos);
-  for (const std::string& key : order) {
-    const std::size_t next = text.find("\n" + key + "=", at);
-    ASSERT_NE(next, std::string::npos) << key << " missing or out of order";
-    at = next + 1;
+// The sheet's record brings what the sheet edits; the minute counter and
+// the hotkeys stay as they are meanwhile.
+TEST_P(ConfigTest, TheSheetsFieldsComeOverAndTheOthersStay) {
+  TConfig sheet;
+  sheet.sposob_wyswietlania = 4;
+  sheet.shadow_r = 200;
+  sheet.calendar_background_user = "C:\\cal.jpg";
+  sheet.second_counter = 40;
+  sheet.hotkey_next = "Win+F1";
+  TConfig running;
+  running.SetPath(ini_);
+  running.second_counter = 3;
+  running.hotkey_random = "";
+  CopySheetFields(sheet, running);
+  EXPECT_EQ(running.Path(), ini_);
+  EXPECT_EQ(running.sposob_wyswietlania, 4);
+  EXPECT_EQ(running.color_shadow, (200u | (1u << 8) | (1u << 16)));
+  EXPECT_EQ(running.calendar_background_user, "C:\\cal.jpg");
+  EXPECT_EQ(running.second_counter, 3);
+  EXPECT_EQ(running.hotkey_next, TConfig::kDefaultHotkeyNext);
+  EXPECT_EQ(running.hotkey_random, "");
+  for (const SettingKey& k : SettingKeys()) {
+    const bool elsewhere = std::string(k.key) == "second_counter" || std::string(k.key).rfind("hotkey_", 0) == 0;
+    EXPECT_EQ(k.sheet, !elsewhere) << k.key;
   }
 }
 

@@ -332,39 +332,7 @@ constexpr const char* kLoadedKeys =
     "Cshadow=0\r\nCRGB_shadow_R=14\r\nCRGB_shadow_G=15\r\nCRGB_shadow_B=16\r\n";
 
 void ExpectSameSettings(const TConfig& a, const TConfig& b) {
-  EXPECT_EQ(a.sposob_wyswietlania, b.sposob_wyswietlania);
-  EXPECT_EQ(a.sposob_wybierania, b.sposob_wybierania);
-  EXPECT_EQ(a.zmiana_tapety_co, b.zmiana_tapety_co);
-  EXPECT_EQ(a.co_ile_sek_godz, b.co_ile_sek_godz);
-  EXPECT_EQ(a.godz_sek, b.godz_sek);
-  EXPECT_EQ(a.second_counter, b.second_counter);
-  EXPECT_EQ(a.smartblur, b.smartblur);
-  EXPECT_EQ(a.negativ, b.negativ);
-  EXPECT_EQ(a.gray, b.gray);
-  EXPECT_EQ(a.pseudocolors, b.pseudocolors);
-  EXPECT_EQ(a.noise, b.noise);
-  EXPECT_EQ(a.noise_int, b.noise_int);
-  EXPECT_EQ(a.sharpen, b.sharpen);
-  EXPECT_EQ(a.blur, b.blur);
-  EXPECT_EQ(a.contrast, b.contrast);
-  EXPECT_EQ(a.contrast_int, b.contrast_int);
-  EXPECT_EQ(a.lighten, b.lighten);
-  EXPECT_EQ(a.lighten_int, b.lighten_int);
-  EXPECT_EQ(a.colorize, b.colorize);
-  EXPECT_EQ(TEffects::PackColorize(a.colorize_r, a.colorize_g, a.colorize_b),
-            TEffects::PackColorize(b.colorize_r, b.colorize_g, b.colorize_b));
-  EXPECT_EQ(a.calendar_background_user, b.calendar_background_user);
-  EXPECT_EQ(a.calendar_background_prog, b.calendar_background_prog);
-  EXPECT_EQ(a.calendar_background, b.calendar_background);
-  EXPECT_EQ(a.active_calendar, b.active_calendar);
-  EXPECT_EQ(a.calendar_alpha, b.calendar_alpha);
-  EXPECT_EQ(a.calendar_position, b.calendar_position);
-  EXPECT_EQ(a.color_mf, b.color_mf);
-  EXPECT_EQ(a.color_saturday, b.color_saturday);
-  EXPECT_EQ(a.color_sunday, b.color_sunday);
-  EXPECT_EQ(a.color_background, b.color_background);
-  EXPECT_EQ(a.shadow, b.shadow);
-  EXPECT_EQ(a.color_shadow, b.color_shadow);
+  EXPECT_TRUE(SameSettings(a, b)) << FirstDifferentKey(a, b);
 }
 
 using SettingsSheetTest = ProgramFolderFixture;
