@@ -12,6 +12,22 @@ namespace {
 
 using StoreFactory = std::unique_ptr<ProfileStore> (*)();
 
+// Every key away from its default: numbers negative or large (ranged ones at
+// their highest), flags the other way, texts in Polish.
+TConfig AwayFromTheDefaults() {
+  TConfig c;
+  std::int32_t n = 0;
+  for (const SettingKey& k : SettingKeys()) {
+    ++n;
+    const std::int32_t number = n % 2 ? -n : 1000 * n;
+    if (k.number) c.*k.number = number < k.lowest || number > k.highest ? k.highest : number;
+    if (k.flag) c.*k.flag = k.default_number != 0 ? 0 : 1;
+    if (k.text) c.*k.text = "C:\\Obrazy\\Zażółć gęślą jaźń\\" + std::to_string(n);
+  }
+  c.DeriveColors();
+  return c;
+}
+
 class ConfigTest : public ::testing::TestWithParam<StoreFactory> {
  protected:
   TConfig Loaded() {
@@ -25,9 +41,7 @@ class ConfigTest : public ::testing::TestWithParam<StoreFactory> {
   std::string ini_ = dir_.File("config.ini");
 };
 
-// A missing file gives every default, and a new file gets every key in the
-// program's order with its default.
-TEST_P(ConfigTest, MissingFileGivesTheDefaultsAndANewFileGetsThemInTheProgramsOrder) {
+TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
   const TConfig c = Loaded();
   EXPECT_TRUE(SameSettings(c, TConfig())) << FirstDifferentKey(c, TConfig());
   EXPECT_EQ(c.color_mf, 0xFFFFFFu);
@@ -36,8 +50,8 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaultsAndANewFileGetsThemInTheProgramsOr
   EXPECT_EQ(c.color_background, 0x0101FEu);  // red 254 in the low byte
   EXPECT_EQ(c.color_shadow, 0x010101u);
 
+  // Every key as a new file gets it.
   ASSERT_TRUE(c.Save(*store_));
-  const std::string text = dir_.Read("config.ini");
   const std::vector<std::string> lines = {
       "sposob_wyswietlania=0", "sposob_wybierania=0", "zmiana_tapety_co=0", "co_ile_sek_godz=10", "godz_sek=0",
       "second_counter=1", "Smartblur=0", "Negativ=0", "Gray=0", "Pseudocolors=0", "Noise=0", "NoiseInt=25",
@@ -49,14 +63,11 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaultsAndANewFileGetsThemInTheProgramsOr
       "CRGB_background_B=1", "Ccalendar_background=0", "Ccalendar_background_prog=0",
       "Ccalendar_background_user=", "monitor_mode=0", "no_repeat=1", "hotkey_next=Ctrl+Alt+Shift+Right",
       "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down"};
-  std::size_t at = text.find("[setting]");
-  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(lines.size(), SettingKeys().size());
   for (const std::string& line : lines) {
-    const std::size_t next = text.find("\n" + line + "\r\n", at);
-    ASSERT_NE(next, std::string::npos) << line << " missing or out of order";
-    at = next + 1;
+    const std::string key = line.substr(0, line.find('='));
+    EXPECT_EQ(key + "=" + store_->GetString(ini_, "setting", key, "(missing)", 260), line);
   }
-  EXPECT_EQ(SettingKeys().size(), lines.size());
 }
 
 TEST_P(ConfigTest, FlagsLoadAsZeroOrOneAndComponentsKeepTheirValue) {
@@ -77,51 +88,72 @@ TEST_P(ConfigTest, FlagsLoadAsZeroOrOneAndComponentsKeepTheirValue) {
   EXPECT_EQ(store_->GetString(ini_, "setting", "CRGB_background_G", "", 260), "-1");
 }
 
-// Every key away from its default (numbers negative and large, texts in
-// Polish) comes back as saved.
 TEST_P(ConfigTest, SaveThenLoadGivesTheSameRecord) {
-  TConfig a;
+  TConfig a = AwayFromTheDefaults();
   a.SetPath(ini_);
-  std::int32_t n = 0;
-  for (const SettingKey& k : SettingKeys()) {
-    ++n;
-    if (k.kind == SettingKey::Kind::kNumber) a.*k.number = k.highest == 2 ? 2 : (n % 2 ? -n : 1000 * n);
-    if (k.kind == SettingKey::Kind::kFlag) a.*k.flag = k.default_number ? 0 : 1;
-    if (k.kind == SettingKey::Kind::kText) a.*k.text = u8"C:\\Obrazy\\Za\u017c\u00f3\u0142\u0107 " + std::to_string(n);
-  }
   ASSERT_TRUE(a.Save(*store_));
-  a.DeriveColors();
   const TConfig b = Loaded();
   EXPECT_TRUE(SameSettings(a, b)) << FirstDifferentKey(a, b);
-  EXPECT_FALSE(SameSettings(b, TConfig()));
   EXPECT_EQ(b.color_shadow, a.color_shadow);
+
+  // The comparison sees every key: going from the defaults towards b, each
+  // key in turn is the first that still differs.
+  TConfig walk;
+  for (const SettingKey& k : SettingKeys()) {
+    EXPECT_EQ(FirstDifferentKey(walk, b), k.key);
+    if (k.number) walk.*k.number = b.*k.number;
+    if (k.flag) walk.*k.flag = b.*k.flag;
+    if (k.text) walk.*k.text = b.*k.text;
+  }
+  EXPECT_TRUE(SameSettings(walk, b)) << FirstDifferentKey(walk, b);
 }
 
-// The sheet's record brings what the sheet edits; the minute counter and
-// the hotkeys stay as they are meanwhile.
+TEST_P(ConfigTest, ANewFileGetsTheKeysInTheProgramsOrder) {
+  TConfig c;
+  c.SetPath(ini_);
+  ASSERT_TRUE(c.Save(*store_));
+  const std::string text = dir_.Read("config.ini");
+  const std::vector<std::string> order = {
+      "sposob_wyswietlania", "sposob_wybierania", "zmiana_tapety_co", "co_ile_sek_godz", "godz_sek",
+      "second_counter", "Smartblur", "Negativ", "Gray", "Pseudocolors", "Noise", "NoiseInt", "Sharpen", "Blur",
+      "Contrast", "ContrastInt", "Lighten", "LightenInt", "Colorize", "CoorizeIntR", "CoorizeIntG",
+      "CoorizeIntB", "Cshadow", "CRGB_shadow_R", "CRGB_shadow_G", "CRGB_shadow_B", "Cactivecalendar", "Calpha",
+      "Cposition", "CRGB_mf_R", "CRGB_mf_G", "CRGB_mf_B", "CRGB_saturday_R", "CRGB_saturday_G",
+      "CRGB_saturday_B", "CRGB_sunday_R", "CRGB_sunday_G", "CRGB_sunday_B", "CRGB_background_R",
+      "CRGB_background_G", "CRGB_background_B", "Ccalendar_background", "Ccalendar_background_prog",
+      "Ccalendar_background_user", "monitor_mode", "no_repeat", "hotkey_next", "hotkey_previous", "hotkey_random"};
+  std::size_t at = text.find("[setting]");
+  ASSERT_NE(at, std::string::npos);
+  for (const std::string& key : order) {
+    const std::size_t next = text.find("\n" + key + "=", at);
+    ASSERT_NE(next, std::string::npos) << key << " missing or out of order";
+    at = next + 1;
+  }
+}
+
+// OK on the sheet brings over everything the sheet edits; what changed
+// meanwhile without it (the minute counter, the hotkeys) stays, and the
+// colours follow the new components.
 TEST_P(ConfigTest, TheSheetsFieldsComeOverAndTheOthersStay) {
-  TConfig sheet;
-  sheet.sposob_wyswietlania = 4;
-  sheet.shadow_r = 200;
-  sheet.calendar_background_user = "C:\\cal.jpg";
-  sheet.second_counter = 40;
-  sheet.hotkey_next = "Win+F1";
+  const TConfig sheet = AwayFromTheDefaults();
   TConfig running;
   running.SetPath(ini_);
   running.second_counter = 3;
-  running.hotkey_random = "";
+  running.hotkey_previous = "Win+F2";
+  TConfig expected = sheet;
+  expected.second_counter = 3;
+  expected.hotkey_next = TConfig::kDefaultHotkeyNext;
+  expected.hotkey_previous = "Win+F2";
+  expected.hotkey_random = TConfig::kDefaultHotkeyRandom;
+
   CopySheetFields(sheet, running);
+  EXPECT_TRUE(SameSettings(running, expected)) << FirstDifferentKey(running, expected);
   EXPECT_EQ(running.Path(), ini_);
-  EXPECT_EQ(running.sposob_wyswietlania, 4);
-  EXPECT_EQ(running.color_shadow, (200u | (1u << 8) | (1u << 16)));
-  EXPECT_EQ(running.calendar_background_user, "C:\\cal.jpg");
-  EXPECT_EQ(running.second_counter, 3);
-  EXPECT_EQ(running.hotkey_next, TConfig::kDefaultHotkeyNext);
-  EXPECT_EQ(running.hotkey_random, "");
-  for (const SettingKey& k : SettingKeys()) {
-    const bool elsewhere = std::string(k.key) == "second_counter" || std::string(k.key).rfind("hotkey_", 0) == 0;
-    EXPECT_EQ(k.sheet, !elsewhere) << k.key;
-  }
+  EXPECT_EQ(running.color_mf, sheet.color_mf);
+  EXPECT_EQ(running.color_saturday, sheet.color_saturday);
+  EXPECT_EQ(running.color_sunday, sheet.color_sunday);
+  EXPECT_EQ(running.color_background, sheet.color_background);
+  EXPECT_EQ(running.color_shadow, sheet.color_shadow);
 }
 
 TEST_P(ConfigTest, AnOverlongPathIsCutTo259Characters) {
