@@ -55,20 +55,6 @@ namespace {
 
 constexpr unsigned kPictures = kPictureList | kPictureSelection;
 
-// Asks "Are you sure?": nothing when the answer is Yes, else what the
-// command comes to (nothing on No; failed told when no box could be shown).
-std::optional<Outcome> NotSure(UserChoices& choices, Notice failed) {
-  switch (choices.Confirm(EditingCommands::kAreYouSure)) {
-    case Confirmation::kYes:
-      return std::nullopt;
-    case Confirmation::kNo:
-      break;
-    case Confirmation::kFailed:
-      return Outcome::Told(failed);
-  }
-  return Outcome();
-}
-
 }  // namespace
 
 bool EditingCommands::StillCurrent(const Held& held) const {
@@ -119,56 +105,56 @@ Outcome EditingCommands::DeletePicture() {
   return Outcome(kPictures);
 }
 
-Outcome EditingCommands::Moved(std::int32_t moved_to) {
+Outcome EditingCommands::MovePicture(int step, const char* warning) {
+  const std::int32_t position = SelectedPicture();
+  if (position < 0) return Outcome::Told(Notice::Warning(warning));
+  std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
+  const auto count = static_cast<std::int32_t>(pictures.size());
+  std::int32_t moved_to = position + step;
+  if (moved_to < 0) {
+    // The first picture goes to the end and the others move up a place.
+    std::rotate(pictures.begin(), pictures.begin() + 1, pictures.end());
+    moved_to = count - 1;
+  } else if (moved_to >= count) {
+    // The last picture goes to the front and the others move down a place.
+    std::rotate(pictures.begin(), pictures.end() - 1, pictures.end());
+    moved_to = 0;
+  } else {
+    std::iter_swap(pictures.begin() + position, pictures.begin() + moved_to);
+  }
   library_.selectedPicture = moved_to;
   return Outcome(kPictures);
 }
 
-Outcome EditingCommands::MovePictureUp() {
-  const std::int32_t position = SelectedPicture();
-  if (position < 0) return Outcome::Told(Notice::Warning(kSelectFileToMoveUp));
-  std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
-  const auto at = pictures.begin() + position;
-  if (position == 0) {
-    // The first picture goes to the end and the others move up a place.
-    std::rotate(pictures.begin(), pictures.begin() + 1, pictures.end());
-    return Moved(static_cast<std::int32_t>(pictures.size()) - 1);
+std::optional<Outcome> EditingCommands::Unsure(UserChoices& choices, const char* none, Notice failed,
+                                               Held& held) {
+  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(none));
+  held = Hold();
+  switch (choices.Confirm(kAreYouSure)) {
+    case Confirmation::kYes:
+      // Only the category the question was about.
+      if (StillCurrent(held)) return std::nullopt;
+      break;
+    case Confirmation::kNo:
+      break;
+    case Confirmation::kFailed:
+      return Outcome::Told(failed);
   }
-  std::iter_swap(at - 1, at);
-  return Moved(position - 1);
-}
-
-Outcome EditingCommands::MovePictureDown() {
-  const std::int32_t position = SelectedPicture();
-  if (position < 0) return Outcome::Told(Notice::Warning(kSelectFileToMoveDown));
-  std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
-  const auto at = pictures.begin() + position;
-  if (position == static_cast<std::int32_t>(pictures.size()) - 1) {
-    // The last picture goes to the front and the others move down a place.
-    std::rotate(pictures.begin(), pictures.end() - 1, pictures.end());
-    return Moved(0);
-  }
-  std::iter_swap(at, at + 1);
-  return Moved(position + 1);
+  return Outcome();
 }
 
 Outcome EditingCommands::ClearCategory(UserChoices& choices) {
-  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToClear));
-  const Held held = Hold();
-  if (const std::optional<Outcome> refused = NotSure(choices, Notice::Error(kClearFailed, kClearFailedCaption)))
+  Held held{};
+  if (auto refused = Unsure(choices, kSelectCategoryToClear, Notice::Error(kClearFailed, kClearFailedCaption), held))
     return *refused;
-  // Only the category the question was about.
-  if (!StillCurrent(held)) return Outcome();
   library_.CurrentCategory()->pictures.clear();
   return Outcome(kPictures);
 }
 
 Outcome EditingCommands::DeleteCategory(UserChoices& choices) {
-  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToDelete));
-  const Held held = Hold();
-  if (const std::optional<Outcome> refused = NotSure(choices, Notice::Error(kDeleteFailed, kErrorCaptionPolish)))
+  Held held{};
+  if (auto refused = Unsure(choices, kSelectCategoryToDelete, Notice::Error(kDeleteFailed, kErrorCaptionPolish), held))
     return *refused;
-  if (!StillCurrent(held)) return Outcome();
   library_.categories.erase(library_.categories.begin() + held.category);
   library_.CategoriesChanged();
   library_.selectedPicture = 0;

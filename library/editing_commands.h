@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,9 +56,9 @@ class EditingCommands {
   // BUTTON_WALLPAPERDELETE: the picture that followed becomes selected.
   Outcome DeletePicture();
   // BUTTON_MOVEUP: one place up; the first picture goes to the end.
-  Outcome MovePictureUp();
+  Outcome MovePictureUp() { return MovePicture(-1, kSelectFileToMoveUp); }
   // BUTTON_MOVEDOWN: one place down; the last picture goes to the front.
-  Outcome MovePictureDown();
+  Outcome MovePictureDown() { return MovePicture(1, kSelectFileToMoveDown); }
   // BUTTON_CLEARLIST: after a Yes, the current category loses its pictures.
   Outcome ClearCategory(UserChoices& choices);
   // BUTTON_CATEGORYDEL: after a Yes, the current category is removed and no
@@ -88,8 +89,14 @@ class EditingCommands {
   Held Hold() const { return Held{library_.currentCategory, library_.CategoriesVersion()}; }
   // Whether the held category is still the current one, at its place.
   bool StillCurrent(const Held& held) const;
-  // The current category after a move: the picture at moved_to selected.
-  Outcome Moved(std::int32_t moved_to);
+  // Asks "Are you sure?" about the current category, which it holds: nothing
+  // on a Yes while the category is still the one asked about, else what the
+  // command comes to (without a category the warning none; without a box
+  // failed).
+  std::optional<Outcome> Unsure(UserChoices& choices, const char* none, Notice failed, Held& held);
+  // The selected picture one place up (step -1) or down (1), round from one
+  // end to the other; the warning without a selected picture.
+  Outcome MovePicture(int step, const char* warning);
 
   WallpaperLibrary& library_;
 };
