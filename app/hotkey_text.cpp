@@ -88,12 +88,28 @@ std::string KeyName(std::uint32_t key) {
   return std::string();
 }
 
+// What Windows or every program does with a key: closing, switching, the
+// Start menu, the Task Manager, copying and pasting, undoing, saving,
+// printing, locking. (F1, help, has no modifier and is refused for that.)
+constexpr Hotkey kTaken[] = {
+    {Hotkey::kAlt, 0x73},                       // Alt+F4
+    {Hotkey::kAlt, 0x09},                       // Alt+Tab
+    {Hotkey::kAlt | Hotkey::kShift, 0x09},      // Alt+Shift+Tab
+    {Hotkey::kAlt, 0x1B},                       // Alt+Esc
+    {Hotkey::kControl, 0x1B},                   // Ctrl+Esc
+    {Hotkey::kControl | Hotkey::kShift, 0x1B},  // Ctrl+Shift+Esc
+    {Hotkey::kControl | Hotkey::kAlt, 0x2E},    // Ctrl+Alt+Delete
+    {Hotkey::kControl, 'C'}, {Hotkey::kControl, 'V'}, {Hotkey::kControl, 'X'}, {Hotkey::kControl, 'Z'},
+    {Hotkey::kControl, 'Y'}, {Hotkey::kControl, 'A'}, {Hotkey::kControl, 'S'}, {Hotkey::kControl, 'P'},
+    {Hotkey::kWin, 'L'},                        // Win+L
+};
+
 }  // namespace
 
-bool ParseHotkey(std::string_view text, Hotkey& out) {
+HotkeyRead ReadHotkey(std::string_view text, Hotkey& out) {
   out = Hotkey{};
   text = Trimmed(text);
-  if (text.empty()) return true;
+  if (text.empty()) return HotkeyRead::kEmpty;
 
   Hotkey hotkey;
   while (true) {
@@ -106,17 +122,38 @@ bool ParseHotkey(std::string_view text, Hotkey& out) {
     std::uint32_t modifier = 0;
     for (const Name& name : kModifiers)
       if (SameName(part, name.text)) modifier = name.value;
-    if (modifier == 0 || (hotkey.modifiers & modifier) != 0) return false;
+    if (modifier == 0 || (hotkey.modifiers & modifier) != 0) return HotkeyRead::kNotAHotkey;
     hotkey.modifiers |= modifier;
     text.remove_prefix(plus + 1);
   }
-  if (hotkey.key == 0) return false;
+  if (hotkey.key == 0) return HotkeyRead::kNotAHotkey;
   // Shift alone still types: "Shift+A" would take the capital A away from
-  // every program. Function keys are free for hotkeys of their own.
-  const bool function_key = hotkey.key >= kF1 && hotkey.key <= kF24;
-  if ((hotkey.modifiers & (Hotkey::kControl | Hotkey::kAlt | Hotkey::kWin)) == 0 && !function_key) return false;
+  // every program, and a function key alone its meaning in every program.
+  if ((hotkey.modifiers & (Hotkey::kControl | Hotkey::kAlt | Hotkey::kWin)) == 0) return HotkeyRead::kNeedsModifier;
+  for (const Hotkey& taken : kTaken)
+    if (hotkey == taken) return HotkeyRead::kTakenBySystem;
   out = hotkey;
-  return true;
+  return HotkeyRead::kHotkey;
+}
+
+std::string HotkeyRefusal(std::string_view key, std::string_view text, HotkeyRead read) {
+  const char* why = nullptr;
+  switch (read) {
+    case HotkeyRead::kNotAHotkey:
+      why = "it is not a key combination Vistelle knows.";
+      break;
+    case HotkeyRead::kNeedsModifier:
+      why = "a hotkey needs Ctrl, Alt or Win.";
+      break;
+    case HotkeyRead::kTakenBySystem:
+      why = "Windows and every program need it.";
+      break;
+    case HotkeyRead::kHotkey:
+    case HotkeyRead::kEmpty:
+      return std::string();
+  }
+  return "The hotkey \"" + std::string(Trimmed(text)) + "\" (" + std::string(key) + " in config.ini) is not used: " +
+         why;
 }
 
 Hotkey HotkeyFromText(std::string_view text) {

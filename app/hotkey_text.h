@@ -32,15 +32,30 @@ struct Hotkey {
   friend bool operator!=(const Hotkey& a, const Hotkey& b) { return !(a == b); }
 };
 
-// Reads a hotkey text. False, with out none, when the text is not one: an
-// unknown name, a modifier twice, no key or two keys, or a key that would
-// take a key of ordinary typing from every program (no Ctrl, Alt or Win,
-// unless the key is one of F1..F24). An empty (or blank) text is true with
-// out none.
-bool ParseHotkey(std::string_view text, Hotkey& out);
+// What a hotkey text is.
+enum class HotkeyRead {
+  kHotkey,          // a hotkey the program may take
+  kEmpty,           // an empty (or blank) text: no hotkey, as the user wants
+  kNotAHotkey,      // an unknown name, a modifier twice, no key or two keys
+  kNeedsModifier,   // no Ctrl, Alt or Win: it would take a key from typing
+  kTakenBySystem,   // Alt+F4, Alt+Tab, Ctrl+C and the like, which Windows or
+                    // every program needs
+};
 
-// The hotkey of a text, none for an empty or invalid one.
+// Reads a hotkey text into out; out is none for anything but kHotkey.
+HotkeyRead ReadHotkey(std::string_view text, Hotkey& out);
+inline bool ParseHotkey(std::string_view text, Hotkey& out) {
+  const HotkeyRead read = ReadHotkey(text, out);
+  return read == HotkeyRead::kHotkey || read == HotkeyRead::kEmpty;
+}
+
+// The hotkey of a text, none for an empty or refused one.
 Hotkey HotkeyFromText(std::string_view text);
+
+// What the user is told of a text that was refused, the settings key that
+// holds it named: "The hotkey "Alt+F4" (hotkey_next in config.ini) is not
+// used: Windows and every program need it." Empty for kHotkey and kEmpty.
+std::string HotkeyRefusal(std::string_view key, std::string_view text, HotkeyRead read);
 
 // The text of a hotkey: the modifiers as Ctrl+Alt+Shift+Win in that order,
 // then the key's name (letters upper case). Empty for none, and for a key

@@ -56,6 +56,17 @@ const TSkin::Command TSkin::kCommands[] = {
     {kCommandSetSelected, "BUTTON_WSET", nullptr, 0, nullptr, false, &TSkin::SetSelectedWallpaper},
 };
 
+namespace {
+
+// The settings key of a hotkey field.
+std::string HotkeySettingKey(std::string TConfig::*field) {
+  for (const SettingKey& key : SettingKeys())
+    if (key.text == field) return key.key;
+  return std::string();
+}
+
+}  // namespace
+
 const TSkin::Command* TSkin::FindCommand(UINT id) {
   for (const Command& command : kCommands)
     if (command.id == id) return &command;
@@ -210,14 +221,29 @@ void TSkin::RegisterHotkeys() {
   UnregisterHotkeys();
   if (hwnd_ == nullptr || session_ended_) return;
   const TConfig& settings = session_.Settings();
+  std::string refused;
   for (const Command& command : kCommands) {
     if (command.hotkey == nullptr) continue;
-    const Hotkey hotkey = HotkeyFromText(settings.*command.hotkey);
-    if (hotkey.IsNone()) continue;
-    // MOD_NOREPEAT: a held key runs the command once.
+    const std::string& text = settings.*command.hotkey;
+    Hotkey hotkey;
+    const HotkeyRead read = ReadHotkey(text, hotkey);
+    if (read != HotkeyRead::kHotkey) {
+      // A refused text is told once a run; it stays in the file as written.
+      const std::string key = HotkeySettingKey(command.hotkey);
+      const std::string told = key + "=" + text;
+      const std::string line = HotkeyRefusal(key, text, read);
+      if (!line.empty() && std::find(hotkeys_told_.begin(), hotkeys_told_.end(), told) == hotkeys_told_.end()) {
+        hotkeys_told_.push_back(told);
+        refused += (refused.empty() ? "" : "\r\n") + line;
+      }
+      continue;
+    }
+    // MOD_NOREPEAT: a held key runs the command once. One that another
+    // program holds is passed over without a word.
     if (RegisterHotKey(hwnd_, static_cast<int>(command.id), hotkey.modifiers | 0x4000, hotkey.key))
       hotkeys_.push_back(command.id);
   }
+  if (!refused.empty()) messages_.Tell(Notice{Notice::Kind::kWarning, refused.c_str(), "Vistelle"});
 }
 
 void TSkin::UnregisterHotkeys() {

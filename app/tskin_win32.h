@@ -153,7 +153,8 @@ class TSkin : public SkinDialog {
   void OnDropFiles(HDROP drop);
   void OnDisplaySettled();
   // Registers the hotkeys the settings name (again); those another program
-  // holds are passed over without a word.
+  // holds are passed over without a word, and the texts that are refused
+  // (HotkeyRead) are told once a run, in one box.
   void RegisterHotkeys();
   void UnregisterHotkeys();
 
@@ -208,6 +209,7 @@ class TSkin : public SkinDialog {
   NOTIFYICONDATAA tray_{};
   bool tray_added_ = false;
   std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held
+  std::vector<std::string> hotkeys_told_;  // refused hotkeys the user was told of, as key=text
   UINT taskbar_created_ = 0;
   win32::Brush list_brush_;
   win32::Font countdown_font_;

@@ -96,6 +96,20 @@ struct Window {
   }
 };
 
+// Runs the step a moment after a dialog opened, once the dialog runs its
+// own loop (and has disabled its owner).
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  if (g_later) std::exchange(g_later, nullptr)();
+}
+testing::DialogHandler Later(std::function<void(HWND dialog)> step) {
+  return [step](HWND dialog) {
+    g_later = [step, dialog] { step(dialog); };
+    SetTimer(dialog, 77, 200, RunLater);
+  };
+}
+
 // The width of text in bold Arial of the given height.
 int TextWidth(HWND hwnd, int height, const std::string& text) {
   HDC dc = GetDC(hwnd);
@@ -247,6 +261,26 @@ TEST(TSkinWindow, AHotkeyHeldElsewhereIsSkippedWithoutABox) {
   UnregisterHotKey(nullptr, 101);
 }
 
+// A hotkey Windows needs is not taken: told once, in a box of the window,
+// and left in the file as the user wrote it.
+TEST(TSkinWindow, ARefusedHotkeyIsToldOnceAndStaysInTheFile) {
+  ProgramFolder folder("hotkey_next=Alt+F4\r\n", true);
+  testing::DialogCatcher catcher;
+  catcher.ThenAnswer(IDOK);
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  // The settings again (cancelled): no second box.
+  catcher.Then(Later([](HWND sheet) { SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); }));
+  SendMessageW(window.hwnd, WM_COMMAND, TSkin::kMenuSettings, 0);
+  catcher.ExpectAllAnswered();
+  ASSERT_EQ(catcher.Boxes().size(), 1u);
+  EXPECT_NE(catcher.Boxes()[0].text.find(L"\"Alt+F4\" (hotkey_next"), std::wstring::npos);
+  EXPECT_EQ(catcher.Boxes()[0].owner, window.hwnd);
+  EXPECT_FALSE(window.skin->HotkeyRegistered(TSkin::kMenuNext));
+  EXPECT_TRUE(window.skin->HotkeyRegistered(TSkin::kMenuPrevious));
+  EXPECT_NE(folder.dir.Read("config.ini").find("hotkey_next=Alt+F4"), std::string::npos);
+}
+
 // Messages of a change of the displays while the layout settles: one
 // composition for the new layout, two seconds after the last of them, with
 // the picture on the desktop, the preview and the countdown left alone.
@@ -338,20 +372,6 @@ TEST(TSkinWindow, TheRandomCommandShowsEachPictureOnceARound) {
     }
   }
   EXPECT_EQ(shown, std::vector<int>(6, 2));
-}
-
-// Runs the step a moment after a dialog opened, once the dialog runs its
-// own loop (and has disabled its owner).
-std::function<void()> g_later;
-void CALLBACK RunLater(HWND window, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(window, timer);
-  if (g_later) std::exchange(g_later, nullptr)();
-}
-testing::DialogHandler Later(std::function<void(HWND dialog)> step) {
-  return [step](HWND dialog) {
-    g_later = [step, dialog] { step(dialog); };
-    SetTimer(dialog, 77, 200, RunLater);
-  };
 }
 
 // A command's box is the main window's and keeps it from being used; the
