@@ -4,21 +4,24 @@
 //
 // With exactly "hide" (as the system-start entry gives it) the main window
 // stays hidden, reachable through the tray icon, and the wallpaper changes
-// once when the settings ask for a change at system start.
+// once when the settings ask for a change at system start (see
+// app/start_arguments.h for the whole rule).
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "app/leftovers.h"
+#include "app/start_arguments.h"
 #include "app/tskin_win32.h"
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
 #include "base/win32/utf16_win32.h"
+#include "settings/startup_entry_win32.h"
 
 namespace {
 
@@ -50,6 +53,18 @@ HWND CreateList(HWND parent, int id, int x, int y, int width, int height, HINSTA
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
+// The arguments as Windows splits them (quotes and all), the program's own
+// name left out.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(vistelle::win32::Narrow(words[i]));
+  LocalFree(words);
+  return arguments;
+}
+
 vistelle::win32::Icon LoadApplicationIcon(HINSTANCE instance, int size_metric) {
   const int size = GetSystemMetrics(size_metric);
   return vistelle::win32::Icon(
@@ -65,7 +80,7 @@ void ReportBrokenSkin(const std::string& file) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_command) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   // One copy at a time; the name stays taken until this process ends.
   HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -80,6 +95,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
   // What a save cut short by a kill left behind (this copy alone holds the
   // folder now).
   vistelle::RemoveSavingLeftovers(folder);
+  // A start with the system as earlier versions wrote it breaks in a folder
+  // with a space; it is written again the way that works.
+  vistelle::MendStartupEntry(folder);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
@@ -122,8 +140,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
       skin.LoadLibrary();
       skin.SetDragByBackground(true);
 
-      // Exactly "hide": not "HIDE", not " hide", not "hide" and more.
-      const bool hidden = command_line != nullptr && std::strcmp(command_line, "hide") == 0;
+      // Commands for a running copy come with a later version; such a start
+      // is a normal one meanwhile.
+      const bool hidden = vistelle::KindOfStart(Arguments()) == vistelle::StartKind::kHidden;
       if (!hidden) ShowWindow(window, show_command);
       UpdateWindow(window);
       if (hidden) skin.ChangeAtStart();

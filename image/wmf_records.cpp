@@ -153,6 +153,8 @@ bool MetaRecordSane(std::uint16_t function, const MetaRecord& r, std::uint16_t h
       return 1 + polygons + 2 * points <= n;
     }
     case 0x00F7:  // CREATEPALETTE: version, entries, four bytes each
+    case 0x0037:  // SETPALENTRIES: first entry, entries, four bytes each
+    case 0x0436:  // ANIMATEPALETTE: the same
       return n >= 2 && 2 + 2 * static_cast<std::size_t>(r.Word(1)) <= n;
     case 0x06FF:  // CREATEREGION (GDI checks the bands against the record)
       return n >= 11;

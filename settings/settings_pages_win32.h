@@ -13,6 +13,7 @@
 #include "config/config.h"
 #include "image/image.h"
 #include "settings/settings_values.h"
+#include "settings/startup_entry_win32.h"
 
 namespace vistelle {
 
@@ -112,19 +113,6 @@ void ChooseColour(ColorRef& colour, HWND owner);
 // "Ccalendar_background" set); true then. The current directory is the
 // program's folder afterwards whatever folder the user visited.
 bool ChooseCalendarPicture(HWND owner, SettingsSheet& sheet);
-
-// The start with the system: the value "Pictora" of the Run key. It counts
-// as present when, under the current user's or the machine's key, it starts
-// the Pictora.exe in program_dir (the path compared in any case, with or
-// without quotes); a value that starts another copy does not count.
-bool StartupEntryExists(const std::string& program_dir);
-// Writes the value under the current user's key (data: the program's folder
-// followed by "\Pictora.exe hide") and, where the rights allow, removes a
-// machine's value that starts another copy. Or removes the value from the
-// current user's key and, where the rights allow, from the machine's, unless
-// it starts another copy. False when the current user's key could not be
-// changed.
-bool SetStartupEntry(bool enabled, const std::string& program_dir);
 
 // A colour swatch of a page: its place, its colour and the brush that
 // paints it.

@@ -35,12 +35,14 @@ void ApplyPreviewEffects(const TEffects& effects, Image& image, const PreviewEff
   if (ticks.colorize) effects.ApplyColorize(image, colorize);
 }
 
-std::string StartupCommand(const std::string& program_dir) {
-  std::string command = program_dir;
+std::string ProgramPath(const std::string& program_dir) {
+  std::string path = program_dir;
   // A drive root already ends in its separator ("C:\").
-  if (!command.empty() && command.back() == '\\') command.pop_back();
-  return command + "\\Pictora.exe hide";
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path + "\\Pictora.exe";
 }
+
+std::string StartupCommand(const std::string& program_dir) { return "\"" + ProgramPath(program_dir) + "\" hide"; }
 
 const char* BuiltInCalendarBackground(int choice) {
   static constexpr const char* kFiles[3] = {"Calendar\\calendar1.jpg", "Calendar\\calendar2.jpg",

@@ -73,8 +73,10 @@ struct PreviewEffects {
 void ApplyPreviewEffects(const TEffects& effects, Image& image, const PreviewEffects& ticks,
                          const TConfig& settings, ColorRef colorize);
 
-// The value that starts the program with the system: the program's folder
-// followed by "\Pictora.exe hide".
+// The program in its folder: the folder followed by "\Pictora.exe".
+std::string ProgramPath(const std::string& program_dir);
+// The value that starts the program with the system: the program's path in
+// quotes (a folder may hold spaces), then "hide".
 std::string StartupCommand(const std::string& program_dir);
 
 // The interval units in the order of the Options page's list: the index is

@@ -5,11 +5,14 @@
 // copy's Pictora.exe; an entry that an earlier version made for the whole
 // machine is removed where the rights allow when it would start another
 // copy, or this one's start is switched off.
+#include "settings/startup_entry_win32.h"
+
+#include <windows.h>
+
 #include <cwchar>
 #include <string>
 
 #include "base/win32/utf16_win32.h"
-#include "settings/settings_pages_win32.h"
 #include "settings/settings_values.h"
 
 namespace vistelle {
@@ -65,10 +68,19 @@ bool StartsProgram(const std::wstring& command, const std::wstring& program) {
 Entry EntryOf(HKEY root, const std::string& program_dir) {
   std::wstring command;
   if (!ReadValue(root, command)) return Entry::kNone;
-  // The program's path: the command that this copy writes, less its argument.
-  std::string program = StartupCommand(program_dir);
-  program.erase(program.rfind(' '));
-  return StartsProgram(command, win32::Widen(program)) ? Entry::kThisCopy : Entry::kOtherCopy;
+  return StartsProgram(command, win32::Widen(ProgramPath(program_dir))) ? Entry::kThisCopy : Entry::kOtherCopy;
+}
+
+bool WriteValue(const std::wstring& command) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  // The stored string keeps its terminating zero, as REG_SZ data should.
+  const LONG result = RegSetValueExW(key, L"Pictora", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                     static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
 }
 
 bool DeleteValue(HKEY root) {
@@ -100,16 +112,16 @@ bool SetStartupEntry(bool enabled, const std::string& program_dir) {
   // The machine's entry runs too at the start and would start the other
   // copy first.
   if (EntryOf(HKEY_LOCAL_MACHINE, program_dir) == Entry::kOtherCopy) DeleteValue(HKEY_LOCAL_MACHINE);
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const std::string command = StartupCommand(program_dir);
-  // The stored string keeps its terminating zero, as REG_SZ data should.
-  const LONG result = RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                     static_cast<DWORD>(command.size() + 1));
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS;
+  return WriteValue(win32::Widen(StartupCommand(program_dir)));
+}
+
+void MendStartupEntry(const std::string& program_dir) {
+  std::wstring command;
+  if (!ReadValue(HKEY_CURRENT_USER, command) || command.find(L'"') != std::wstring::npos) return;
+  const std::wstring program = win32::Widen(ProgramPath(program_dir));
+  if (!StartsProgram(command, program)) return;
+  const std::size_t start = command.find_first_not_of(L" \t");
+  WriteValue(L"\"" + command.substr(start, program.size()) + L"\"" + command.substr(start + program.size()));
 }
 
 }  // namespace vistelle

@@ -35,6 +35,9 @@
 //   sleep MILLISECONDS
 //   launch PROGRAM [ARGS]      starts the program and prints the milliseconds
 //                              until its main window is shown
+//   run-start-entry            starts the current user's Run value "Pictora"
+//                              as Windows does at a start: CreateProcess of
+//                              its text, from the Windows folder
 // Commands that the program handles inside the call (command, tray, timer)
 // are sent and return when it is done; "post" before one of them posts it
 // instead, for commands that open a message box, and "timed" prints the
@@ -178,6 +181,28 @@ bool Run(const std::vector<std::string>& args) {
   const std::string& command = args[at];
   const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());
 
+  if (command == "run-start-entry") {
+    wchar_t text[2048] = L"";
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Pictora",
+                     RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+      std::fprintf(stderr, "controller: no start entry\n");
+      return false;
+    }
+    std::printf("%s\n", Utf8(text).c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    wchar_t windows[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    if (!CreateProcessW(nullptr, text, nullptr, nullptr, FALSE, 0, nullptr, windows, &startup, &process)) {
+      std::fprintf(stderr, "controller: the start entry does not start (%lu)\n", GetLastError());
+      return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
   if (command == "launch") {
     if (rest.empty()) return false;
     std::string line = "\"" + rest[0] + "\"";

@@ -81,4 +81,24 @@ for mode in 3 4; do
     check "the picture fills the width (got $(pixel 2 384))" test "$(pixel 2 384)" != "srgb(255,0,0)"
   fi
 done
+# The start with Windows as earlier versions wrote it, unquoted, for a copy
+# in a folder with a space: a normal start writes it again quoted, and
+# started as Windows starts it (CreateProcess of the value's text) it starts
+# the program hidden, which changes the wallpaper.
+app="$work/My Programs/Vistelle"
+install_program
+write_config zmiana_tapety_co=0 sposob_wybierania=0 category=0 current_wallpaper=1
+win_app=$(winpath "$app")
+wine reg add "HKCU\\$run_key" /v Pictora /t REG_SZ /d "$win_app\\Pictora.exe hide" /f
+start_program
+check "a copy in a folder with a space starts" ctl wait-window 20
+ctl close
+wait_program 20
+check "its start with Windows is quoted now" run_value_is HKCU "\"$win_app\\Pictora.exe\" hide"
+check "started as Windows starts it" ctl run-start-entry + wait-window 20
+check "it changes the wallpaper" wait_file "$app/pictora.bmp" 20
+ctl visible
+check "and stays hidden" test "$out" = hidden
+ctl close + wait-gone 20
+wine reg delete "HKCU\\$run_key" /v Pictora /f
 finish

@@ -108,6 +108,17 @@ ctl() {
   return $status
 }
 
+# Windows programs of the prefix (reg, a setup), their output in $work/wine.out.
+wine() { "$VISTELLE_WINE64" "$@" >"$work/wine.out" 2>&1 </dev/null; }
+run_key='Software\Microsoft\Windows\CurrentVersion\Run'
+reg_query() { wine reg query "$@" && tr -d '\r' <"$work/wine.out" >"$work/reg.txt"; }
+# "TYPE    DATA" of one value of the last reg_query.
+reg_value() { sed -n "s/^    $1    //p" "$work/reg.txt" | head -1; }
+run_value_is() {  # ROOT DATA: the Run value "Pictora" holds DATA
+  reg_query "$1\\$run_key" /v Pictora && [ "$(reg_value Pictora)" = "REG_SZ    $2" ]
+}
+no_run_value() { ! wine reg query "$1\\$run_key" /v Pictora; }
+
 # Until the file exists (or the seconds have passed).
 wait_file() {
   local file=$1 seconds=${2:-10} i

@@ -27,7 +27,6 @@ trap release_cleanup EXIT
 timeout 20 "$VISTELLE_WINESERVER" -w >/dev/null 2>&1 </dev/null
 "$VISTELLE_WINESERVER" -p >/dev/null 2>&1 </dev/null
 
-wine() { "$VISTELLE_WINE64" "$@" >"$work/wine.out" 2>&1 </dev/null; }
 # Until the command succeeds (or the seconds have passed).
 wait_until() {
   local seconds=$1 i
@@ -40,16 +39,8 @@ wait_until() {
 }
 
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistelle'
-run_key='Software\Microsoft\Windows\CurrentVersion\Run'
-# "TYPE DATA" of one value of the last reg_query.
-reg_query() { wine reg query "$@" && tr -d '\r' <"$work/wine.out" >"$work/reg.txt"; }
-reg_value() { sed -n "s/^    $1    //p" "$work/reg.txt" | head -1; }
 key_exists() { wine reg query "$@"; }
 key_gone() { ! wine reg query "$@"; }
-run_value_is() {  # ROOT DATA: the Run value "Pictora" holds DATA
-  reg_query "$1\\$run_key" /v Pictora && [ "$(reg_value Pictora)" = "REG_SZ    $2" ]
-}
-no_run_value() { ! wine reg query "$1\\$run_key" /v Pictora; }
 
 # --- The release ------------------------------------------------------------
 dist="$work/dist"
@@ -153,6 +144,7 @@ check "the start with Windows stays chosen" run_value_is HKCU "$win_inst\\Pictor
 
 start_program
 check "the program runs" ctl wait-window 20
+check "it wrote the start with Windows again, quoted" run_value_is HKCU "\"$win_inst\\Pictora.exe\" hide"
 wine "$setup" /S
 check "setup over the running program ends with code 0" test "$?" = 0
 check "the running program was closed" ctl wait-gone 1

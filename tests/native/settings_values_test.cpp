@@ -100,9 +100,9 @@ TEST(PreviewEffects, FollowThePagesOwnOrder) {
   EXPECT_EQ(RedAt(img), 100);
 }
 
-TEST(StartupCommand, IsTheProgramInItsFolderWithHide) {
-  EXPECT_EQ(StartupCommand("C:\\Programs\\Vistelle"), "C:\\Programs\\Vistelle\\Pictora.exe hide");
-  EXPECT_EQ(StartupCommand("C:\\"), "C:\\Pictora.exe hide");
+TEST(StartupCommand, IsTheProgramInItsFolderInQuotesWithHide) {
+  EXPECT_EQ(StartupCommand("C:\\Users\\John Smith\\Vistelle"), "\"C:\\Users\\John Smith\\Vistelle\\Pictora.exe\" hide");
+  EXPECT_EQ(StartupCommand("C:\\"), "\"C:\\Pictora.exe\" hide");
 }
 
 TEST(CalendarBackgrounds, ThreeBuiltInPictures) {

@@ -73,6 +73,9 @@ TEST(MetafileRecords, RecordsThatReadOutsideThemselvesOrTheObjectTableAreRefused
       {"a polygon beyond its points", Metafile({Record(0x0324, {3, 0, 0, 5, 5})}), false},
       {"a picture of its pixels", Metafile({StretchDib(48)}), true},
       {"a picture beyond its pixels", Metafile({StretchDib(46)}), false},
+      {"palette entries of the record", Metafile({Record(0x0037, {0, 1, 0, 0})}), true},
+      {"palette entries beyond the record", Metafile({Record(0x0037, {0, 1000})}), false},
+      {"an animation beyond the record", Metafile({Record(0x0436, {0, 2, 0, 0})}), false},
       {"a Windows 2 pattern", Metafile({Record(0x01F9, {0, 0, 0, 0})}), false},
       {"not a metafile", Bytes(40, 0), false},
   };

@@ -795,7 +795,7 @@ TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
   RunSheetWithStartBox(false, true);
   std::string data;
   ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, &data));
-  EXPECT_EQ(data, folder_ + "\\Pictora.exe hide");
+  EXPECT_EQ(data, "\"" + folder_ + "\\Pictora.exe\" hide");
 
   RunSheetWithStartBox(true, false);
   EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, nullptr));
@@ -818,7 +818,7 @@ TEST_F(SettingsSheetTest, TheStartWithTheSystemFollowsTheBox) {
 // The value's name is shared by every copy of the program (an installed one,
 // a portable folder): the box shows only this copy's start.
 TEST_F(SettingsSheetTest, TheStartBoxCountsOnlyAValueThatStartsThisCopy) {
-  const std::string this_copy = folder_ + "\\Pictora.exe hide";
+  const std::string this_copy = "\"" + folder_ + "\\Pictora.exe\" hide";
 
   // Quoted and in another case it is still this copy's.
   std::string upper = folder_;

@@ -28,7 +28,7 @@ ManifestDPIAware true
 !define WINDOW_CLASS "Vistelle"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-; The value the program's settings write too: "FOLDER\Pictora.exe hide".
+; The value the program's settings write too: "\"FOLDER\Pictora.exe\" hide".
 !define RUN_VALUE "Pictora"
 
 Name "${PRODUCT}"
@@ -193,7 +193,7 @@ Section "${PRODUCT}" SecProgram
 SectionEnd
 
 Section /o "Start with Windows" SecStart
-  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" "$INSTDIR\${PROGRAM} hide"
+  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${PROGRAM}" hide'
   ; An entry for the whole machine from an earlier version would start
   ; another copy first; it goes where the rights allow.
   ClearErrors
