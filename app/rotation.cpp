@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <new>
 
 namespace vistelle {
 
@@ -45,12 +46,32 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   // follow; the positions follow the primary monitor's. Set first, they
   // decode while the primary's picture does.
   const std::size_t others = renderer.OtherMonitorCount();
+  std::vector<std::string> before = renderer.OtherMonitorPictures();
   renderer.SetOtherMonitorPictures(others ? OtherMonitorPictures(*category, index, others)
                                           : std::vector<std::string>());
-  const bool loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
+  // A picture too large for the memory left skips the change: nothing
+  // moves, and the program goes on.
+  const auto skip = [&] {
+    renderer.SetOtherMonitorPictures(std::move(before));
+    renderer.ReleasePictures();
+    ResetMinuteCounter();
+    return ChangeResult::kOutOfMemory;
+  };
+  bool loaded = false;
+  try {
+    loaded = renderer.LoadCurrentPicture(category->PictureAt(index));
+  } catch (const std::bad_alloc&) {
+    return skip();
+  }
+  // Without the primary's picture nothing changes, on the other monitors
+  // neither.
+  if (!loaded) renderer.SetOtherMonitorPictures(std::vector<std::string>(before));
   // A picture that did not load leaves the one before it on the desktop;
   // in the round it counts as shown all the same, to be tried again only in
   // the next one.
+  const std::string desktop_before = desktop_path_;
+  const bool known_before = desktop_known_;
+  const std::int32_t selected_before = library_.selectedPicture, wallpaper_before = library_.currentWallpaper;
   desktop_known_ = true;
   if (loaded) desktop_path_ = category->PictureAt(index);
   if (NoRepeats()) {
@@ -62,7 +83,15 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   library_.selectedPicture = index;
   library_.currentWallpaper = index;
   renderer.RefreshCalendarDate();
-  renderer.ComposeWallpaper();
+  try {
+    renderer.ComposeWallpaper();
+  } catch (const std::bad_alloc&) {
+    desktop_path_ = desktop_before;
+    desktop_known_ = known_before;
+    library_.selectedPicture = selected_before;
+    library_.currentWallpaper = wallpaper_before;
+    return skip();
+  }
 
   // The picture list may have been emptied ("clear list"); an automatic
   // change shows the category again (a manual one came from the list).

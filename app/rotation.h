@@ -24,6 +24,7 @@ enum class ChangeResult {
   kNoFileSelected,      // a manual change with no picture selected
   kNoCategorySelected,  // the random command with no category selected
   kPictureMissing,      // the picture did not load; the positions moved on
+  kOutOfMemory,         // not enough memory for the picture: nothing changed
 };
 
 class Rotation {
@@ -33,6 +34,8 @@ class Rotation {
   static constexpr const char* kSelectCategory = "Please select a category.";
   static constexpr const char* kErrorNoFile = "Error. The file doesn't exist.";
   static constexpr const char* kErrorCaption = "Vistelle";
+  static constexpr const char* kOutOfMemoryText =
+      "There is not enough memory for this picture. The wallpaper stays as it was.";
 
   // The rotation draws from the library, composes with the renderer and
   // sets the settings' minute counter back; all three must outlive it.

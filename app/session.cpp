@@ -1,5 +1,7 @@
 #include "app/session.h"
 
+#include <new>
+
 #include "app/countdown.h"
 #include "app/tray_tip.h"
 #include "base/paths.h"
@@ -9,6 +11,7 @@ namespace vistelle {
 namespace {
 
 constexpr const char* kConfigName = "config.ini";
+constexpr const char* kNoMemoryForPreview = "There is not enough memory to show this picture.";
 
 // What every change may have moved: the picture list refilled and its
 // selection, the category selected, the preview and the wallpaper.
@@ -22,6 +25,8 @@ Notice NoticeOf(ChangeResult result) {
       return Notice::Warning(Rotation::kSelectCategory);
     case ChangeResult::kPictureMissing:
       return Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption);
+    case ChangeResult::kOutOfMemory:
+      return Notice::Error(Rotation::kOutOfMemoryText, Rotation::kErrorCaption);
     case ChangeResult::kChanged:
     case ChangeResult::kNothingToChange:
       break;
@@ -61,10 +66,15 @@ Outcome Session::PreviewSelected(unsigned views) {
   const std::int32_t selected = library_.selectedPicture;
   const bool picture = category != nullptr && selected >= 0 && selected < category->PictureCount();
   // Only the preview is wanted now; a change decodes the picture again.
-  const bool loaded = renderer_.LoadPreview(picture ? category->PictureAt(selected)
-                                                    : JoinPath(program_dir_, WallpaperRenderer::kPlaceholder));
-  return Outcome(views | kPreview,
-                 loaded ? Notice() : Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption));
+  const std::string path =
+      picture ? category->PictureAt(selected) : JoinPath(program_dir_, WallpaperRenderer::kPlaceholder);
+  try {
+    if (renderer_.LoadPreview(path)) return Outcome(views | kPreview);
+  } catch (const std::bad_alloc&) {
+    renderer_.ReleasePictures();
+    return Outcome(views, Notice::Error(kNoMemoryForPreview, Rotation::kErrorCaption));
+  }
+  return Outcome(views | kPreview, Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption));
 }
 
 Outcome Session::Changed(ChangeResult result) { return Outcome(kChangeViews, NoticeOf(result)); }
@@ -79,11 +89,17 @@ bool Session::ComposeAgain() {
   if (wallpaper.empty()) return false;
   const std::string previewed = renderer_.CurrentPicturePath();
   bool composed = false;
-  if (renderer_.LoadCurrentPicture(wallpaper)) {
-    renderer_.RefreshCalendarDate();
-    composed = renderer_.ComposeWallpaper();
+  try {
+    if (renderer_.LoadCurrentPicture(wallpaper)) {
+      renderer_.RefreshCalendarDate();
+      composed = renderer_.ComposeWallpaper();
+    }
+    if (!previewed.empty() && previewed != wallpaper) renderer_.LoadPreview(previewed);
+  } catch (const std::bad_alloc&) {
+    // Not now: the wallpaper stays as the system has it.
+    renderer_.ReleasePictures();
+    composed = false;
   }
-  if (!previewed.empty() && previewed != wallpaper) renderer_.LoadPreview(previewed);
   return composed;
 }
 

@@ -1,7 +1,10 @@
 #include "image/image.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <limits>
+#include <new>
 
 #include "base/file_io.h"
 #include "image/bmp_header.h"
@@ -33,11 +36,20 @@ bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height) {
          width * height <= kMaxImagePixels;
 }
 
+namespace {
+
+std::atomic<std::size_t> g_memory_limit{std::numeric_limits<std::size_t>::max()};
+
+}  // namespace
+
+void Image::LimitMemoryForTests(std::size_t limit) { g_memory_limit = limit; }
+
 bool Image::Create(std::uint32_t width, std::uint32_t height, int bpp) {
   if (bpp != 24 || !ImageSizeAcceptable(width, height)) {
     Clear();
     return false;
   }
+  if ((static_cast<std::size_t>(width) * 3 + 3) / 4 * 4 * height > g_memory_limit) throw std::bad_alloc();
   width_ = width;
   height_ = height;
   stride_ = (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);

@@ -57,7 +57,12 @@ class Image {
   // A new black 24-bit image without alpha, in the memory the image already
   // holds where it is large enough. Only 24 bits per pixel are supported;
   // false (and an empty image) for any other depth or an unacceptable size.
+  // Throws std::bad_alloc when the memory cannot be had.
   bool Create(std::uint32_t width, std::uint32_t height, int bpp = 24);
+  // For the tests of what runs out of memory: from now on a Create of more
+  // pixel bytes than limit throws std::bad_alloc (the largest size_t: no
+  // limit, as without a call).
+  static void LimitMemoryForTests(std::size_t limit);
   // Empties the image and gives its memory back.
   void Clear();
   void Swap(Image& other) noexcept;

@@ -1,5 +1,6 @@
 #include "render/decode_ahead.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 #include <utility>
@@ -26,8 +27,28 @@ void DecodeAhead::Start(std::vector<Job> jobs) {
   }
 }
 
+namespace {
+
+std::size_t BytesOf(const Image& image) {
+  const std::size_t pixels = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight();
+  return image.Stride() * image.GetHeight() + (image.HasAlpha() ? pixels : 0);
+}
+
+}  // namespace
+
+std::size_t DecodeAhead::HeldBytes() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
+}
+
 void DecodeAhead::Work() {
   for (std::size_t i = 0; i < jobs_.size(); ++i) {
+    {
+      // Another picture as large as the largest so far would go over the
+      // budget: wait until one is taken.
+      std::unique_lock<std::mutex> lock(mutex_);
+      taken_.wait(lock, [this] { return stop_ || held_ == 0 || held_ + largest_ <= budget_; });
+    }
     bool loaded = false;
     if (!stop_) {
       try {
@@ -35,6 +56,12 @@ void DecodeAhead::Work() {
       } catch (const std::exception&) {
         pictures_[i].Clear();  // out of memory: as a picture that did not load
       }
+    }
+    if (loaded) {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      const std::size_t bytes = BytesOf(pictures_[i]);
+      held_ += bytes;
+      largest_ = std::max(largest_, bytes);
     }
     done_[i].set_value(loaded);
   }
@@ -49,14 +76,25 @@ DecodeAhead::Taken DecodeAhead::Take(std::size_t index, const std::string& path,
     return Taken::kNotAhead;
   const bool loaded = results_[index].get();
   if (!loaded) return Taken::kFailed;
-  out.Swap(pictures_[index]);
-  pictures_[index].Clear();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    held_ -= BytesOf(pictures_[index]);
+    out.Swap(pictures_[index]);
+    pictures_[index].Clear();
+  }
+  taken_.notify_one();
   return Taken::kLoaded;
 }
 
 void DecodeAhead::Drop() {
-  stop_ = true;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  taken_.notify_one();
   if (worker_.joinable()) worker_.join();
+  held_ = 0;
+  largest_ = 0;
   jobs_.clear();
   pictures_.clear();
   done_.clear();

@@ -1,12 +1,17 @@
 // Pictures decoded on a second thread while this one does other work: the
 // pictures of the other monitors decode while the primary monitor's picture
 // is decoded and composed. One worker decodes them in the order given; a
-// picture is taken as soon as it is done, each at most once.
+// picture is taken as soon as it is done, each at most once. The pictures
+// decoded and not yet taken stay within a memory budget: beyond it the
+// worker waits until one is taken (the first is always decoded), so many
+// large monitors decode in turn rather than all at once.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,7 +29,9 @@ class DecodeAhead {
   };
   enum class Taken { kNotAhead, kLoaded, kFailed };
 
-  DecodeAhead() = default;
+  static constexpr std::size_t kDefaultBudget = std::size_t{512} << 20;
+
+  explicit DecodeAhead(std::size_t budget = kDefaultBudget) : budget_(budget) {}
   ~DecodeAhead() { Drop(); }
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -40,6 +47,8 @@ class DecodeAhead {
   // every picture not taken.
   void Drop();
   bool Running() const { return worker_.joinable(); }
+  // The bytes of the pictures decoded and not taken.
+  std::size_t HeldBytes() const;
 
  private:
   void Work();
@@ -50,6 +59,11 @@ class DecodeAhead {
   std::vector<std::future<bool>> results_;
   std::atomic<bool> stop_{false};
   std::thread worker_;
+  const std::size_t budget_;
+  mutable std::mutex mutex_;
+  std::condition_variable taken_;  // a picture was taken, or the work stops
+  std::size_t held_ = 0;           // under mutex_
+  std::size_t largest_ = 0;        // the largest picture decoded, under mutex_
 };
 
 }  // namespace vistelle

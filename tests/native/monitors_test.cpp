@@ -423,6 +423,15 @@ TEST_F(OtherMonitorsTest, InSequenceTheOthersShowTheNextPicturesWrapping) {
     EXPECT_EQ(library->currentWallpaper, c.index);  // the primary's
     EXPECT_EQ(Others(), c.others) << c.pictures << " pictures, " << c.monitors << " monitors, at " << c.index;
   }
+  // The primary's picture missing: the others stay as they were too.
+  f.desktop.monitors.clear();
+  Load(5, 3);
+  rotation->SetWallpaperAt(1, true);
+  library->CategoryAt(0).pictures[4] = f.dir.File("missing.bmp");
+  const std::size_t handed = f.desktop.wallpapers.size();
+  EXPECT_EQ(rotation->SetWallpaperAt(4, true), ChangeResult::kPictureMissing);
+  EXPECT_EQ(Others(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(f.desktop.wallpapers.size(), handed + 1);  // composed as it was
   // The same picture on every monitor: none of their own.
   session->MutableSettings().monitor_mode = 1;
   rotation->SetWallpaperAt(1, true);

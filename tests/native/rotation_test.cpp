@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -138,6 +139,29 @@ TEST_F(RotationTest, AMissingPictureIsReportedAndTheRotationMovesOnPastIt) {
   EXPECT_EQ(rotation->ChangeAutomatically(), ChangeResult::kChanged);
   EXPECT_EQ(library->currentWallpaper, 2);
   EXPECT_EQ(Shown(), LibraryFixture::ColorOf(22));
+}
+
+// Memory that cannot be had skips the change, whether the picture or the
+// canvas takes it: nothing moves, nothing is handed to the desktop.
+TEST_F(RotationTest, WithoutTheMemoryForAPictureTheChangeIsSkipped) {
+  // 0: the picture's decode fails; 60: a 4x4 picture fits, the 8x6 canvas not.
+  for (std::size_t limit : {std::size_t{0}, std::size_t{60}}) {
+    Load(0, 1);
+    const std::size_t composed = Composed();
+    Image::LimitMemoryForTests(limit);
+    const Outcome outcome = session->SetNextWallpaper();
+    Image::LimitMemoryForTests(std::numeric_limits<std::size_t>::max());
+    EXPECT_EQ(outcome.notice.kind, Notice::Kind::kError) << limit;
+    EXPECT_STREQ(outcome.notice.text, Rotation::kOutOfMemoryText);
+    EXPECT_EQ(library->currentWallpaper, 1) << limit;
+    EXPECT_EQ(library->selectedPicture, 1) << limit;
+    EXPECT_EQ(Composed(), composed) << limit;
+    EXPECT_EQ(Counter(), 0);
+    EXPECT_EQ(rotation->DesktopPicture(), f.Picture(1));
+    // And the program goes on.
+    EXPECT_EQ(rotation->SetNextWallpaper(), ChangeResult::kChanged);
+    EXPECT_EQ(library->currentWallpaper, 2);
+  }
 }
 
 TEST_F(RotationTest, ChangeAtStartActsOnlyInChangeModeZeroWithACategorySelected) {

@@ -2,8 +2,10 @@
 // WIC on a thread of its own): the same pixels as a decode on this thread,
 // a failure kept apart from a picture that was never started, and a drop
 // while the worker is busy.
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -91,6 +93,27 @@ TEST(DecodeAhead, ADropOrANewStartForgetsWhatWasStarted) {
   // Nothing to decode starts no thread.
   ahead.Start({});
   EXPECT_FALSE(ahead.Running());
+}
+
+// Beyond the budget the worker waits until a picture is taken: with room
+// for about one picture, never two are held.
+TEST(DecodeAhead, PicturesBeyondTheBudgetDecodeInTurn) {
+  const std::string jpeg = Fixture("quadrants_640x400.jpg");
+  Image one;
+  ASSERT_TRUE(one.Load(jpeg));
+  const std::size_t bytes = one.Stride() * one.GetHeight();
+  DecodeAhead ahead(bytes + bytes / 2);
+  ahead.Start(std::vector<DecodeAhead::Job>(3, DecodeAhead::Job{jpeg, {}}));
+  for (std::size_t i = 0; i < 3; ++i) {
+    // Room for one: the worker holds one picture and waits.
+    for (int wait = 0; wait < 500 && ahead.HeldBytes() == 0; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(ahead.HeldBytes(), bytes) << i;
+    Image out;
+    EXPECT_EQ(ahead.Take(i, jpeg, {}, out), DecodeAhead::Taken::kLoaded);
+  }
+  EXPECT_EQ(ahead.HeldBytes(), 0u);
 }
 
 }  // namespace
