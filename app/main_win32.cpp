@@ -88,6 +88,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     return 0;
   }
 
+  // Every text goes to Windows as UTF-8, which the manifest's code page
+  // makes the ...A functions take from Windows 10 version 1903 on; on an
+  // older Windows names with accents would not reach the files.
+  if (GetACP() != CP_UTF8) {
+    vistelle::win32::MessageBoxes::Show(
+        nullptr, "Vistelle needs Windows 10 version 1903 (May 2019 Update) or later.", kCaption,
+        MB_OK | MB_ICONERROR);
+    return 1;
+  }
+
   // Every file of the program lies beside it, wherever it was started from.
   const std::string folder = ProgramFolder();
   if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return 1;

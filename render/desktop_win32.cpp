@@ -15,6 +15,12 @@ constexpr const char* kTileValue = "TileWallpaper";
 // Style 22 with no tiling: one picture laid over the whole virtual screen.
 constexpr const char* kSpanStyle = "22";
 constexpr const char* kNoTile = "0";
+// The user's style from before the program first spanned the canvas, kept
+// until it goes back (over restarts, and for the uninstaller): the key is
+// there while the span style is the program's, and holds the two values
+// the user had (a value the user did not have is missing here too).
+constexpr const char* kSavedStyleKey = "Software\\Vistelle\\SavedWallpaperStyle";
+constexpr const char* kProgramKey = "Software\\Vistelle";
 
 // A registry text value, or nothing.
 struct RegistryText {
@@ -115,39 +121,55 @@ class SystemDesktop final : public Desktop {
   // Windows reads the style when the wallpaper is set, so it is written
   // first. The user's own style is kept: only a canvas across the monitors
   // needs the span style, and once the canvas is the primary's again the
-  // style this run wrote goes back to what it was (unless someone changed
-  // it meanwhile).
+  // style the program wrote goes back to what it was, also after a restart
+  // (unless someone changed it meanwhile).
   bool SetWallpaperOnMonitors(const std::string& bmp_path, bool span) override {
+    HKEY saved = nullptr;
+    const bool spanned =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kSavedStyleKey, 0, KEY_QUERY_VALUE, &saved) == ERROR_SUCCESS;
     bool styled = true;
-    if (span || spanned_) {
+    if (span || spanned) {
       HKEY key = nullptr;
       styled = RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                nullptr, &key, nullptr) == ERROR_SUCCESS;
       if (styled && span) {
-        if (!spanned_) {
-          user_style_ = ReadText(key, kStyleValue);
-          user_tile_ = ReadText(key, kTileValue);
-        }
-        styled = WriteText(key, kStyleValue, kSpanStyle) && WriteText(key, kTileValue, kNoTile);
-        spanned_ = true;
+        if (!spanned) styled = SaveStyle(key);
+        styled = WriteText(key, kStyleValue, kSpanStyle) && WriteText(key, kTileValue, kNoTile) && styled;
       } else if (styled) {
         const RegistryText style = ReadText(key, kStyleValue), tile = ReadText(key, kTileValue);
         if (style.present && style.text == kSpanStyle && tile.present && tile.text == kNoTile)
-          styled = PutBack(key, kStyleValue, user_style_) && PutBack(key, kTileValue, user_tile_);
-        spanned_ = false;
+          styled = PutBack(key, kStyleValue, ReadText(saved, kStyleValue)) &&
+                   PutBack(key, kTileValue, ReadText(saved, kTileValue));
+        // Back, or changed by the user meanwhile: no longer the program's.
+        if (styled) ForgetSavedStyle();
       }
       if (key != nullptr) RegCloseKey(key);
     }
+    if (saved != nullptr) RegCloseKey(saved);
     // Without the span style Windows would show the whole canvas on each
     // monitor: the change still happens, but it is not reported as done.
     return SetWallpaper(bmp_path) && styled;
   }
 
  private:
-  // The style before this run first spanned the canvas.
-  bool spanned_ = false;
-  RegistryText user_style_;
-  RegistryText user_tile_;
+  // Keeps the user's style of the desktop key before it is spanned.
+  static bool SaveStyle(HKEY desktop) {
+    HKEY saved = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSavedStyleKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &saved,
+                        nullptr) != ERROR_SUCCESS)
+      return false;
+    bool ok = true;
+    for (const char* name : {kStyleValue, kTileValue}) {
+      const RegistryText value = ReadText(desktop, name);
+      if (value.present) ok = WriteText(saved, name, value.text) && ok;
+    }
+    RegCloseKey(saved);
+    return ok;
+  }
+  static void ForgetSavedStyle() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSavedStyleKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kProgramKey);  // only when nothing else is in it
+  }
 };
 
 }  // namespace

@@ -50,6 +50,7 @@ class WallpaperStyleTest : public ::testing::Test {
     EXPECT_TRUE(picture.Save(bmp_));
   }
   ~WallpaperStyleTest() override {
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vistelle\\SavedWallpaperStyle");
     Put("WallpaperStyle", style_);
     Put("TileWallpaper", tile_);
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, wallpaper_, SPIF_UPDATEINIFILE);
@@ -110,6 +111,13 @@ TEST_F(WallpaperStyleTest, TheSpanStyleIsWrittenOnlyForACanvasAcrossTheMonitors)
   Put("TileWallpaper", "0");
   ASSERT_TRUE(MakeSystemDesktop()->SetWallpaperOnMonitors(bmp_, false));
   EXPECT_EQ(Style(), "22/0");
+  // The program's span style goes back after a restart too.
+  Put("WallpaperStyle", "2");
+  Put("TileWallpaper", "-");
+  ASSERT_TRUE(MakeSystemDesktop()->SetWallpaperOnMonitors(bmp_, true));
+  EXPECT_EQ(Style(), "22/0");
+  ASSERT_TRUE(MakeSystemDesktop()->SetWallpaperOnMonitors(bmp_, false));
+  EXPECT_EQ(Style(), "2/-");
 }
 
 // Wine reports one monitor on tools/with-xvfb's screen; tests/e2e/
