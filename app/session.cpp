@@ -4,6 +4,7 @@
 
 #include "app/countdown.h"
 #include "app/tray_tip.h"
+#include "base/file_io.h"
 #include "base/paths.h"
 
 namespace vistelle {
@@ -35,6 +36,17 @@ Notice NoticeOf(ChangeResult result) {
 }
 
 }  // namespace
+
+std::string SaveFailureText(const std::vector<SaveFailure>& failures) {
+  std::string text;
+  for (const SaveFailure& failure : failures) {
+    if (!text.empty()) text += "\r\n";
+    std::string reason = failure.reason;
+    if (!reason.empty() && reason.back() == '.') reason.pop_back();
+    text += "Vistelle cannot save " + failure.file + ": " + reason + ".";
+  }
+  return text;
+}
 
 TConfig Session::LoadSettings(const std::string& program_dir, ProfileStore& store) {
   TConfig settings;
@@ -77,7 +89,19 @@ Outcome Session::PreviewSelected(unsigned views) {
   return Outcome(views | kPreview, Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption));
 }
 
-Outcome Session::Changed(ChangeResult result) { return Outcome(kChangeViews, NoticeOf(result)); }
+Outcome Session::Changed(ChangeResult result) {
+  Outcome outcome(kChangeViews, NoticeOf(result));
+  if (result == ChangeResult::kChanged || result == ChangeResult::kPictureMissing) unsaved_ = true;
+  const std::string& error = renderer_.WallpaperWriteError();
+  if (error.empty()) {
+    wallpaper_error_told_ = false;
+  } else if (!wallpaper_error_told_ && !outcome.notice) {
+    wallpaper_error_told_ = true;
+    outcome.notice = Notice::Error("Vistelle cannot write the wallpaper " + renderer_.WallpaperPath() + ": " + error,
+                                   Rotation::kErrorCaption);
+  }
+  return outcome;
+}
 
 bool Session::MinuteTick() { return vistelle::MinuteTick(settings_, library_.CurrentCategory() != nullptr); }
 
@@ -107,6 +131,7 @@ Outcome Session::SelectCategory(std::int32_t position) {
   if (position < 0 || position >= library_.CategoryCount()) return Outcome();
   library_.ShowCategory(position);
   rotation_.StartNewRound();
+  unsaved_ = true;
   return PreviewSelected(kPictureList | kPictureSelection | kCategorySelection);
 }
 
@@ -120,21 +145,36 @@ Outcome Session::SelectPicture(std::int32_t position) {
 void Session::ApplySheetSettings(const TConfig& edited) {
   CopySheetFields(edited, settings_);
   renderer_.LoadConfiguredCalendarBackground();
+  unsaved_ = true;
 }
 
-bool Session::SaveSettings() {
-  const bool staged = store_.Begin(settings_.Path());
-  bool ok = settings_.Save(store_);
-  if (staged) ok = store_.Commit() && ok;
-  return ok;
+std::vector<SaveFailure> Session::SaveSettings() { return Save(false); }
+
+std::vector<SaveFailure> Session::SaveAll() {
+  std::vector<SaveFailure> failures = Save(true);
+  if (failures.empty()) unsaved_ = false;
+  return failures;
 }
 
-bool Session::SaveAll() {
-  const bool staged = store_.Begin(settings_.Path());
-  bool ok = settings_.Save(store_);
-  ok = library_.Save() && ok;
-  if (staged) ok = store_.Commit() && ok;
-  return ok;
+std::vector<SaveFailure> Session::Save(bool library) {
+  std::vector<SaveFailure> failures;
+  const std::string& config = settings_.Path();
+  // config.ini takes every key in one step, or stays as it was; should no
+  // copy of it be possible the keys go to it one by one.
+  const bool staged = store_.Begin(config);
+  std::string reason = staged ? std::string() : LastWriteError();
+  bool written = settings_.Save(store_);
+  if (library) {
+    written = library_.SaveSelection() && written;
+    std::string library_reason;
+    if (!library_.SaveFile(&library_reason)) failures.push_back({library_.LibraryPath(), library_reason});
+  }
+  if (staged && !store_.Commit()) {
+    written = false;
+    reason = LastWriteError();
+  }
+  if (!written) failures.insert(failures.begin(), {config, reason.empty() ? "it could not be written" : reason});
+  return failures;
 }
 
 std::int64_t Session::MinutesLeft() const { return vistelle::MinutesLeft(settings_); }

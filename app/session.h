@@ -25,6 +25,16 @@
 
 namespace vistelle {
 
+// A file a save could not write, and the system's reason.
+struct SaveFailure {
+  std::string file;
+  std::string reason;
+};
+
+// "Vistelle cannot save C:\...\pictora.txt: Access is denied." a line for
+// each failure.
+std::string SaveFailureText(const std::vector<SaveFailure>& failures);
+
 class Session {
  public:
   // program_dir holds config.ini, pictora.txt, the Skin and Calendar
@@ -68,6 +78,7 @@ class Session {
   Outcome Edit(Outcome (EditingCommands::*command)(Params...), Args&&... args) {
     const Outcome outcome = (editing_.*command)(std::forward<Args>(args)...);
     rotation_.StartNewRound();
+    if (outcome.views != 0) unsaved_ = true;
     return outcome;
   }
 
@@ -77,10 +88,14 @@ class Session {
   void ApplySheetSettings(const TConfig& edited);
 
   // Saves the settings alone (config.ini replaced in one step).
-  bool SaveSettings();
-  // Saves the settings and the library, as the close request does. False
-  // when something was not written.
-  bool SaveAll();
+  std::vector<SaveFailure> SaveSettings();
+  // Saves the settings and the library, as the close request does; the
+  // files that could not be written, with the reasons.
+  std::vector<SaveFailure> SaveAll();
+  // Something to save: an edit of the library, a change of the selection or
+  // of the wallpaper, new settings since the last save that wrote all (the
+  // minute counter alone is nothing to save: it rides along).
+  bool Unsaved() const { return unsaved_; }
 
   const TConfig& Settings() const { return settings_; }
   // For the hotkeys, the tests and the automation: the settings themselves.
@@ -100,13 +115,18 @@ class Session {
 
  private:
   static TConfig LoadSettings(const std::string& program_dir, ProfileStore& store);
-  // The views and the message of a change.
+  // The views and the message of a change; a wallpaper file that could not
+  // be written is told once, until it can be again.
   Outcome Changed(ChangeResult result);
+  // Writes the settings (and with the library the selection and its file).
+  std::vector<SaveFailure> Save(bool library);
   // Previews the current category's selected picture (the placeholder for
   // an empty category); a picture that does not load is told.
   Outcome PreviewSelected(unsigned views);
 
   std::string program_dir_;
+  bool unsaved_ = false;
+  bool wallpaper_error_told_ = false;
   Desktop& desktop_;
   ReplacingProfileStore store_;
   TConfig settings_;

@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "app/about_dialog_win32.h"
+#include "app/failed_save_win32.h"
 #include "app/hotkey_text.h"
+#include "base/file_io.h"
 #include "base/folder_listing.h"
 #include "base/win32/utf16_win32.h"
 #include "base/write_stop.h"
@@ -101,7 +103,25 @@ void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
   category_box_.Attach(category_list);
 }
 
-void TSkin::LoadLibrary() { Show(session_.ReadLibrary()); }
+void TSkin::LoadLibrary() {
+  Show(session_.ReadLibrary());
+  TellSavingProblems();
+}
+
+void TSkin::TellSavingProblems() {
+  std::string reason;
+  if (!CanWriteIn(program_dir_, &reason)) {
+    messages_.Tell(Notice::Error("Vistelle can't save in " + program_dir_ + ": " + reason +
+                                     "\r\nChanges to the library and the settings will be lost when it closes.",
+                                 "Vistelle"));
+    // Said once: the saves after a change stay silent about it.
+    saves_told_ = {session_.Settings().Path(), session_.Library().LibraryPath()};
+  }
+  const std::string last = TakeFailedSave();
+  if (!last.empty())
+    messages_.Tell(Notice::Error("When Windows last ended, Vistelle could not save everything:\r\n" + last,
+                                 "Vistelle"));
+}
 
 void TSkin::ChangeAtStart() { Change(&Session::ChangeAtStart); }
 
@@ -301,6 +321,10 @@ void TSkin::OnTimer(UINT_PTR id) {
     OnDisplaySettled();
     return;
   }
+  if (id == kSaveTimerId) {
+    OnSaveDue();
+    return;
+  }
   if (id != kTimerId || session_ended_) return;
   const bool due = session_.MinuteTick();
   UpdateTrayTip();
@@ -322,6 +346,40 @@ void TSkin::OnDisplaySettled() {
   changing_ = true;
   session_.ComposeAgain();
   changing_ = false;
+}
+
+void TSkin::OnSaveDue() {
+  KillTimer(hwnd_, kSaveTimerId);
+  if (session_ended_) return;
+  // Not under a box or a change: the save waits for them.
+  if (win32::ModalLoop::Depth() > 0 || changing_) {
+    SetTimer(hwnd_, kSaveTimerId, kSaveDelay, nullptr);
+    return;
+  }
+  for (;;) {
+    const std::vector<SaveFailure> failures = session_.SaveAll();
+    // A file that was written again may be told of again.
+    std::vector<std::string> still;
+    std::vector<SaveFailure> fresh;
+    for (const SaveFailure& failure : failures) {
+      const bool told = std::find(saves_told_.begin(), saves_told_.end(), failure.file) != saves_told_.end();
+      still.push_back(failure.file);
+      if (!told) fresh.push_back(failure);
+    }
+    saves_told_.erase(std::remove_if(saves_told_.begin(), saves_told_.end(),
+                                     [&](const std::string& file) {
+                                       return std::find(still.begin(), still.end(), file) == still.end();
+                                     }),
+                      saves_told_.end());
+    if (fresh.empty()) return;
+    const int answer = win32::MessageBoxes::Show(
+        hwnd_, SaveFailureText(fresh) + "\r\n\r\nChoose Retry to try again.", "Vistelle",
+        MB_RETRYCANCEL | MB_ICONWARNING);
+    if (answer != IDRETRY) {
+      for (const SaveFailure& failure : fresh) saves_told_.push_back(failure.file);
+      return;
+    }
+  }
 }
 
 void TSkin::OnTrayIcon(LPARAM mouse_message) {
@@ -417,6 +475,8 @@ void TSkin::Show(const Outcome& outcome) {
   else if (outcome.Changed(kPictureSelection))
     pictures_shown_.Select(library.PictureListSelection());
   if (outcome.Changed(kPreview) && hwnd_ != nullptr) InvalidateRect(hwnd_, &preview_area_, TRUE);
+  if (session_.Unsaved() && hwnd_ != nullptr && !session_ended_)
+    SetTimer(hwnd_, kSaveTimerId, kSaveDelay, nullptr);
   InvalidateCountdown();
   UpdateTrayTip();
   messages_.Tell(outcome.notice);
@@ -449,16 +509,31 @@ void TSkin::OnClose() {
     return;
   }
   close_pending_ = false;
-  // After the end of the session its save was the last one.
-  if (!session_ended_) session_.SaveAll();
+  // After the end of the session its save was the last one. A save that
+  // fails asks before anything is given up.
+  while (!session_ended_) {
+    const std::vector<SaveFailure> failures = session_.SaveAll();
+    if (failures.empty()) break;
+    const int answer = win32::MessageBoxes::Show(
+        hwnd_,
+        SaveFailureText(failures) +
+            "\r\n\r\nTry again, continue to close without saving, or cancel to keep Vistelle open.",
+        "Vistelle", MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == IDTRYAGAIN) continue;
+    if (answer == IDCONTINUE) break;
+    close_pending_ = false;  // a close asked for meanwhile is this one
+    return;
+  }
   EndWindow();
 }
 
 void TSkin::OnEndSession(bool ending) {
   if (hwnd_ == nullptr || session_ended_) return;
   // The system may end the process as soon as this returns: everything is
-  // written now, whatever box or dialog is open.
-  session_.SaveAll();
+  // written now, whatever box or dialog is open. Nobody can be asked now;
+  // what was not written is told at the next start.
+  const std::vector<SaveFailure> failures = session_.SaveAll();
+  if (!failures.empty()) RememberFailedSave(SaveFailureText(failures));
   if (!ending) return;  // the shutdown was cancelled; the program goes on
   session_ended_ = true;
   StopWrites();
@@ -477,6 +552,7 @@ void TSkin::AfterMessage() {
 void TSkin::EndWindow() {
   UnregisterHotkeys();
   KillTimer(hwnd_, kDisplayTimerId);
+  KillTimer(hwnd_, kSaveTimerId);
   RemoveTrayIcon();
   KillTimer(hwnd_, kTimerId);
   DestroyWindow(hwnd_);

@@ -37,6 +37,10 @@ class TSkin : public SkinDialog {
   // layout has settled (Windows sends several WM_DISPLAYCHANGE in a row).
   static constexpr UINT_PTR kDisplayTimerId = 210;
   static constexpr UINT kDisplaySettle = 2000;
+  // What changed is saved a moment after the last change, so that a crash
+  // or a power cut loses nothing, and a burst of edits is one save.
+  static constexpr UINT_PTR kSaveTimerId = 220;
+  static constexpr UINT kSaveDelay = 2000;
   static constexpr UINT kTrayId = 201;
   static constexpr UINT kTrayMessage = WM_USER + 1;
   static constexpr int kPictureListId = 202;
@@ -152,6 +156,12 @@ class TSkin : public SkinDialog {
   void FillTrayTip();
   void OnDropFiles(HDROP drop);
   void OnDisplaySettled();
+  // The save a moment after a change: a file that cannot be written is told
+  // once (with a retry), until it can be again.
+  void OnSaveDue();
+  // At start: a folder that cannot be written, and a save that failed when
+  // the last Windows session ended.
+  void TellSavingProblems();
   // Registers the hotkeys the settings name (again); those another program
   // holds are passed over without a word, and the texts that are refused
   // (HotkeyRead) are told once a run, in one box.
@@ -210,6 +220,7 @@ class TSkin : public SkinDialog {
   bool tray_added_ = false;
   std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held
   std::vector<std::string> hotkeys_told_;  // refused hotkeys the user was told of, as key=text
+  std::vector<std::string> saves_told_;    // files whose failed saves the user was told of
   UINT taskbar_created_ = 0;
   win32::Brush list_brush_;
   win32::Font countdown_font_;

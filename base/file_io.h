@@ -31,6 +31,14 @@ struct ByteRange {
 };
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush = true);
 
+// Why the last WriteFileReplacing of this thread failed, in the system's
+// words ("Access is denied."); empty after one that succeeded.
+std::string LastWriteError();
+
+// Whether a file can be made in the folder (one is made and removed again);
+// the system's reason when not.
+bool CanWriteIn(const std::string& folder, std::string* reason);
+
 // The name of the temporary file that WriteFileReplacing uses for path.
 std::string TemporaryNameFor(const std::string& path);
 

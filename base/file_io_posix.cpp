@@ -4,11 +4,38 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "base/file_io.h"
 #include "base/write_stop.h"
 
 namespace vistelle {
+
+namespace {
+
+thread_local std::string t_write_error;
+
+// Notes errno's reason; false, for the caller to return.
+bool Failed() {
+  t_write_error = std::strerror(errno);
+  return false;
+}
+
+}  // namespace
+
+std::string LastWriteError() { return t_write_error; }
+
+bool CanWriteIn(const std::string& folder, std::string* reason) {
+  const std::string probe = folder + "/.vistelle-write-test";
+  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (reason != nullptr) *reason = std::strerror(errno);
+    return false;
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 
@@ -38,10 +65,14 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
-  if (WritesStopped()) return false;
+  t_write_error.clear();
+  if (WritesStopped()) {
+    t_write_error = "the program is ending";
+    return false;
+  }
   const std::string tmp = TemporaryNameFor(path);
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) return Failed();
   bool ok = true;
   for (const ByteRange& piece : pieces) {
     const auto* p = static_cast<const std::uint8_t*>(piece.data);
@@ -49,13 +80,13 @@ bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& p
     while (ok && done < piece.size) {
       const ssize_t n = ::write(fd, p + done, piece.size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ok = false;
+      if (n <= 0) ok = Failed();
       else done += static_cast<std::size_t>(n);
     }
   }
-  if (flush) ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+  if (flush && ok && ::fsync(fd) != 0) ok = Failed();
+  if (::close(fd) != 0 && ok) ok = Failed();
+  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = Failed();
   if (!ok) ::unlink(tmp.c_str());
   return ok;
 }

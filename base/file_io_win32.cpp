@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <string>
 #include <utility>
 
 #include "base/file_io.h"
@@ -27,7 +28,42 @@ std::wstring Widen(const std::string& path) {
 // ReadFile and WriteFile move at most a DWORD at a time; stay well below.
 constexpr DWORD kChunkBytes = 1u << 24;
 
+thread_local std::string t_write_error;
+
+// The system's words for an error code, without the line end it adds.
+std::string SystemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string message = length != 0 && text != nullptr ? win32::Narrow(std::wstring(text, length)) : std::string();
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return message.empty() ? "error " + std::to_string(code) : message;
+}
+
+// Notes the last error's reason; false, for the caller to return.
+bool Failed() {
+  t_write_error = SystemMessage(GetLastError());
+  return false;
+}
+
 }  // namespace
+
+std::string LastWriteError() { return t_write_error; }
+
+bool CanWriteIn(const std::string& folder, std::string* reason) {
+  const std::wstring probe = Widen(folder + "\\vistelle-write-test.tmp");
+  const KernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file) {
+    const DWORD code = GetLastError();
+    if (reason != nullptr) *reason = SystemMessage(code);
+    return false;
+  }
+  return true;
+}
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 
@@ -63,14 +99,21 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
-  if (WritesStopped()) return false;
+  t_write_error.clear();
+  if (WritesStopped()) {
+    t_write_error = "the program is ending";
+    return false;
+  }
   const std::wstring target = Widen(path);
   const std::wstring temporary = Widen(TemporaryNameFor(path));
-  if (target.empty() || temporary.empty()) return false;
+  if (target.empty() || temporary.empty()) {
+    t_write_error = "the name is not valid";
+    return false;
+  }
 
   KernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return Failed();
   bool ok = true;
   for (const ByteRange& piece : pieces) {
     const auto* p = static_cast<const std::uint8_t*>(piece.data);
@@ -80,17 +123,17 @@ bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& p
       const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
       DWORD written = 0;
       if (!WriteFile(file.Get(), p + done, want, &written, nullptr) || written == 0)
-        ok = false;
+        ok = Failed();
       else
         done += written;
     }
   }
   // With flush, the data is on the disk before the name points at it, and
   // the rename is on the disk before we return.
-  if (flush) ok = ok && FlushFileBuffers(file.Get()) != FALSE;
-  ok = file.Close() && ok;
+  if (flush && ok && !FlushFileBuffers(file.Get())) ok = Failed();
+  if (!file.Close() && ok) ok = Failed();
   const DWORD move_flags = MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
-  if (ok) ok = MoveFileExW(temporary.c_str(), target.c_str(), move_flags) != FALSE;
+  if (ok && !MoveFileExW(temporary.c_str(), target.c_str(), move_flags)) ok = Failed();
   if (!ok) DeleteFileW(temporary.c_str());
   return ok;
 }

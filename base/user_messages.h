@@ -5,6 +5,9 @@
 // compare it.
 #pragma once
 
+#include <string>
+#include <utility>
+
 namespace vistelle {
 
 struct Notice {
@@ -12,13 +15,15 @@ struct Notice {
 
   enum class Kind { kNone, kWarning, kError };
   Kind kind = Kind::kNone;
-  const char* text = "";
+  std::string text;
   const char* caption = "";
 
   // A warning with an OK button, titled kWarningCaption.
-  static Notice Warning(const char* text) { return Notice{Kind::kWarning, text, kWarningCaption}; }
+  static Notice Warning(std::string text) { return Notice{Kind::kWarning, std::move(text), kWarningCaption}; }
   // An error with an OK button and the error icon.
-  static Notice Error(const char* text, const char* caption) { return Notice{Kind::kError, text, caption}; }
+  static Notice Error(std::string text, const char* caption) {
+    return Notice{Kind::kError, std::move(text), caption};
+  }
 
   explicit operator bool() const { return kind != Kind::kNone; }
 };

@@ -73,7 +73,7 @@ if(VISTELLE_TESTS)
 
   # The program itself, installed as a portable folder and driven from
   # outside.
-  foreach(name IN ITEMS program_start program_session program_hide program_unattended two_monitors)
+  foreach(name IN ITEMS program_start program_session program_hide program_unattended program_saving two_monitors)
     add_test(NAME e2e_${name}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh ${CMAKE_BINARY_DIR}
                      $<TARGET_FILE:vistelle-controller>)

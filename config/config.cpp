@@ -34,29 +34,15 @@ ColorRef Pack(std::int32_t r, std::int32_t g, std::int32_t b) {
 
 // The value as the file holds it.
 std::string Stored(const TConfig& settings, const SettingKey& k) {
-  switch (k.kind) {
-    case Kind::kNumber:
-      return std::to_string(settings.*k.number);
-    case Kind::kFlag:
-      return settings.*k.flag ? "1" : "0";
-    case Kind::kText:
-      return (settings.*k.text).substr(0, TConfig::kMaxText);
-  }
-  return std::string();
+  if (k.kind == Kind::kNumber) return std::to_string(settings.*k.number);
+  if (k.kind == Kind::kFlag) return settings.*k.flag ? "1" : "0";
+  return (settings.*k.text).substr(0, TConfig::kMaxText);
 }
 
 void Copy(const TConfig& from, TConfig& to, const SettingKey& k) {
-  switch (k.kind) {
-    case Kind::kNumber:
-      to.*k.number = from.*k.number;
-      break;
-    case Kind::kFlag:
-      to.*k.flag = from.*k.flag;
-      break;
-    case Kind::kText:
-      to.*k.text = from.*k.text;
-      break;
-  }
+  if (k.kind == Kind::kNumber) to.*k.number = from.*k.number;
+  if (k.kind == Kind::kFlag) to.*k.flag = from.*k.flag;
+  if (k.kind == Kind::kText) to.*k.text = from.*k.text;
 }
 
 }  // namespace
@@ -127,17 +113,9 @@ void TConfig::SetPath(const std::string& new_path) { path = new_path.substr(0, k
 
 void TConfig::SetDefaults() {
   for (const SettingKey& k : SettingKeys()) {
-    switch (k.kind) {
-      case Kind::kNumber:
-        this->*k.number = k.default_number;
-        break;
-      case Kind::kFlag:
-        this->*k.flag = k.default_number != 0 ? 1 : 0;
-        break;
-      case Kind::kText:
-        this->*k.text = k.default_text;
-        break;
-    }
+    if (k.kind == Kind::kNumber) this->*k.number = k.default_number;
+    if (k.kind == Kind::kFlag) this->*k.flag = k.default_number != 0 ? 1 : 0;
+    if (k.kind == Kind::kText) this->*k.text = k.default_text;
   }
   DeriveColors();
 }
@@ -152,18 +130,13 @@ void TConfig::DeriveColors() {
 
 void TConfig::Load(ProfileStore& store) {
   for (const SettingKey& k : SettingKeys()) {
-    switch (k.kind) {
-      case Kind::kNumber: {
-        const std::int32_t value = store.GetInt(path, k.section, k.key, k.default_number);
-        this->*k.number = value < k.lowest || value > k.highest ? k.default_number : value;
-        break;
-      }
-      case Kind::kFlag:
-        this->*k.flag = store.GetInt(path, k.section, k.key, k.default_number) != 0 ? 1 : 0;
-        break;
-      case Kind::kText:
-        this->*k.text = store.GetString(path, k.section, k.key, k.default_text, kMaxText + 1);
-        break;
+    if (k.kind == Kind::kNumber) {
+      const std::int32_t value = store.GetInt(path, k.section, k.key, k.default_number);
+      this->*k.number = value < k.lowest || value > k.highest ? k.default_number : value;
+    } else if (k.kind == Kind::kFlag) {
+      this->*k.flag = store.GetInt(path, k.section, k.key, k.default_number) != 0 ? 1 : 0;
+    } else {
+      this->*k.text = store.GetString(path, k.section, k.key, k.default_text, kMaxText + 1);
     }
   }
   DeriveColors();

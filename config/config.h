@@ -108,7 +108,8 @@ class TConfig {
   std::int32_t monitor_mode;
 };
 
-// One stored key of the settings.
+// One stored key of the settings. Of the three field pointers only the one
+// of its kind is set; the others are null.
 struct SettingKey {
   enum class Kind { kNumber, kFlag, kText };
   const char* section;

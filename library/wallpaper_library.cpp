@@ -182,11 +182,19 @@ bool WallpaperLibrary::Load() {
 }
 
 bool WallpaperLibrary::Save() {
-  bool ok = SaveSelection();
-  if (keep_file_) return false;
+  const bool selection = SaveSelection();
+  return SaveFile() && selection;
+}
+
+bool WallpaperLibrary::SaveFile(std::string* reason) {
+  if (keep_file_) {
+    if (reason != nullptr) *reason = "it could not be read when Vistelle started, so it is left as it was";
+    return false;
+  }
   const std::string data = Serialize(categories);
-  ok = WriteFileReplacing(LibraryPath(), data.data(), data.size()) && ok;
-  return ok;
+  if (WriteFileReplacing(LibraryPath(), data.data(), data.size())) return true;
+  if (reason != nullptr) *reason = LastWriteError();
+  return false;
 }
 
 void WallpaperLibrary::LoadSelection() {

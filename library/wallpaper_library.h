@@ -65,6 +65,8 @@ class WallpaperLibrary {
   bool Save();
   // The current category and wallpaper to config.ini.
   bool SaveSelection();
+  // The library file alone; false with the reason when it was not written.
+  bool SaveFile(std::string* reason = nullptr);
 
   // Makes the category current and lists its pictures with the first one
   // selected; nothing for a position out of range.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/file_io.h"
 #include "base/paths.h"
 #include "render/composition.h"
 #include "image/preview_image.h"
@@ -249,8 +250,12 @@ bool WallpaperRenderer::ComposeWallpaper() {
   }
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.
-  const bool done = canvas->IsValid() && canvas->Save(wallpaper_path_, false) &&
-                    desktop_.SetWallpaperOnMonitors(wallpaper_path_, span);
+  bool done = canvas->IsValid();
+  if (done) {
+    done = canvas->Save(wallpaper_path_, false);
+    write_error_ = done ? std::string() : LastWriteError();
+  }
+  done = done && desktop_.SetWallpaperOnMonitors(wallpaper_path_, span);
   ReleasePictures();
   return done;
 }

@@ -71,6 +71,9 @@ class WallpaperRenderer {
   // from the next composition. False when there was nothing to compose, the
   // file could not be written or the desktop refused it.
   bool ComposeWallpaper();
+  // Why the wallpaper's file could not be written in the last composition
+  // that tried; empty once it could.
+  const std::string& WallpaperWriteError() const { return write_error_; }
 
   // Gives back the decoded picture, the canvases and the resampling memory;
   // the preview and the picture's path stay. A later composition decodes
@@ -144,6 +147,7 @@ class WallpaperRenderer {
   CalendarState calendar_;  // reads the date when built
   TEffects effects_;
   std::string wallpaper_path_;
+  std::string write_error_;
   std::vector<std::string> other_paths_;
   DecodeAhead ahead_;  // the other monitors' pictures, decoding
   std::size_t failed_others_ = 0;

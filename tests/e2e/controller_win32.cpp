@@ -38,6 +38,10 @@
 //   run-start-entry            starts the current user's Run value "Pictora"
 //                              as Windows does at a start: CreateProcess of
 //                              its text, from the Windows folder
+//   hold FILE SECONDS          keeps FILE open for the seconds, shared with
+//                              readers alone, as a program that has it open
+//                              does (it can be neither written nor deleted);
+//                              prints "held" once it is open
 // Commands that the program handles inside the call (command, tray, timer)
 // are sent and return when it is done; "post" before one of them posts it
 // instead, for commands that open a message box, and "timed" prints the
@@ -229,6 +233,21 @@ bool Run(const std::vector<std::string>& args) {
     const double elapsed = MillisecondsSince(start);
     CloseHandle(process.hProcess);
     std::printf("%.0f\n", elapsed);
+    return true;
+  }
+  if (command == "hold") {
+    if (rest.empty()) return false;
+    const std::wstring name = vistelle::win32::Widen(rest[0]);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      std::fprintf(stderr, "controller: cannot open %s (%lu)\n", rest[0].c_str(), GetLastError());
+      return false;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(Number(rest, 1, 60)) * 1000u);
+    CloseHandle(file);
     return true;
   }
   if (command == "sleep") {

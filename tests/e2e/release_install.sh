@@ -1,9 +1,12 @@
 #!/bin/bash
 # The release as a user gets it, in a Wine prefix of its own (a clean user
 # profile): the installer installs silently, over a running copy and over a
-# library and settings that it keeps; the uninstaller takes the program away
-# and leaves the library and settings; the portable zip starts where it is
-# unzipped.
+# library and settings that it keeps; the uninstaller takes the program away,
+# puts the user's wallpaper style back and leaves the library and settings;
+# the portable zip starts where it is unzipped. Setup refuses Windows before
+# 10 version 1903; a file that another program holds open fails setup and
+# the uninstaller loudly, with the installation left in place; a folder given
+# with /D= that holds other things gets a Vistelle folder inside.
 #   tests/e2e/release_install.sh BUILD_DIR CONTROLLER_EXE
 # Skips (code 77) when makensis is missing (tools/deps.sh release).
 set -u
@@ -41,6 +44,28 @@ wait_until() {
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistelle'
 key_exists() { wine reg query "$@"; }
 key_gone() { ! wine reg query "$@"; }
+desktop_key='HKCU\Control Panel\Desktop'
+saved_style_key='HKCU\Software\Vistelle\SavedWallpaperStyle'
+# The user's style kept by the program, and the span style on the desktop.
+spanned_over() {  # WALLPAPER_STYLE TILE_WALLPAPER
+  wine reg add "$saved_style_key" /v WallpaperStyle /t REG_SZ /d "$1" /f &&
+    wine reg add "$saved_style_key" /v TileWallpaper /t REG_SZ /d "$2" /f &&
+    wine reg add "$desktop_key" /v WallpaperStyle /t REG_SZ /d 22 /f &&
+    wine reg add "$desktop_key" /v TileWallpaper /t REG_SZ /d 0 /f
+}
+desktop_style_is() {  # WALLPAPER_STYLE TILE_WALLPAPER
+  reg_query "$desktop_key" && [ "$(reg_value WallpaperStyle)" = "REG_SZ    $1" ] &&
+    [ "$(reg_value TileWallpaper)" = "REG_SZ    $2" ]
+}
+
+# Another program keeps FILE open (60 s at most), as setup cannot close it.
+hold_pid=
+hold_file() {
+  "$VISTELLE_WINE64" "$controller" hold "$(winpath "$1")" 60 >"$work/hold.out" 2>&1 </dev/null &
+  hold_pid=$!
+  wait_until 20 grep -qs held "$work/hold.out"
+}
+release_file() { kill "$hold_pid" 2>/dev/null; wait "$hold_pid" 2>/dev/null; hold_pid=; }
 
 # --- The release ------------------------------------------------------------
 dist="$work/dist"
@@ -81,6 +106,24 @@ user=$(basename "$(dirname "$(dirname "$local_appdata")")")
 inst="$local_appdata/Programs/Vistelle"
 win_inst="C:\\users\\$user\\AppData\\Local\\Programs\\Vistelle"
 shortcut="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vistelle.lnk"
+
+# --- Windows 10 version 1903 or later ---------------------------------------------
+reg_query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+check "the prefix reports Windows 10.0.18362, the oldest that setup takes" \
+  test "$(reg_value CurrentVersion) $(reg_value CurrentBuildNumber)" = "REG_SZ    10.0 REG_SZ    18362"
+wine winecfg /v win7
+wine "$setup" /S
+status=$?
+check "under Windows 7 setup /S refuses with a non-zero code (got $status)" test "$status" -ne 0
+nothing_installed() { test ! -e "$inst" -a ! -e "$shortcut" && key_gone "$uninstall_key"; }
+check "and installs nothing: no folder, shortcut or uninstall entry" nothing_installed
+"$VISTELLE_WINE64" "$setup" >"$work/setup.log" 2>&1 </dev/null &
+pictora_pid=$!
+check "without /S it says so in a box" ctl answer-box 30
+check "which names Windows 10 version 1903 ($out)" grep -q "needs Windows 10 version 1903 or later" <<<"$out"
+wait_program 20
+check "and then ends with a non-zero code (got $program_status)" test "$program_status" != 0 -a "$program_status" != timeout
+wine winecfg /v win10
 
 wine "$setup" /S
 check "setup /S ends with code 0 (got $?)" test "$?" = 0
@@ -140,7 +183,23 @@ wine "$setup" /S
 check "setup again over the installation ends with code 0" test "$?" = 0
 check "config.ini is kept as it was" test "$(cat "$inst/config.ini")" = "$config_before"
 check "pictora.txt is kept as it was" test "$(cat "$inst/pictora.txt")" = "$library"
-check "the start with Windows stays chosen" run_value_is HKCU "$win_inst\\Pictora.exe hide"
+check "the start with Windows stays chosen, written quoted" run_value_is HKCU "\"$win_inst\\Pictora.exe\" hide"
+
+# A file that another program holds open: setup replaces nothing.
+printf 'earlier version' >"$inst/Pictora.exe"
+wine reg add "$uninstall_key" /v DisplayVersion /t REG_SZ /d 1.0.0 /f
+check "another program holds Skin\\skin.ini open" hold_file "$inst/Skin/skin.ini"
+wine "$setup" /S
+status=$?
+check "setup /S then fails with a non-zero code (got $status)" test "$status" -ne 0
+check "and leaves the earlier Pictora.exe as it was" cmp -s "$inst/Pictora.exe" <(printf 'earlier version')
+entry_version_is() { reg_query "$uninstall_key" /v DisplayVersion && [ "$(reg_value DisplayVersion)" = "REG_SZ    $1" ]; }
+check "and the earlier uninstall entry" entry_version_is 1.0.0
+release_file
+wine "$setup" /S
+check "once the file is free, setup ends with code 0 (got $?)" test "$?" = 0
+release_in_place() { cmp -s "$inst/Pictora.exe" "$work/unzipped/Vistelle/Pictora.exe" && entry_version_is "$version"; }
+check "and puts the release's Pictora.exe and entry in place" release_in_place
 
 start_program
 check "the program runs" ctl wait-window 20
@@ -157,6 +216,18 @@ check "the library it saved is kept" bash -c 'tr -d "\r" <"$1" | grep -qx Mounta
 check "the program is in place again" test -f "$inst/Pictora.exe"
 
 # --- Uninstalling -------------------------------------------------------------------
+# A file that another program holds open: the uninstall fails and can be run
+# again. Run in place (_?=), Uninstall.exe ends with the uninstall's code.
+check "another program holds Skin\\skin.ini open" hold_file "$inst/Skin/skin.ini"
+wine "$inst/Uninstall.exe" /S "_?=$win_inst"
+status=$?
+check "Uninstall.exe /S then fails with a non-zero code (got $status)" test "$status" -ne 0
+entry_stays() { key_exists "$uninstall_key" && test -f "$shortcut" -a -f "$inst/Uninstall.exe" -a -f "$inst/Skin/skin.ini"; }
+check "and keeps its entry, its shortcut and itself while files remain" entry_stays
+release_file
+wine "$setup" /S
+check "setup puts the program back (code $?)" release_in_place
+
 config_before=$(cat "$inst/config.ini")
 library=$(cat "$inst/pictora.txt")
 printf 'BM' >"$inst/pictora.bmp"
@@ -164,6 +235,8 @@ printf 'BM' >"$inst/pictora.bmp"
 wine reg add "HKLM\\$run_key" /v Pictora /t REG_SZ /d "\"$win_inst\\Pictora.exe\" hide" /f
 start_program
 check "the program runs before the uninstall" ctl wait-window 20
+# It spanned the wallpaper over the user's tiled one.
+spanned_over 0 1
 # The uninstaller runs from a copy of itself and ends before it; what it
 # does last is removing the start with Windows.
 wine "$inst/Uninstall.exe" /S
@@ -182,4 +255,29 @@ check "config.ini stays" test "$(cat "$inst/config.ini")" = "$config_before"
 check "pictora.txt stays" test "$(cat "$inst/pictora.txt")" = "$library"
 check "pictora.bmp stays" test -f "$inst/pictora.bmp"
 check "nothing else is left" test "$(ls -A "$inst" | sort | tr '\n' ' ')" = "config.ini pictora.bmp pictora.txt "
+check "the user's wallpaper style is back (tiled)" desktop_style_is 0 1
+check "and the saved one is gone, with HKCU\\Software\\Vistelle" key_gone 'HKCU\Software\Vistelle'
+
+# --- Folders given with /D= -----------------------------------------------------------
+tools="$work/Tools"
+mkdir -p "$tools" "$work/Empty"
+printf 'mine' >"$tools/notes.txt"
+wine "$setup" /S "/D=$(winpath "$tools")"
+check "setup /S /D= a folder that holds other things ends with code 0 (got $?)" test "$?" = 0
+in_own_folder() { test -f "$tools/Vistelle/Pictora.exe" -a ! -e "$tools/Pictora.exe" && test "$(cat "$tools/notes.txt")" = mine; }
+check "and installs into a Vistelle folder inside it" in_own_folder
+taken_as_is() { test -f "$work/Empty/Pictora.exe" -a ! -e "$work/Empty/Vistelle"; }
+wine "$setup" /S "/D=$(winpath "$work/Empty")"
+check "an empty folder is taken as it is" taken_as_is
+# Uninstalled with the library kept, after the user chose another style.
+printf 'Sea' >"$work/Empty/pictora.txt"
+spanned_over 0 1
+wine reg add "$desktop_key" /v WallpaperStyle /t REG_SZ /d 10 /f
+wine "$work/Empty/Uninstall.exe" /S "_?=$(winpath "$work/Empty")"
+check "Uninstall.exe /S in place ends with code 0 (got $?)" test "$?" = 0
+check "the style the user chose since stays" desktop_style_is 10 0
+check "and the saved style is gone" key_gone "$saved_style_key"
+rm -f "$work/Empty/Uninstall.exe"  # run in place, it stays behind
+wine "$setup" /S "/D=$(winpath "$work/Empty")"
+check "a folder with the library an uninstall left is taken as it is" taken_as_is
 finish

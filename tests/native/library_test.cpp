@@ -334,7 +334,7 @@ TEST_F(LibrarySelection, AClickInAListPreviewsAndAMissingPictureIsTold) {
     EXPECT_EQ(Shown(), c.preview != 0 ? c.preview : before) << c.category << c.position;
     EXPECT_EQ(outcome.notice.kind, c.told ? missing.kind : Notice::Kind::kNone);
     if (c.told) {
-      EXPECT_STREQ(outcome.notice.text, missing.text);
+      EXPECT_EQ(outcome.notice.text, missing.text);
     }
   }
   // Only the preview stays in memory.

@@ -152,7 +152,7 @@ TEST_F(RotationTest, WithoutTheMemoryForAPictureTheChangeIsSkipped) {
     const Outcome outcome = session->SetNextWallpaper();
     Image::LimitMemoryForTests(std::numeric_limits<std::size_t>::max());
     EXPECT_EQ(outcome.notice.kind, Notice::Kind::kError) << limit;
-    EXPECT_STREQ(outcome.notice.text, Rotation::kOutOfMemoryText);
+    EXPECT_EQ(outcome.notice.text, Rotation::kOutOfMemoryText);
     EXPECT_EQ(library->currentWallpaper, 1) << limit;
     EXPECT_EQ(library->selectedPicture, 1) << limit;
     EXPECT_EQ(Composed(), composed) << limit;

@@ -36,11 +36,16 @@ done
 
 # What the installer puts in place and the uninstaller takes away again:
 # the installed files one by one, so that nothing else in the folder (the
-# user's library and settings, files of their own) is touched.
+# user's library and settings, files of their own) is touched. Setup checks
+# first that each of them can be replaced where an earlier version has it.
 files="$work/files.nsh"
+replaceable="$work/replaceable.nsh"
 unfiles="$work/unfiles.nsh"
+undirs="$work/undirs.nsh"
 : >"$files"
+: >"$replaceable"
 : >"$unfiles"
+: >"$undirs"
 winname() { printf '%s' "${1//\//\\}"; }
 while IFS= read -r dir; do
   rel=${dir#"$stage"}
@@ -48,12 +53,13 @@ while IFS= read -r dir; do
   printf 'SetOutPath "$INSTDIR%s"\n' "$(winname "${rel:+/$rel}")" >>"$files"
   find "$dir" -maxdepth 1 -type f | LC_ALL=C sort | while IFS= read -r file; do
     printf 'File "%s"\n' "$file" >>"$files"
+    printf 'Push "$INSTDIR\\%s"\nCall CheckReplaceable\n' "$(winname "${file#"$stage"/}")" >>"$replaceable"
     printf 'Delete "$INSTDIR\\%s"\n' "$(winname "${file#"$stage"/}")" >>"$unfiles"
   done
 done < <(find "$stage" -type d | LC_ALL=C sort)
 # Folders deepest first, each only when it is empty.
 find "$stage" -mindepth 1 -type d | LC_ALL=C sort -r | while IFS= read -r dir; do
-  printf 'RMDir "$INSTDIR\\%s"\n' "$(winname "${dir#"$stage"/}")" >>"$unfiles"
+  printf 'RMDir "$INSTDIR\\%s"\n' "$(winname "${dir#"$stage"/}")" >>"$undirs"
 done
 
 # The welcome and finish pages' picture: the program's icon on its blue.
@@ -63,7 +69,8 @@ convert -size 164x314 gradient:'#1d4f91-#0b1f3d' \
 
 setup="$out/Vistelle-$version-setup.exe"
 rm -f "$setup"
-makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DUNFILES="$unfiles" \
+makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DREPLACEABLE="$replaceable" \
+  -DUNFILES="$unfiles" -DUNDIRS="$undirs" \
   -DICON="$root/resources/icons/app.ico" -DWIZARD_BITMAP="$work/wizard.bmp" -DOUTFILE="$setup" \
   "$here/vistelle.nsi" >"$work/makensis.log" 2>&1 || { cat "$work/makensis.log" >&2; exit 1; }
 

@@ -3,12 +3,22 @@
 ;   VERSION   the release, "2.0.0"
 ;   STAGE     the installed program folder (cmake --install)
 ;   FILES     an include file that installs the folder's files (files.nsh)
-;   UNFILES   an include file that removes them again (unfiles.nsh)
+;   REPLACEABLE  one that checks, before anything changes, that the files of
+;             an earlier installation can be replaced (replaceable.nsh)
+;   UNFILES   an include file that removes the files again (unfiles.nsh)
+;   UNDIRS    and one that removes their folders when empty (undirs.nsh)
 ;   ICON      the program's icon
 ;   OUTFILE   the installer to write
 ; /S installs silently (with the components as preselected), /D=FOLDER
 ; installs elsewhere. Uninstall.exe /S uninstalls silently and keeps the
 ; user's library and settings.
+; Setup needs Windows 10 version 1903 or later. A setup or uninstall that
+; cannot do all of its work says so and ends with exit code 2 (a silent one
+; too), leaving the installation in place: setup replaces no file unless it
+; can replace them all, and the uninstaller keeps its entry, its shortcut and
+; itself while files of the program remain. Uninstall.exe runs the uninstall
+; from a copy of itself and ends at once; "Uninstall.exe /S _?=FOLDER" runs
+; it in place and ends with its exit code.
 
 Target amd64-unicode
 Unicode true
@@ -21,6 +31,8 @@ ManifestDPIAware true
 !include WinMessages.nsh
 !include WordFunc.nsh
 !include nsDialogs.nsh
+!include WinVer.nsh
+!include FileFunc.nsh
 
 !define PRODUCT "Vistelle"
 !define PROGRAM "Pictora.exe"
@@ -30,6 +42,12 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; The value the program's settings write too: "\"FOLDER\Pictora.exe\" hide".
 !define RUN_VALUE "Pictora"
+; The wallpaper style the program found before it first spanned the
+; wallpaper across the monitors (WallpaperStyle "22", TileWallpaper "0"),
+; kept by the program for the uninstaller to put back.
+!define DESKTOP_KEY "Control Panel\Desktop"
+!define SAVED_STYLE_KEY "Software\${PRODUCT}\SavedWallpaperStyle"
+!define SPAN_STYLE "22"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} Setup"
@@ -41,6 +59,9 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+; A file that cannot be written stops the installation (Retry or Cancel; a
+; silent setup cancels) instead of being skipped.
+AllowSkipFiles off
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -65,6 +86,7 @@ Var RemoveLibrary
 
 !define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION} for you alone; it needs no administrator rights.$\r$\n$\r$\nIf ${PRODUCT} is running, setup closes it first. Your library and settings of an earlier installation are kept.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE FitInstallFolder
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT} in the folder below. To install it elsewhere, click Browse."
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Choose whether ${PRODUCT} starts with Windows. You can change it later in its settings."
@@ -166,14 +188,80 @@ FunctionEnd
 ; ---------------------------------------------------------------------------
 ; Setup.
 
+; Whether a file of an earlier installation can be replaced; push its path.
+; One that another program holds open, or in a folder that cannot be
+; written, ends setup before anything has changed (after Retry and Cancel,
+; or at once when silent). A read-only file is replaceable, as File treats it.
+Function CheckReplaceable
+  Exch $0
+  Push $1
+  Push $2
+  ${Do}
+    ${IfNot} ${FileExists} "$0"
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::GetFileAttributesW(w r0) i .r1'
+    IntOp $2 $1 & 1  ; FILE_ATTRIBUTE_READONLY
+    ${If} $1 <> -1
+    ${AndIf} $2 <> 0
+      IntOp $1 $1 ^ 1
+      System::Call 'kernel32::SetFileAttributesW(w r0, i r1) i'
+    ${EndIf}
+    ClearErrors
+    FileOpen $1 "$0" a
+    ${IfNot} ${Errors}
+      FileClose $1
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Setup cannot replace $0: another program has it open, or the folder cannot be written.$\r$\n$\r$\nClose the program that uses it, then click Retry. Cancel leaves the installation as it was." /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort "$0 cannot be replaced; nothing was changed."
+    retry:
+  ${Loop}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; A folder chosen for the program (on the folder page or with /D=) that holds
+; other things already gets a folder of its own inside, as C:\Tools becomes
+; C:\Tools\${PRODUCT}. The program's folder stays as it is: the default one,
+; one with ${PROGRAM}, and one with the library an uninstall left behind.
+Function FitInstallFolder
+  Push $0
+  ${If} "$INSTDIR" != "$LOCALAPPDATA\Programs\${PRODUCT}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${PROGRAM}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\pictora.txt"
+    ${DirState} "$INSTDIR" $0
+    ${If} $0 = 1
+      StrCpy $0 "$INSTDIR" "" -1
+      ${If} $0 == "\"
+        StrCpy $INSTDIR "$INSTDIR" -1
+      ${EndIf}
+      StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
 Section "${PRODUCT}" SecProgram
   SectionIn RO
   Call CloseProgram
+  ; An update replaces the earlier files only when it can replace them all.
+  !include "${REPLACEABLE}"
+  Push "$INSTDIR\Uninstall.exe"
+  Call CheckReplaceable
   ; The library and settings (config.ini, pictora.txt) of an earlier
   ; installation are the user's: nothing here writes them.
   !include "${FILES}"
   SetOutPath "$INSTDIR"
+  ClearErrors
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot write $INSTDIR\Uninstall.exe. ${PRODUCT} is not completely installed; run setup again." /SD IDOK
+    SetErrorLevel 2
+    Abort "$INSTDIR\Uninstall.exe cannot be written."
+  ${EndIf}
 
   SetShellVarContext current
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
@@ -222,6 +310,19 @@ Section "-StartOff"
 SectionEnd
 
 Function .onInit
+  ; The program hands UTF-8 text to the ...A functions under the UTF-8 code
+  ; page of its manifest, which Windows honours from Windows 10 version 1903
+  ; (build 18362) on.
+  ${IfNot} ${AtLeastWin10}
+  ${OrIfNot} ${AtLeastBuild} 18362
+    ${WinVerGetMajor} $0
+    ${WinVerGetMinor} $1
+    ${WinVerGetBuild} $2
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 10 version 1903 or later.$\r$\n$\r$\nThis is Windows $0.$1 (build $2): setup ends without installing anything." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+  Call FitInstallFolder
   ; An installation that starts with Windows keeps doing so.
   ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
   Push $0
@@ -235,15 +336,64 @@ FunctionEnd
 ; ---------------------------------------------------------------------------
 ; The uninstaller.
 
+; The program's files go first. One that cannot be removed (another program
+; has it open) ends the uninstall with the entry, the shortcut and the
+; uninstaller still there, so that it can be run again.
 Section "un.${PRODUCT}" UnSecProgram
   SectionIn RO
   Call un.CloseProgram
+  ClearErrors
   !include "${UNFILES}"
-  Delete "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    Call un.Incomplete
+  ${EndIf}
+SectionEnd
 
+Section /o "-un.Library" UnSecLibrary
+  ClearErrors
+  Delete "$INSTDIR\config.ini"
+  Delete "$INSTDIR\pictora.txt"
+  Delete "$INSTDIR\pictora.bmp"
+  ${If} ${Errors}
+    Call un.Incomplete
+  ${EndIf}
+SectionEnd
+
+; Last, once the files are gone: the wallpaper style, the entry and the
+; start with Windows; the folders go when nothing of the user's is left.
+Section "-un.Finish"
+  ; The style the user had before the program spanned the wallpaper comes
+  ; back, unless the user has chosen another one since.
+  ClearErrors
+  ReadRegStr $1 HKCU "${SAVED_STYLE_KEY}" "WallpaperStyle"
+  ${IfNot} ${Errors}
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "WallpaperStyle"
+    ${If} $0 == "${SPAN_STYLE}"
+      WriteRegStr HKCU "${DESKTOP_KEY}" "WallpaperStyle" "$1"
+      ClearErrors
+      ReadRegStr $2 HKCU "${SAVED_STYLE_KEY}" "TileWallpaper"
+      ${IfNot} ${Errors}
+        WriteRegStr HKCU "${DESKTOP_KEY}" "TileWallpaper" "$2"
+      ${EndIf}
+      ; The desktop shows its wallpaper in that style at once
+      ; (SPI_GETDESKWALLPAPER, then SPI_SETDESKWALLPAPER with
+      ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE), when the picture is still there.
+      System::Call 'user32::SystemParametersInfoW(i 0x73, i ${NSIS_MAX_STRLEN}, w .r0, i 0) i'
+      ${If} $0 != ""
+      ${AndIf} ${FileExists} "$0"
+        System::Call 'user32::SystemParametersInfoW(i 0x14, i 0, w r0, i 3) i'
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  DeleteRegKey HKCU "${SAVED_STYLE_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\${PRODUCT}"
+
+  Delete "$INSTDIR\Uninstall.exe"
   SetShellVarContext current
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  !include "${UNDIRS}"
+  RMDir "$INSTDIR"
 
   ; The start with Windows of this copy; another copy's stays.
   ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
@@ -265,16 +415,11 @@ Section "un.${PRODUCT}" UnSecProgram
   ${EndIf}
 SectionEnd
 
-Section /o "-un.Library" UnSecLibrary
-  Delete "$INSTDIR\config.ini"
-  Delete "$INSTDIR\pictora.txt"
-  Delete "$INSTDIR\pictora.bmp"
-SectionEnd
-
-; Last: the folder goes when nothing of the user's is left in it.
-Section "-un.Folder"
-  RMDir "$INSTDIR"
-SectionEnd
+Function un.Incomplete
+  MessageBox MB_OK|MB_ICONSTOP "Some files in $INSTDIR could not be removed: another program may have them open.$\r$\n$\r$\nClose it, then uninstall ${PRODUCT} again." /SD IDOK
+  SetErrorLevel 2
+  Abort "Some files could not be removed."
+FunctionEnd
 
 ; The page before the uninstall: the library and settings stay unless the
 ; box is ticked (a silent uninstall keeps them).
