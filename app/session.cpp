@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include <new>
+#include <optional>
 
 #include "app/countdown.h"
 #include "app/tray_tip.h"
@@ -140,6 +141,37 @@ Outcome Session::SelectPicture(std::int32_t position) {
   if (category == nullptr || position < 0 || position >= category->PictureCount()) return Outcome();
   library_.selectedPicture = position;
   return PreviewSelected(kPictureSelection);
+}
+
+namespace {
+
+constexpr const char* kStillAdding = "Vistelle is still adding the pictures of the last folder.";
+
+}  // namespace
+
+Outcome Session::StartAdding(std::vector<std::string> paths, std::unique_ptr<FolderListing> listing,
+                             std::function<void()> done) {
+  if (paths.empty()) return Outcome();
+  const Category* category = library_.CurrentCategory();
+  if (category == nullptr) return Outcome::Told(Notice::Warning(EditingCommands::kSelectCategoryToAdd));
+  if (Adding()) return Outcome::Told(Notice::Warning(kStillAdding));
+  scanned_for_ = editing_.Hold();
+  scan_.Start(std::move(listing), std::move(paths), category->pictures, std::move(done));
+  return Outcome();
+}
+
+Outcome Session::AddFolder(UserChoices& choices, std::unique_ptr<FolderListing> listing, std::function<void()> done) {
+  if (library_.CurrentCategory() == nullptr)
+    return Outcome::Told(Notice::Warning(EditingCommands::kSelectCategoryToAdd));
+  if (Adding()) return Outcome::Told(Notice::Warning(kStillAdding));
+  const std::optional<std::string> folder = choices.ChooseFolder();
+  if (!folder) return Outcome();
+  return StartAdding({*folder}, std::move(listing), std::move(done));
+}
+
+Outcome Session::FinishAdding() {
+  if (!Adding()) return Outcome();
+  return Edit(&EditingCommands::AddFound, scanned_for_, scan_.Finish());
 }
 
 void Session::ApplySheetSettings(const TConfig& edited) {

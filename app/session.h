@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "config/config.h"
 #include "config/profile_file_replace.h"
 #include "config/profile_store.h"
+#include "library/background_scan.h"
 #include "library/editing_commands.h"
 #include "library/user_choices.h"
 #include "library/wallpaper_library.h"
@@ -82,6 +85,22 @@ class Session {
     return outcome;
   }
 
+  // Files and folders dropped on the window, or a folder chosen
+  // (BUTTON_FOLDERADD): their pictures are found on a thread of their own,
+  // for the current category (kSelectCategoryToAdd without one); done is
+  // called on that thread when they are, and FinishAdding then adds them.
+  // One scan at a time: another one meanwhile is refused with a word.
+  Outcome StartAdding(std::vector<std::string> paths, std::unique_ptr<FolderListing> listing,
+                      std::function<void()> done);
+  Outcome AddFolder(UserChoices& choices, std::unique_ptr<FolderListing> listing, std::function<void()> done);
+  bool Adding() const { return scan_.Started(); }
+  std::size_t AddingFound() const { return scan_.Found(); }
+  void CancelAdding() { scan_.Cancel(); }
+  // Waits for the scan (cancel it first to stop it now) and adds what it
+  // found to the category it was started for, as an edit; the outcome's
+  // status says what came of it. Nothing without a scan.
+  Outcome FinishAdding();
+
   // The settings the sheet closed with: the fields the sheet edits are
   // taken, the others (the minute counter, the hotkeys) stay as they are
   // now, and the calendar's background follows.
@@ -134,6 +153,8 @@ class Session {
   WallpaperLibrary library_;
   Rotation rotation_;
   EditingCommands editing_;
+  BackgroundScan scan_;
+  EditingCommands::Held scanned_for_{-1, 0};
 };
 
 }  // namespace vistelle

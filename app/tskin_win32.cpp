@@ -35,6 +35,7 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 // entry or a hotkey meets its handler. The tray menu lists the entries with
 // a text in this order.
 const TSkin::Command TSkin::kCommands[] = {
+    {kCommandCancelAdding, nullptr, "Cancel adding pictures", 0, nullptr, true, &TSkin::CancelAdding, true},
     {kMenuOpen, nullptr, "Open", 140, nullptr, true, &TSkin::ToggleVisible},
     {kMenuNext, "BUTTON_WSET_DOWN", "Set next wallpaper", 136, &TConfig::hotkey_next, false,
      &TSkin::SetNextWallpaper},
@@ -192,6 +193,9 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       break;
     case kQueryMinutesLeft:
       return static_cast<LRESULT>(session_.MinutesLeft());
+    case kScanDone:
+      OnScanDone();
+      return 0;
     default:
       break;
   }
@@ -284,13 +288,48 @@ void TSkin::OnDropFiles(HDROP drop) {
     paths.push_back(win32::Narrow(path));
   }
   DragFinish(drop);
-  const std::unique_ptr<FolderListing> listing = MakeSystemFolderListing();
-  Edit(&EditingCommands::AddPaths, paths, *listing);
+  Show(session_.StartAdding(std::move(paths), MakeSystemFolderListing(), ScanDoneNotice()));
+  if (session_.Adding() && hwnd_ != nullptr) SetTimer(hwnd_, kScanTimerId, kScanProgressPeriod, nullptr);
 }
 
 void TSkin::AddFolder() {
-  const std::unique_ptr<FolderListing> listing = MakeSystemFolderListing();
-  Edit(&EditingCommands::AddFolder, static_cast<UserChoices&>(choices_), *listing);
+  Show(session_.AddFolder(choices_, MakeSystemFolderListing(), ScanDoneNotice()));
+  if (session_.Adding() && hwnd_ != nullptr) SetTimer(hwnd_, kScanTimerId, kScanProgressPeriod, nullptr);
+}
+
+std::function<void()> TSkin::ScanDoneNotice() {
+  const HWND window = hwnd_;
+  return [window] { PostMessageA(window, kScanDone, 0, 0); };
+}
+
+void TSkin::OnScanDone() {
+  if (!session_.Adding()) return;
+  const Outcome outcome = session_.FinishAdding();
+  status_ = outcome.status;
+  status_until_ = GetTickCount64() + kStatusShown;
+  Show(outcome);
+}
+
+std::string TSkin::Countdown() const {
+  if (session_.Adding()) return "Adding pictures: " + std::to_string(session_.AddingFound()) + " found";
+  if (!status_.empty() && GetTickCount64() < status_until_) return status_;
+  return session_.CountdownText();
+}
+
+int TSkin::MessageLoop() {
+  MSG msg{};
+  BOOL got;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) return -1;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && session_.Adding() && hwnd_ != nullptr &&
+        (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) {
+      session_.CancelAdding();
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
 }
 
 void TSkin::RemoveTrayIcon() {
@@ -323,6 +362,12 @@ void TSkin::OnTimer(UINT_PTR id) {
   }
   if (id == kSaveTimerId) {
     OnSaveDue();
+    return;
+  }
+  if (id == kScanTimerId) {
+    // Progress while adding; afterwards the countdown comes back.
+    if (!session_.Adding() && GetTickCount64() >= status_until_) KillTimer(hwnd_, kScanTimerId);
+    UpdateTrayTip();
     return;
   }
   if (id != kTimerId || session_ended_) return;
@@ -427,7 +472,7 @@ void TSkin::ShowTrayMenu() {
   const int width = GetSystemMetrics(SM_CXMENUCHECK);
   const int height = GetSystemMetrics(SM_CYMENUCHECK);
   for (const Command& command : kCommands) {
-    if (command.menu_text == nullptr) continue;
+    if (command.menu_text == nullptr || (command.while_adding && !session_.Adding())) continue;
     AppendMenuA(m, MF_STRING, command.id, command.menu_text);
     win32::Bitmap picture(static_cast<HBITMAP>(
         LoadImageA(instance, MAKEINTRESOURCEA(command.menu_picture), IMAGE_BITMAP, width, height, 0)));
@@ -509,6 +554,11 @@ void TSkin::OnClose() {
     return;
   }
   close_pending_ = false;
+  // Pictures being added: the scan stops, and what it found is kept.
+  if (session_.Adding()) {
+    session_.CancelAdding();
+    session_.FinishAdding();
+  }
   // After the end of the session its save was the last one. A save that
   // fails asks before anything is given up.
   while (!session_ended_) {
@@ -532,6 +582,10 @@ void TSkin::OnEndSession(bool ending) {
   // The system may end the process as soon as this returns: everything is
   // written now, whatever box or dialog is open. Nobody can be asked now;
   // what was not written is told at the next start.
+  if (session_.Adding()) {
+    session_.CancelAdding();
+    session_.FinishAdding();
+  }
   const std::vector<SaveFailure> failures = session_.SaveAll();
   if (!failures.empty()) RememberFailedSave(SaveFailureText(failures));
   if (!ending) return;  // the shutdown was cancelled; the program goes on
@@ -553,6 +607,7 @@ void TSkin::EndWindow() {
   UnregisterHotkeys();
   KillTimer(hwnd_, kDisplayTimerId);
   KillTimer(hwnd_, kSaveTimerId);
+  KillTimer(hwnd_, kScanTimerId);
   RemoveTrayIcon();
   KillTimer(hwnd_, kTimerId);
   DestroyWindow(hwnd_);

@@ -15,6 +15,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,11 +70,19 @@ class TSkin : public SkinDialog {
     kCommandAddCategory,
     kCommandDeleteCategory,
     kCommandSetSelected,
+    kCommandCancelAdding,
   };
 
   // Asked of the window by automation and the tests: answers the minutes
   // until the next change, as the countdown shows them.
   static constexpr UINT kQueryMinutesLeft = WM_APP + 1;
+  // Posted by the folder scan's thread when it is done.
+  static constexpr UINT kScanDone = WM_APP + 2;
+  // While pictures are being added the countdown shows how many were
+  // found, and afterwards for a while what came of it.
+  static constexpr UINT_PTR kScanTimerId = 230;
+  static constexpr UINT kScanProgressPeriod = 250;
+  static constexpr DWORD kStatusShown = 10000;
 
   static constexpr RECT kPreviewArea = {15, 25, 188, 161};
   static constexpr RECT kCountdownArea = {24, 365, 232, 387};
@@ -116,8 +125,12 @@ class TSkin : public SkinDialog {
   bool ChangeRunning() const { return changing_; }
   // A close request is waiting for a box or dialog to close.
   bool ClosePending() const { return close_pending_; }
-  // The countdown as the window shows it.
-  std::string Countdown() const { return session_.CountdownText(); }
+  // The countdown as the window shows it, or what adding pictures has come
+  // to while it runs and for a while after.
+  std::string Countdown() const;
+  // The message loop, in which Esc cancels the adding of pictures while it
+  // runs (whichever control of the window has the focus).
+  int MessageLoop() override;
   // The font height the countdown was last drawn with (0 before).
   int CountdownFontHeight() const { return countdown_height_; }
 
@@ -133,6 +146,7 @@ class TSkin : public SkinDialog {
     std::string TConfig::*hotkey;  // null: no hotkey
     bool separator_after;   // in the tray menu
     void (TSkin::*handler)();
+    bool while_adding = false;  // in the tray menu only while pictures are being added
   };
   static const Command kCommands[];
   static const Command* FindCommand(UINT id);
@@ -173,6 +187,11 @@ class TSkin : public SkinDialog {
   void HideToTray();
   void Minimize();
   void RequestClose();
+  void CancelAdding() { session_.CancelAdding(); }
+  // The scan has ended (or was stopped): its pictures join the category.
+  void OnScanDone();
+  // The function the scan calls from its thread when it is done.
+  std::function<void()> ScanDoneNotice();
   void AddPictures() { Edit(&EditingCommands::AddPictures, static_cast<UserChoices&>(choices_)); }
   void AddFolder();
   void ClearPictureList() { Edit(&EditingCommands::ClearPictureList); }
@@ -221,6 +240,8 @@ class TSkin : public SkinDialog {
   std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held
   std::vector<std::string> hotkeys_told_;  // refused hotkeys the user was told of, as key=text
   std::vector<std::string> saves_told_;    // files whose failed saves the user was told of
+  std::string status_;                      // what adding pictures came to, shown a while
+  ULONGLONG status_until_ = 0;
   UINT taskbar_created_ = 0;
   win32::Brush list_brush_;
   win32::Font countdown_font_;

@@ -3,6 +3,7 @@
 // directory functions; the tests give folders in memory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,17 @@ struct FolderEntry {
   bool hidden = false;
 };
 
+// What tells one folder from another whatever path reaches it: the volume
+// and the file's number on it (Windows: the volume serial and the file id;
+// natively the device and the inode).
+struct FolderIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  friend bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.file == b.file;
+  }
+};
+
 class FolderListing {
  public:
   virtual ~FolderListing() = default;
@@ -37,6 +49,9 @@ class FolderListing {
   // when the folder could not be read, or not to the end; entries then holds
   // what was read.
   virtual bool List(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
+  // The folder's identity; false when it cannot be had (the folder is then
+  // told apart by its path alone).
+  virtual bool IdentityOf(const std::string& /*folder*/, FolderIdentity& /*out*/) { return false; }
 };
 
 // The folders of this platform.

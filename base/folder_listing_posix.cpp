@@ -83,6 +83,13 @@ class PosixFolderListing final : public FolderListing {
     }
     return errno == 0;
   }
+
+  bool IdentityOf(const std::string& folder, FolderIdentity& out) override {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) return false;
+    out = FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return true;
+  }
 };
 
 }  // namespace

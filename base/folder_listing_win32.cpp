@@ -76,6 +76,21 @@ class Win32FolderListing final : public FolderListing {
     } while (FindNextFileW(find.Get(), &data) != FALSE);
     return GetLastError() == ERROR_NO_MORE_FILES;
   }
+
+  // Through a link, the folder it leads to: a share that shows a link to
+  // its parent as a plain folder gives the parent's identity.
+  bool IdentityOf(const std::string& folder, FolderIdentity& out) override {
+    std::wstring wide;
+    if (!win32::TryWiden(folder, wide)) return false;
+    const win32::KernelHandle handle(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return false;
+    out = FolderIdentity{info.dwVolumeSerialNumber,
+                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return true;
+  }
 };
 
 }  // namespace

@@ -47,6 +47,9 @@ constexpr unsigned kBothLists = kCategoryList | kCategorySelection | kPictureLis
 struct Outcome {
   Notice notice;
   unsigned views = 0;
+  // A line for the window to show for a while (not a box): what adding
+  // pictures came to.
+  std::string status;
 
   Outcome() = default;
   explicit Outcome(unsigned changed, Notice said = Notice()) : notice(said), views(changed) {}

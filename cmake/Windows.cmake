@@ -79,6 +79,9 @@ if(VISTELLE_TESTS)
                      $<TARGET_FILE:vistelle-controller>)
   endforeach()
 
+  # A big folder dropped on the window, made on the Linux side.
+  add_test(NAME e2e_big_folder COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/big_folder.sh ${CMAKE_BINARY_DIR})
+
   # The release's zip and installer, installed and uninstalled in a Wine
   # prefix of their own; skipped when makensis is missing.
   add_test(NAME e2e_release_install

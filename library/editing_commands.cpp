@@ -77,23 +77,24 @@ Outcome EditingCommands::AddPictures(UserChoices& choices) {
   return outcome;
 }
 
-Outcome EditingCommands::AddFolder(UserChoices& choices, FolderListing& listing) {
-  if (library_.CurrentCategory() == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToAdd));
-  const Held held = Hold();
-  const std::optional<std::string> folder = choices.ChooseFolder();
-  if (!folder || !StillCurrent(held)) return Outcome();
-  return AddPaths({*folder}, listing);
-}
-
 Outcome EditingCommands::AddPaths(const std::vector<std::string>& paths, FolderListing& listing) {
   if (paths.empty()) return Outcome();
-  Category* category = library_.CurrentCategory();
+  const Category* category = library_.CurrentCategory();
   if (category == nullptr) return Outcome::Told(Notice::Warning(kSelectCategoryToAdd));
-  std::vector<std::string> found = FindPictures(listing, paths, category->pictures);
-  category->pictures.insert(category->pictures.end(), std::make_move_iterator(found.begin()),
-                            std::make_move_iterator(found.end()));
+  return AddFound(Hold(), ScanForPictures(listing, paths, category->pictures));
+}
+
+Outcome EditingCommands::AddFound(const Held& held, ScanResult found) {
+  if (!StillCurrent(held)) return Outcome();
+  std::vector<std::string>& pictures = library_.CurrentCategory()->pictures;
+  // The category may have been edited while the scan ran.
+  const std::vector<std::string> added = NotYetIn(found.pictures, pictures);
+  found.skipped.duplicates += found.pictures.size() - added.size();
+  pictures.insert(pictures.end(), added.begin(), added.end());
   library_.pictureListShown = true;
-  return Outcome(kPictures);
+  Outcome outcome(kPictures);
+  outcome.status = ScanSummaryText(added.size(), found.skipped);
+  return outcome;
 }
 
 Outcome EditingCommands::DeletePicture() {

@@ -16,6 +16,7 @@
 
 #include "base/folder_listing.h"
 #include "base/user_messages.h"
+#include "library/folder_scan.h"
 #include "library/user_choices.h"
 #include "library/wallpaper_library.h"
 
@@ -46,13 +47,24 @@ class EditingCommands {
   // included; a path longer than a PicturePath holds is left out. Whatever
   // the dialog did, the picture list shows the category again.
   Outcome AddPictures(UserChoices& choices);
-  // BUTTON_FOLDERADD: as AddPictures, with the pictures of a chosen folder
-  // (AddPaths).
-  Outcome AddFolder(UserChoices& choices, FolderListing& listing);
-  // Dropped files and folders: the pictures they give (FindPictures) that
+  // A position in the library, as a command holds it across a question or
+  // a scan.
+  struct Held {
+    std::int32_t category;
+    std::uint64_t version;
+  };
+  Held Hold() const { return Held{library_.currentCategory, library_.CategoriesVersion()}; }
+  // Whether the held category is still the current one, at its place.
+  bool StillCurrent(const Held& held) const;
+
+  // Dropped files and folders: the pictures they give (ScanForPictures) that
   // the current category does not hold yet are appended to it.
   // kSelectCategoryToAdd without a category.
   Outcome AddPaths(const std::vector<std::string>& paths, FolderListing& listing);
+  // The pictures a scan started for the held category found, appended to it
+  // when it is still the current one (those it holds by now left out); the
+  // outcome's status says what came in and what was skipped.
+  Outcome AddFound(const Held& held, ScanResult found);
   // BUTTON_WALLPAPERDELETE: the picture that followed becomes selected.
   Outcome DeletePicture();
   // BUTTON_MOVEUP: one place up; the first picture goes to the end.
@@ -81,14 +93,6 @@ class EditingCommands {
   // The selected picture of the current category, or -1 when the picture
   // list has none.
   std::int32_t SelectedPicture() const { return library_.PictureListSelection(); }
-  // A position in the library, as a command holds it across a question.
-  struct Held {
-    std::int32_t category;
-    std::uint64_t version;
-  };
-  Held Hold() const { return Held{library_.currentCategory, library_.CategoriesVersion()}; }
-  // Whether the held category is still the current one, at its place.
-  bool StillCurrent(const Held& held) const;
   // Asks "Are you sure?" about the current category, which it holds: nothing
   // on a Yes while the category is still the one asked about, else what the
   // command comes to (without a category the warning none; without a box

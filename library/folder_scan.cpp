@@ -1,6 +1,7 @@
 #include "library/folder_scan.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -101,30 +102,50 @@ bool EndsWithSeparator(std::string_view path) {
 
 class Finder {
  public:
-  Finder(FolderListing& listing, const std::vector<std::string>& present) : listing_(listing) {
+  Finder(FolderListing& listing, const std::vector<std::string>& present, ScanControl* control)
+      : listing_(listing), control_(control) {
     seen_.reserve(present.size());
     for (const std::string& path : present) seen_.insert(PathKey(path));
   }
 
   void AddFile(std::string path) {
-    if (!IsLibraryText(path) || Utf16Length(path) > WallpaperLibrary::kMaxPathLength) return;
-    if (!seen_.insert(PathKey(path)).second) return;
+    if (!IsLibraryText(path) || Utf16Length(path) > WallpaperLibrary::kMaxPathLength) {
+      ++skipped_.too_long;
+      return;
+    }
+    if (!seen_.insert(PathKey(path)).second) {
+      ++skipped_.duplicates;
+      return;
+    }
     found_.push_back(std::move(path));
+    if (control_ != nullptr) control_->found = found_.size();
   }
 
-  void AddFolder(const std::string& folder) {
+  void AddFolder(const std::string& folder, int depth) {
+    if (Cancelled()) return;
     // The shortest file in it would need a separator and a character more.
-    if (!IsLibraryText(folder) || Utf16Length(folder) + 2 > WallpaperLibrary::kMaxPathLength) return;
-    // A folder given as well as the folder it is in is walked once.
-    if (!walked_.insert(PathKey(folder)).second) return;
+    if (!IsLibraryText(folder) || Utf16Length(folder) + 2 > WallpaperLibrary::kMaxPathLength) {
+      ++skipped_.too_long;
+      return;
+    }
+    if (depth > kMaxScanDepth) return;
+    // A folder given as well as the folder it is in, or reached again by
+    // another path, is walked once.
+    FolderIdentity identity;
+    if (listing_.IdentityOf(folder, identity)) {
+      if (!walked_ids_.insert({identity.volume, identity.file}).second) return;
+    } else if (!walked_.insert(PathKey(folder)).second) {
+      return;
+    }
 
     std::vector<FolderEntry> entries;
-    listing_.List(folder, entries);  // what could be read, also when not all
+    if (!listing_.List(folder, entries)) ++skipped_.unreadable;  // what could be read is taken
     std::vector<const FolderEntry*> files;
     std::vector<const FolderEntry*> folders;
     for (const FolderEntry& entry : entries) {
       if (entry.hidden || entry.name.empty()) continue;
       if (entry.kind == EntryKind::kFile && IsPictureFileName(entry.name)) files.push_back(&entry);
+      else if (entry.kind == EntryKind::kFile) ++skipped_.unsupported;
       else if (entry.kind == EntryKind::kFolder) folders.push_back(&entry);
     }
     const auto by_name = [](const FolderEntry* a, const FolderEntry* b) { return NaturalLess(a->name, b->name); };
@@ -134,16 +155,25 @@ class Finder {
     std::string prefix = folder;
     if (!EndsWithSeparator(prefix)) prefix += listing_.Separator();
     for (const FolderEntry* file : files) AddFile(prefix + file->name);
-    for (const FolderEntry* sub : folders) AddFolder(prefix + sub->name);
+    for (const FolderEntry* sub : folders) AddFolder(prefix + sub->name, depth + 1);
   }
 
+  bool Cancelled() {
+    if (control_ == nullptr || !control_->cancel) return false;
+    skipped_.cancelled = true;
+    return true;
+  }
+  ScanSkipped& Skipped() { return skipped_; }
   std::vector<std::string> Take() { return std::move(found_); }
 
  private:
   FolderListing& listing_;
+  ScanControl* control_;
   std::unordered_set<std::string> seen_;
   std::unordered_set<std::string> walked_;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> walked_ids_;
   std::vector<std::string> found_;
+  ScanSkipped skipped_;
 };
 
 }  // namespace
@@ -194,22 +224,58 @@ int NaturalCompare(std::string_view a, std::string_view b) {
   return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
 }
 
-std::vector<std::string> FindPictures(FolderListing& listing, const std::vector<std::string>& paths,
-                                      const std::vector<std::string>& present) {
+ScanResult ScanForPictures(FolderListing& listing, const std::vector<std::string>& paths,
+                           const std::vector<std::string>& present, ScanControl* control) {
+  Finder finder(listing, present, control);
   std::vector<std::string> files;
   std::vector<std::string> folders;
   for (const std::string& path : paths) {
     const EntryKind kind = listing.KindOf(path);
     if (kind == EntryKind::kFile && IsPictureFileName(path)) files.push_back(path);
     else if (kind == EntryKind::kFolder) folders.push_back(path);
+    else if (kind == EntryKind::kFile) ++finder.Skipped().unsupported;
+    else ++finder.Skipped().unreadable;
   }
   std::sort(files.begin(), files.end(), NaturalLess);
   std::sort(folders.begin(), folders.end(), NaturalLess);
 
-  Finder finder(listing, present);
   for (std::string& file : files) finder.AddFile(std::move(file));
-  for (const std::string& folder : folders) finder.AddFolder(folder);
-  return finder.Take();
+  for (const std::string& folder : folders) finder.AddFolder(folder, 0);
+  ScanResult result;
+  result.skipped = finder.Skipped();
+  result.pictures = finder.Take();
+  return result;
+}
+
+std::vector<std::string> NotYetIn(const std::vector<std::string>& found, const std::vector<std::string>& present) {
+  std::unordered_set<std::string> there;
+  there.reserve(present.size());
+  for (const std::string& path : present) there.insert(PathKey(path));
+  std::vector<std::string> left;
+  for (const std::string& path : found)
+    if (there.insert(PathKey(path)).second) left.push_back(path);
+  return left;
+}
+
+std::string ScanSummaryText(std::size_t added, const ScanSkipped& skipped) {
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = count(added, "picture added", "pictures added");
+  if (skipped.cancelled) text += " before adding was cancelled";
+  if (skipped.Total() == 0) return text + ".";
+  text += "; " + std::to_string(skipped.Total()) + " skipped:";
+  const char* separator = " ";
+  const auto reason = [&](std::size_t n, const char* why) {
+    if (n == 0) return;
+    text += separator + std::to_string(n) + " " + why;
+    separator = ", ";
+  };
+  reason(skipped.duplicates, "already there");
+  reason(skipped.unsupported, skipped.unsupported == 1 ? "not a picture" : "not pictures");
+  reason(skipped.too_long, skipped.too_long == 1 ? "name too long" : "names too long");
+  reason(skipped.unreadable, "unreadable");
+  return text + ".";
 }
 
 }  // namespace vistelle

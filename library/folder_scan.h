@@ -8,8 +8,12 @@
 //  - folders with everything in them, subfolders too. Inside a folder,
 //    hidden and system entries are passed over, as Explorer does not show
 //    them, and links to folders (symbolic links, junctions) are not
-//    entered, so no folder is walked in a loop. A path given is taken as
-//    the user named it: also when it is hidden or a link itself.
+//    entered. A folder is walked once, however many paths lead to it: they
+//    are told apart by their identity (volume and file number), so a share
+//    that shows a link back to its parent as a plain folder is no loop;
+//    and no deeper than kMaxScanDepth folders below a path given. A path
+//    given is taken as the user named it: also when it is hidden or a link
+//    itself.
 //  - a path at most WallpaperLibrary::kMaxPathLength UTF-16 units long, as
 //    the add command takes; longer ones are passed over (cutting one would
 //    name another file), and so are folders too long for any file in them.
@@ -26,6 +30,8 @@
 // its pictures before those of its subfolders.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,9 +54,46 @@ bool IsPictureFileName(std::string_view name);
 int NaturalCompare(std::string_view a, std::string_view b);
 inline bool NaturalLess(std::string_view a, std::string_view b) { return NaturalCompare(a, b) < 0; }
 
+constexpr int kMaxScanDepth = 64;
+
+// What a scan passed over, and why.
+struct ScanSkipped {
+  std::size_t duplicates = 0;   // in the category already, or found twice
+  std::size_t unsupported = 0;  // files that are no pictures
+  std::size_t too_long = 0;     // paths too long, or names that are not text
+  std::size_t unreadable = 0;   // folders that could not be read (to the end), paths that are not there
+  bool cancelled = false;
+
+  std::size_t Total() const { return duplicates + unsupported + too_long + unreadable; }
+};
+
+struct ScanResult {
+  std::vector<std::string> pictures;
+  ScanSkipped skipped;
+};
+
+// For a scan on another thread: a request to stop (the scan then ends with
+// what it has found), and how many pictures it has found so far.
+struct ScanControl {
+  std::atomic<bool> cancel{false};
+  std::atomic<std::size_t> found{0};
+};
+
 // The picture files that paths give, in the order above, leaving out those
-// in present (the category's pictures).
-std::vector<std::string> FindPictures(FolderListing& listing, const std::vector<std::string>& paths,
-                                      const std::vector<std::string>& present);
+// in present (the category's pictures), and what was passed over.
+ScanResult ScanForPictures(FolderListing& listing, const std::vector<std::string>& paths,
+                           const std::vector<std::string>& present, ScanControl* control = nullptr);
+inline std::vector<std::string> FindPictures(FolderListing& listing, const std::vector<std::string>& paths,
+                                             const std::vector<std::string>& present) {
+  return ScanForPictures(listing, paths, present).pictures;
+}
+
+// The paths of found that present does not hold (compared as Windows
+// compares file names), in their order.
+std::vector<std::string> NotYetIn(const std::vector<std::string>& found, const std::vector<std::string>& present);
+
+// The line that tells what adding came to: "3 pictures added; 2 skipped:
+// 1 already there, 1 not a picture."
+std::string ScanSummaryText(std::size_t added, const ScanSkipped& skipped);
 
 }  // namespace vistelle

@@ -1,7 +1,10 @@
 // The editing commands on a session, with the user's answers from a script:
 // what each does to the library, what the lists show afterwards and what
 // the user is told, with and without a selection.
+#include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -113,11 +116,14 @@ const char* const kCategories = "One,Two,Three";
 const char* const kWarn = "Communicat|";
 
 TEST(EditingCommandsOnTheSession, EachCommandWithAndWithoutASelection) {
-  testing::MemoryFolders folders({"C:\\F\\d.jpg", "C:\\F\\e.png", "C:\\F\\notes.txt", "C:\\P\\A.jpg"});
-  const auto add_folder = [&folders](std::optional<std::string> folder) {
-    return [&folders, folder](Session& s, ScriptedChoices& c) {
+  const std::vector<std::string> tree = {"C:\\F\\d.jpg", "C:\\F\\e.png", "C:\\F\\notes.txt", "C:\\P\\A.jpg"};
+  testing::MemoryFolders folders(tree);
+  // The folder chosen is scanned on a thread of its own; the test waits.
+  const auto add_folder = [&tree](std::optional<std::string> folder) {
+    return [&tree, folder](Session& s, ScriptedChoices& c) {
       c.folder = folder;
-      return s.Edit(&E::AddFolder, static_cast<UserChoices&>(c), folders);
+      const Outcome started = s.AddFolder(c, std::make_unique<testing::MemoryFolders>(tree), nullptr);
+      return s.Adding() ? s.FinishAdding() : started;
     };
   };
   const auto drop = [&folders](std::vector<std::string> paths) {
@@ -230,6 +236,63 @@ TEST(EditingCommandsOnTheSession, AnAnswerAfterTheLibraryChangedTouchesNothingEl
     session->Edit(command, static_cast<UserChoices&>(choices));
     ASSERT_EQ(library.CategoryCount(), 1);
     EXPECT_EQ(library.CategoryAt(0).pictures, (std::vector<std::string>{"C:\\b1.jpg", "C:\\b2.jpg"}));
+  }
+}
+
+// A listing whose folders open only when the test lets them: the scan is
+// under way meanwhile.
+class GatedFolders final : public FolderListing {
+ public:
+  GatedFolders(std::vector<std::string> tree, std::shared_future<void> gate) : inner_(tree), gate_(gate) {}
+  char Separator() const override { return '\\'; }
+  EntryKind KindOf(const std::string& path) override { return inner_.KindOf(path); }
+  bool List(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    gate_.wait();
+    return inner_.List(folder, entries);
+  }
+
+ private:
+  testing::MemoryFolders inner_;
+  std::shared_future<void> gate_;
+};
+
+// Adding runs apart from the window: one scan at a time, a cancel ends it
+// with what it found, and its pictures go to the category it was for, or
+// nowhere when that one went meanwhile.
+TEST(EditingCommandsOnTheSession, AddingFoldersRunsApartAndLandsWhereItWasMeantTo) {
+  const std::vector<std::string> tree = {"C:\\F\\d.jpg", "C:\\F\\e.png", "C:\\F\\notes.txt"};
+  for (const char* meanwhile : {"nothing", "cancel", "category deleted"}) {
+    LibraryFixture f;
+    f.WriteLibrary("One\r\nC:\\x\\o.jpg\r\n\r\nTwo\r\nC:\\P\\A.jpg");
+    f.WriteSelection(1, 0);
+    auto session = f.MakeSession();
+    std::promise<void> open;
+    std::atomic<bool> done{false};
+    EXPECT_FALSE(session->StartAdding({"C:\\F"}, std::make_unique<GatedFolders>(tree, open.get_future().share()),
+                                      [&done] { done = true; })
+                     .notice);
+    EXPECT_TRUE(session->Adding());
+    EXPECT_EQ(session->StartAdding({"C:\\F"}, std::make_unique<testing::MemoryFolders>(tree), nullptr).notice.text,
+              "Vistelle is still adding the pictures of the last folder.");
+    const std::string what = meanwhile;
+    ScriptedChoices yes;
+    if (what == "cancel") session->CancelAdding();
+    if (what == "category deleted") session->Edit(&E::DeleteCategory, static_cast<UserChoices&>(yes));
+    open.set_value();
+    const Outcome outcome = session->FinishAdding();
+    EXPECT_TRUE(done) << what;
+    EXPECT_FALSE(session->Adding());
+    const std::vector<std::string> one = {"C:\\x\\o.jpg"};
+    if (what == "nothing") {
+      EXPECT_EQ(Letters(session->Library().CategoryAt(1).pictures), "Ade");
+      EXPECT_EQ(outcome.status, "2 pictures added; 1 skipped: 1 not a picture.");
+    } else if (what == "cancel") {
+      EXPECT_EQ(Letters(session->Library().CategoryAt(1).pictures), "A");
+      EXPECT_EQ(outcome.status, "0 pictures added before adding was cancelled.");
+    } else {
+      EXPECT_EQ(session->Library().CategoryCount(), 1);
+      EXPECT_EQ(session->Library().CategoryAt(0).pictures, one);
+    }
   }
 }
 

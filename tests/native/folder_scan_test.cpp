@@ -94,5 +94,59 @@ TEST(FindPictures, LeavesOutNamesTheLibraryFileCannotHold) {
   EXPECT_EQ(FindPictures(folders, {"C:\\P"}, {}), std::vector<std::string>{"C:\\P\\ok.jpg"});
 }
 
+// Folders are told apart by what they are, not by the path that reaches
+// them: a folder that is its parent again, two that are each other, one
+// shown under two names. What is passed over is counted by its reason.
+TEST(ScanForPictures, AFolderReachedAgainIsWalkedOnceAndWhatIsSkippedIsCounted) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> tree;
+    std::vector<std::string> found;
+    const char* summary;
+  };
+  const Case cases[] = {
+      {"a folder that is its parent", {"C:\\P\\1.jpg", "C:\\P\\up\\=C:\\P"}, {"C:\\P\\1.jpg"},
+       "1 picture added; 1 skipped: 1 already there."},
+      {"two folders that are each other",
+       {"C:\\P\\A\\a.jpg", "C:\\P\\A\\toB\\=C:\\P\\B", "C:\\P\\B\\b.jpg", "C:\\P\\B\\toA\\=C:\\P\\A"},
+       {"C:\\P\\A\\a.jpg", "C:\\P\\A\\toB\\b.jpg"},
+       "2 pictures added; 1 skipped: 1 unreadable."},
+      {"one folder under two names", {"C:\\P\\Pics\\x.jpg", "C:\\P\\Also\\=C:\\P\\Pics"}, {"C:\\P\\Also\\x.jpg"},
+       "1 picture added; 1 skipped: 1 unreadable."},
+      {"each reason",
+       {"C:\\P\\1.jpg", "C:\\P\\notes.txt", "C:\\P\\clip.mp4", "u:C:\\P\\Locked\\", "C:\\P\\Locked\\2.jpg",
+        "C:\\P\\" + std::string(300, 'n') + ".jpg"},
+       {"C:\\P\\1.jpg", "C:\\P\\Locked\\2.jpg"},
+       "2 pictures added; 5 skipped: 1 already there, 2 not pictures, 1 name too long, 1 unreadable."},
+  };
+  for (const Case& c : cases) {
+    MemoryFolders folders(c.tree);
+    // "C:\\P\\1.jpg" dropped beside its folder: twice where it is there, not
+    // there (unreadable) where it is not.
+    const ScanResult result = ScanForPictures(folders, {"C:\\P", "C:\\P\\1.jpg"}, {});
+    EXPECT_EQ(result.pictures, c.found) << c.name;
+    EXPECT_EQ(ScanSummaryText(result.pictures.size(), result.skipped), c.summary) << c.name;
+  }
+}
+
+TEST(ScanForPictures, StopsWhenAskedAndNoDeeperThanTheLimit) {
+  std::string deep = "C:";
+  std::vector<std::string> tree;
+  for (int level = 0; level <= kMaxScanDepth + 2; ++level) {
+    deep += "\\d";
+    tree.push_back(deep + "\\" + std::to_string(level) + ".jpg");
+  }
+  MemoryFolders folders(tree);
+  ScanControl control;
+  const ScanResult all = ScanForPictures(folders, {"C:\\d"}, {}, &control);
+  EXPECT_EQ(all.pictures.size(), static_cast<std::size_t>(kMaxScanDepth) + 1);
+  EXPECT_EQ(control.found, all.pictures.size());
+  control.cancel = true;
+  const ScanResult none = ScanForPictures(folders, {"C:\\d"}, {}, &control);
+  EXPECT_TRUE(none.pictures.empty());
+  EXPECT_TRUE(none.skipped.cancelled);
+  EXPECT_EQ(ScanSummaryText(0, none.skipped), "0 pictures added before adding was cancelled.");
+}
+
 }  // namespace
 }  // namespace vistelle

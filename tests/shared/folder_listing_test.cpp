@@ -54,6 +54,18 @@ TEST(SystemFolders, GiveFilesFoldersAndHiddenEntries) {
   expected.push_back(dir.Path() + sep + "Sub" + sep + "link.jpg");  // a link to a file is that file
 #endif
   EXPECT_EQ(FindPictures(*listing, {dir.Path()}, {}), expected);
+
+  // A folder is known by what it is: the same through every path to it.
+  FolderIdentity top, again, sub;
+  ASSERT_TRUE(listing->IdentityOf(dir.Path(), top));
+  ASSERT_TRUE(listing->IdentityOf(dir.Path() + sep + "Sub" + sep + "..", again));
+  ASSERT_TRUE(listing->IdentityOf(dir.File("Sub"), sub));
+  EXPECT_TRUE(top == again);
+  EXPECT_FALSE(top == sub);
+#ifndef _WIN32
+  ASSERT_TRUE(listing->IdentityOf(dir.File("Sub/loop"), again));
+  EXPECT_TRUE(top == again);
+#endif
 }
 
 }  // namespace

@@ -6,17 +6,23 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/tskin_win32.h"
+#include "base/folder_listing.h"
 #include "resources/settings_ids.h"
 #include "base/win32/handle_win32.h"
 #include "tests/shared/test_dir.h"
@@ -108,6 +114,15 @@ testing::DialogHandler Later(std::function<void(HWND dialog)> step) {
     g_later = [step, dialog] { step(dialog); };
     SetTimer(dialog, 77, 200, RunLater);
   };
+}
+
+// Lets the window run until the pictures being added are in.
+void WaitForAdding(Window& window) {
+  for (const DWORD start = GetTickCount(); window.skin->GetSession().Adding() && GetTickCount() - start < 20000;) {
+    Pump();
+    Sleep(5);
+  }
+  Pump();
 }
 
 // The width of text in bold Arial of the given height.
@@ -204,11 +219,14 @@ TEST(TSkinWindow, DropsHotkeysAndTheTrayTipWorkOnTheRealWindow) {
 
   SendMessageW(window.hwnd, WM_DROPFILES,
                reinterpret_cast<WPARAM>(DropOf({folder.dir.File("drop"), folder.dir.File("alone.bmp")})), 0);
+  WaitForAdding(window);
+  EXPECT_EQ(window.skin->Countdown(), "4 pictures added; 1 skipped: 1 not a picture.");
   EXPECT_EQ(testing::Items(window.lists[0]),
             (std::vector<std::string>{"picture0.bmp", "picture1.bmp", "picture2.bmp", "alone.bmp", "2.bmp", "10.bmp",
                                       "a.bmp"}));
   // Dropped again: nothing twice.
   SendMessageW(window.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder.dir.File("drop")})), 0);
+  WaitForAdding(window);
   EXPECT_EQ(window.skin->Library().CurrentPictureCount(), 7);
 
   // The hotkeys run the tray's commands; the tip names the new picture.
@@ -350,9 +368,57 @@ TEST(TSkinWindow, TheFolderButtonAddsTheChosenFolder) {
   });
   window.skin->HandleSkinCommand("BUTTON_FOLDERADD");
   catcher.ExpectAllAnswered();
+  WaitForAdding(window);
   EXPECT_EQ(testing::Items(window.lists[0]),
             (std::vector<std::string>{"picture0.bmp", "picture1.bmp", "picture2.bmp", "beach.bmp", "sea.bmp"}))
       << testing::Utf8(caption);
+}
+
+// A folder of many pictures with a link back up inside (tests/e2e/
+// big_folder.sh makes it and names it here): the window answers while it
+// is scanned, and each picture comes in once.
+TEST(TSkinWindow, ABigFolderIsAddedWhileTheWindowAnswers) {
+  const char* big = std::getenv("VISTELLE_BIG_FOLDER");
+  const char* count = std::getenv("VISTELLE_BIG_FOLDER_PICTURES");
+  if (big == nullptr || count == nullptr) GTEST_SKIP() << "made by tests/e2e/big_folder.sh";
+  ProgramFolder folder("", true);
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  // Another thread asks the window something every few milliseconds and
+  // notes the longest wait for the answer.
+  std::atomic<bool> asking{true};
+  std::atomic<DWORD> longest{0};
+  std::thread asker([&] {
+    while (asking) {
+      const DWORD start = GetTickCount();
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutW(window.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+      longest = std::max<DWORD>(longest, GetTickCount() - start);
+      Sleep(5);
+    }
+  });
+  const DWORD start = GetTickCount();
+  SendMessageW(window.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({big})), 0);
+  WaitForAdding(window);
+  const DWORD took = GetTickCount() - start;
+  asking = false;
+  asker.join();
+  EXPECT_EQ(window.skin->Library().CurrentPictureCount(), 3 + std::atoi(count));
+  // Wine shows the links as folders or as folder links; either way they
+  // lead to what they name, which the scan knows by its identity.
+  const auto listing = MakeSystemFolderListing();
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(listing->List(std::string(big) + "\\050", entries));
+  const auto up_entry = std::find_if(entries.begin(), entries.end(), [](const FolderEntry& e) { return e.name == "up"; });
+  ASSERT_NE(up_entry, entries.end());
+  std::printf("the link \"up\" is listed as a %s\n", up_entry->kind == EntryKind::kFolderLink ? "folder link" : "folder");
+  FolderIdentity top, up;
+  ASSERT_TRUE(listing->IdentityOf(big, top));
+  ASSERT_TRUE(listing->IdentityOf(std::string(big) + "\\050\\up", up));
+  EXPECT_TRUE(top == up);
+  EXPECT_LT(longest.load(), 500u) << "the window did not answer for " << longest << " ms";
+  std::printf("%d pictures added in %lu ms; the longest wait for an answer: %lu ms\n", std::atoi(count),
+              static_cast<unsigned long>(took), static_cast<unsigned long>(longest.load()));
 }
 
 TEST(TSkinWindow, TheRandomCommandShowsEachPictureOnceARound) {
