@@ -33,11 +33,13 @@ server() { "$VISTELLE_WINESERVER" "$@" >/dev/null 2>&1 </dev/null; }
 if unshare -m true 2>/dev/null; then
   server -k
   timeout 20 "$VISTELLE_WINESERVER" -w >/dev/null 2>&1 </dev/null
+  sleep 1
   unshare -m bash -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && "$3" -p 5 && exec "$2" "$1/Pictora.exe"' \
     _ "$app" "$VISTELLE_WINE64" "$VISTELLE_WINESERVER" >"$work/pictora.log" 2>&1 </dev/null &
   pictora_pid=$!
   ctl wait-window 20
   ctl answer-box 20
+  [ -n "$out" ] || { echo "  the program's output:"; sed 's/^/    /' "$work/pictora.log"; }
   check "a folder that cannot be written is told at start ($out)" \
     bash -c '[[ $1 == "Vistelle|Vistelle can'"'"'t save in "*"Changes to the library and the settings will be lost"* ]]' _ "$out"
   check "and not again after an edit" ctl click BUTTON_MOVEDOWN + sleep 3000 + no-box
