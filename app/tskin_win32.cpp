@@ -7,6 +7,7 @@
 #include "app/about_dialog_win32.h"
 #include "app/failed_save_win32.h"
 #include "app/hotkey_text.h"
+#include "app/tray_tip.h"
 #include "base/file_io.h"
 #include "base/folder_listing.h"
 #include "base/win32/utf16_win32.h"
@@ -228,7 +229,11 @@ bool TSkin::AddTrayIcon() {
 }
 
 void TSkin::FillTrayTip() {
-  const std::string tip = session_.TrayTip();
+  // While pictures are added, and for a while after, the tip says how it
+  // goes, whole (the countdown area may have to cut it).
+  const std::string status = Countdown();
+  const bool adding = session_.Adding() || (!status_.empty() && GetTickCount64() < status_until_);
+  const std::string tip = adding ? std::string(kTrayTipTitle) + "\n" + status : session_.TrayTip();
   lstrcpynA(tray_.szTip, tip.c_str(), static_cast<int>(sizeof(tray_.szTip)));
 }
 
@@ -520,6 +525,8 @@ void TSkin::Show(const Outcome& outcome) {
   else if (outcome.Changed(kPictureSelection))
     pictures_shown_.Select(library.PictureListSelection());
   if (outcome.Changed(kPreview) && hwnd_ != nullptr) InvalidateRect(hwnd_, &preview_area_, TRUE);
+  // What adding came to gives way to a new wallpaper.
+  if (outcome.Changed(kWallpaper)) status_.clear();
   if (session_.Unsaved() && hwnd_ != nullptr && !session_ended_)
     SetTimer(hwnd_, kSaveTimerId, kSaveDelay, nullptr);
   InvalidateCountdown();
@@ -650,7 +657,7 @@ void TSkin::OnPaint(HDC dc) {
   const win32::ScopedSelect selected(dc, font);
   RECT area = kCountdownArea;
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   SetTextColor(dc, old_colour);
   SetBkMode(dc, old_mode);
 }

@@ -229,8 +229,9 @@ TEST(TSkinWindow, DropsHotkeysAndTheTrayTipWorkOnTheRealWindow) {
   WaitForAdding(window);
   EXPECT_EQ(window.skin->Library().CurrentPictureCount(), 7);
 
-  // The hotkeys run the tray's commands; the tip names the new picture.
-  EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture0.bmp");
+  // The tip says what adding came to, until the hotkeys run the tray's
+  // commands: then it names the new picture.
+  EXPECT_EQ(window.skin->TrayTip(), "Vistelle\n0 pictures added; 4 skipped: 3 already there, 1 not a picture.");
   SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kMenuNext, 0);
   EXPECT_EQ(window.skin->Library().currentWallpaper, 1);
   EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture1.bmp");
