@@ -1,6 +1,7 @@
 // Pictora.exe: the program's start and end.
 //
-//   Pictora.exe [hide]
+//   Pictora.exe [hide | /next | /previous | /random | /pause | /resume |
+//                /show | /close | /category NAME]
 //
 // With exactly "hide" (as the system-start entry gives it) the main window
 // stays hidden, reachable through the tray icon, and the wallpaper changes
@@ -12,10 +13,13 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/leftovers.h"
+#include "app/remote_command.h"
+#include "app/running_copy_win32.h"
 #include "app/start_arguments.h"
 #include "app/tskin_win32.h"
 #include "base/win32/handle_win32.h"
@@ -81,20 +85,43 @@ void ReportBrokenSkin(const std::string& file) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  // One copy at a time; the name stays taken until this process ends.
+  const std::vector<std::string> arguments = Arguments();
+  const vistelle::StartKind kind = vistelle::KindOfStart(arguments);
+  // A command (a script's, a launcher's) is told to the console, never in a box.
+  std::optional<vistelle::RemoteCommand> command;
+  if (kind == vistelle::StartKind::kCommand) {
+    std::string why;
+    command = vistelle::CommandFromArguments(arguments, &why);
+    if (!command) {
+      vistelle::TellConsole("Vistelle: " + why);
+      return 1;
+    }
+  }
+
+  // One copy at a time; the name stays taken until this process ends. A
+  // second start brings the running copy forward, or hands it its command;
+  // the start with the system ends silently.
   HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     if (mutex != nullptr) CloseHandle(mutex);
-    return 0;
+    if (kind == vistelle::StartKind::kHidden) return 0;
+    std::string why;
+    const int code =
+        vistelle::SendToRunningCopy(command ? *command : vistelle::RemoteCommand{vistelle::RemoteVerb::kShow, ""}, &why);
+    if (code != 0) vistelle::TellConsole("Vistelle: " + why);
+    return code;
   }
+  // Without a running copy there is nothing to close or to resume.
+  if (command && (command->verb == vistelle::RemoteVerb::kClose || command->verb == vistelle::RemoteVerb::kResume))
+    return 0;
 
   // Every text goes to Windows as UTF-8, which the manifest's code page
   // makes the ...A functions take from Windows 10 version 1903 on; on an
   // older Windows names with accents would not reach the files.
   if (GetACP() != CP_UTF8) {
-    vistelle::win32::MessageBoxes::Show(
-        nullptr, "Vistelle needs Windows 10 version 1903 (May 2019 Update) or later.", kCaption,
-        MB_OK | MB_ICONERROR);
+    static constexpr const char* kTooOld = "Vistelle needs Windows 10 version 1903 (May 2019 Update) or later.";
+    if (command) vistelle::TellConsole(kTooOld);
+    else vistelle::win32::MessageBoxes::Show(nullptr, kTooOld, kCaption, MB_OK | MB_ICONERROR);
     return 1;
   }
 
@@ -150,12 +177,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
       skin.LoadLibrary();
       skin.SetDragByBackground(true);
 
-      // Commands for a running copy come with a later version; such a start
-      // is a normal one meanwhile.
-      const bool hidden = vistelle::KindOfStart(Arguments()) == vistelle::StartKind::kHidden;
+      // A command with no copy running: the program starts hidden, with no
+      // change at start, and carries the command out.
+      const bool hidden = kind == vistelle::StartKind::kHidden || command;
       if (!hidden) ShowWindow(window, show_command);
       UpdateWindow(window);
-      if (hidden) skin.ChangeAtStart();
+      if (kind == vistelle::StartKind::kHidden) skin.ChangeAtStart();
+      if (command && command->verb == vistelle::RemoteVerb::kCategory &&
+          skin.Library().FindCategory(command->category) < 0) {
+        vistelle::TellConsole("Vistelle: there is no category \"" + command->category + "\"");
+        DestroyWindow(window);
+        return 1;
+      }
+      if (command) skin.RunAtStart(*command);
 
       code = skin.MessageLoop();
     }

@@ -104,7 +104,34 @@ Outcome Session::Changed(ChangeResult result) {
   return outcome;
 }
 
-bool Session::MinuteTick() { return vistelle::MinuteTick(settings_, library_.CurrentCategory() != nullptr); }
+bool Session::KeepWallpaperShown() {
+  if (renderer_.WallpaperStillShown()) return false;
+  if (renderer_.WallpaperFileUnchanged()) renderer_.HandOverAgain();
+  else ComposeAgain();
+  return true;
+}
+
+bool Session::MinuteTick(const Surroundings& now) {
+  if (Paused()) return false;
+  const bool due = vistelle::MinuteTick(settings_, library_.CurrentCategory() != nullptr) || change_held_;
+  if (!due) return false;
+  change_held_ = ChangeWaits(now, settings_);
+  return !change_held_;
+}
+
+bool Session::HeldChangeMayCome(const Surroundings& now) {
+  if (!change_held_ || Paused()) return false;
+  change_held_ = ChangeWaits(now, settings_);
+  return !change_held_;
+}
+
+void Session::SetPaused(bool paused) {
+  if (Paused() == paused) return;
+  settings_.paused = paused ? 1 : 0;
+  // A change held before the pause is not owed after it.
+  change_held_ = false;
+  unsaved_ = true;
+}
 
 bool Session::ComposeAgain() {
   // The wallpaper as it is, composed for the monitors as they are now; the
@@ -211,7 +238,9 @@ std::vector<SaveFailure> Session::Save(bool library) {
 
 std::int64_t Session::MinutesLeft() const { return vistelle::MinutesLeft(settings_); }
 
-std::string Session::CountdownText() const { return vistelle::CountdownText(MinutesLeft()); }
+std::string Session::CountdownText() const {
+  return Paused() ? std::string("Changes are paused.") : vistelle::CountdownText(MinutesLeft());
+}
 
 std::string Session::TrayTip() const {
   return TrayTipText(rotation_.DesktopPicture(), settings_, library_.CurrentCategory() != nullptr);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/rotation.h"
+#include "app/surroundings.h"
 #include "base/folder_listing.h"
 #include "base/user_messages.h"
 #include "config/config.h"
@@ -60,9 +61,25 @@ class Session {
   Outcome SetSelectedWallpaper() { return Changed(rotation_.SetSelectedWallpaper()); }
   Outcome SetRandomWallpaper() { return Changed(rotation_.SetRandomWallpaper()); }
   Outcome ChangeAutomatically() { return Changed(rotation_.ChangeAutomatically()); }
-  Outcome ChangeAtStart() { return Changed(rotation_.ChangeAtStart()); }
-  // One tick of the minute timer: true when the wallpaper is due to change.
-  bool MinuteTick();
+  // Nothing while paused.
+  Outcome ChangeAtStart() { return Paused() ? Outcome() : Changed(rotation_.ChangeAtStart()); }
+  // After a resume, an unlock or a restart of Explorer: a desktop that no
+  // longer shows the wallpaper gets it again, handed over as it is, or
+  // composed again when its file was replaced. True when it had lost it.
+  bool KeepWallpaperShown();
+
+  // One tick of the minute timer: true when the wallpaper is to change now.
+  // While paused the minutes are not counted. A change that falls due while
+  // the surroundings ask it to wait is held, and comes once they no longer
+  // do (HeldChangeMayCome), never as a burst.
+  bool MinuteTick(const Surroundings& now = Surroundings());
+  bool ChangeHeld() const { return change_held_; }
+  // True, once, when a held change may come now.
+  bool HeldChangeMayCome(const Surroundings& now);
+  // The automatic changes stopped or going on again ("paused" in the
+  // settings, so over a restart too); manual changes are never stopped.
+  void SetPaused(bool paused);
+  bool Paused() const { return settings_.paused != 0; }
   // The wallpaper on the desktop composed again for the monitors as they are
   // now; the preview and the countdown stay. False when nothing is on the
   // desktop yet.
@@ -145,6 +162,7 @@ class Session {
 
   std::string program_dir_;
   bool unsaved_ = false;
+  bool change_held_ = false;
   bool wallpaper_error_told_ = false;
   Desktop& desktop_;
   ReplacingProfileStore store_;

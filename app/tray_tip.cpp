@@ -18,7 +18,8 @@ std::string NextChangeText(std::int64_t minutes) { return "Next change in " + st
 std::string TrayTipText(std::string_view picture_path, const TConfig& settings, bool category_selected) {
   std::string tip = kTrayTipTitle;
   std::string last;
-  if (settings.zmiana_tapety_co == 1 && category_selected) last = NextChangeText(MinutesLeft(settings));
+  if (settings.paused) last = kPausedText;
+  else if (settings.zmiana_tapety_co == 1 && category_selected) last = NextChangeText(MinutesLeft(settings));
 
   std::string name = picture_path.empty() ? std::string() : DisplayName(picture_path);
   // The room left for the name: the whole tip less the zero, the other two

@@ -1,12 +1,15 @@
 #include "app/tskin_win32.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 #include <cstring>
 #include <utility>
 
 #include "app/about_dialog_win32.h"
 #include "app/failed_save_win32.h"
 #include "app/hotkey_text.h"
+#include "app/surroundings_win32.h"
 #include "app/tray_tip.h"
 #include "base/file_io.h"
 #include "base/folder_listing.h"
@@ -42,7 +45,8 @@ const TSkin::Command TSkin::kCommands[] = {
      &TSkin::SetNextWallpaper},
     {kMenuPrevious, "BUTTON_WSET_UP", "Set previous wallpaper", 135, &TConfig::hotkey_previous, false,
      &TSkin::SetPreviousWallpaper},
-    {kMenuRandom, nullptr, "Random wallpaper", 141, &TConfig::hotkey_random, true, &TSkin::SetRandomWallpaper},
+    {kMenuRandom, nullptr, "Random wallpaper", 141, &TConfig::hotkey_random, false, &TSkin::SetRandomWallpaper},
+    {kMenuPause, nullptr, "Pause changes", 0, nullptr, true, &TSkin::TogglePause, false, &TSkin::Paused},
     {kMenuSettings, "BUTTON_OPTIONS", "Settings", 138, nullptr, false, &TSkin::RunSettingsFlow},
     {kMenuAbout, "BUTTON_ABOUT", "About", 134, nullptr, true, &TSkin::ShowAbout},
     {kMenuClose, nullptr, "Close", 139, nullptr, false, &TSkin::RequestClose},
@@ -135,6 +139,7 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
   // Explorer has started (again): a tray icon it had is gone with it.
   if (taskbar_created_ != 0 && message == taskbar_created_) {
     AddTrayIcon();
+    KeepWallpaperShown();
     return 0;
   }
   // Counted so that a close request waits until the outermost handler is
@@ -197,6 +202,17 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case kScanDone:
       OnScanDone();
       return 0;
+    case WM_COPYDATA:
+      return OnRemoteCommand(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case kRunRemote:
+      RunRemoteCommands();
+      return 0;
+    case WM_POWERBROADCAST:
+      if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) KeepWallpaperShown();
+      return TRUE;
+    case WM_WTSSESSION_CHANGE:
+      if (wparam == WTS_SESSION_UNLOCK) KeepWallpaperShown();
+      return 0;
     default:
       break;
   }
@@ -210,6 +226,11 @@ void TSkin::OnCreate(HWND hwnd) {
   DragAcceptFiles(hwnd, TRUE);
   RegisterHotkeys();
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+  // Commands of another start come from a process of the same user, also
+  // when this one runs with other rights; and the unlock of the session is
+  // told.
+  ChangeWindowMessageFilterEx(hwnd, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+  WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION);
   if (!AddTrayIcon()) win32::MessageBoxes::Show(hwnd, "Error tray", "Error", MB_OK | MB_ICONERROR);
 }
 
@@ -375,8 +396,24 @@ void TSkin::OnTimer(UINT_PTR id) {
     UpdateTrayTip();
     return;
   }
+  if (id == kRemoteTimerId) {
+    KillTimer(hwnd_, kRemoteTimerId);
+    RunRemoteCommands();
+    return;
+  }
+  if (id == kHeldTimerId) {
+    if (!session_.ChangeHeld()) {
+      KillTimer(hwnd_, kHeldTimerId);
+    } else if (!changing_ && !session_ended_ && session_.HeldChangeMayCome(CurrentSurroundings())) {
+      KillTimer(hwnd_, kHeldTimerId);
+      Change(&Session::ChangeAutomatically);
+    }
+    return;
+  }
   if (id != kTimerId || session_ended_) return;
-  const bool due = session_.MinuteTick();
+  const bool due = session_.MinuteTick(CurrentSurroundings());
+  // A change the surroundings hold comes as soon as they let it.
+  if (session_.ChangeHeld()) SetTimer(hwnd_, kHeldTimerId, kHeldCheck, nullptr);
   UpdateTrayTip();
   if (!due) return;
   // A change, or the message it ended with, is still open: the minute is
@@ -460,6 +497,84 @@ void TSkin::Minimize() { ShowWindow(hwnd_, SW_MINIMIZE); }
 
 void TSkin::RequestClose() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
+void TSkin::TogglePause() {
+  session_.SetPaused(!session_.Paused());
+  Show(Outcome());
+}
+
+void TSkin::ShowInFront() {
+  if (hwnd_ == nullptr) return;
+  ShowWindow(hwnd_, IsIconic(hwnd_) || !IsWindowVisible(hwnd_) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+LRESULT TSkin::OnRemoteCommand(const COPYDATASTRUCT* data) {
+  // Another process wrote this: nothing is taken that is not one of the
+  // commands, whole and of a sane length.
+  if (data == nullptr || data->dwData != kRemoteTag || data->cbData > kMaxRemoteMessage ||
+      (data->cbData != 0 && data->lpData == nullptr))
+    return kRemoteUnknown;
+  const std::optional<RemoteCommand> command =
+      DecodeRemoteCommand(std::string_view(static_cast<const char*>(data->lpData), data->cbData));
+  if (!command) return kRemoteUnknown;
+  if (command->verb == RemoteVerb::kCategory && session_.Library().FindCategory(command->category) < 0)
+    return kRemoteNoCategory;
+  // Carried out once the sender has its answer, so that no box of a change
+  // keeps it waiting.
+  remote_.push_back(*command);
+  PostMessageA(hwnd_, kRunRemote, 0, 0);
+  return kRemoteAccepted;
+}
+
+void TSkin::RunRemoteCommands() {
+  while (!remote_.empty()) {
+    // Not inside a change or under a box: a moment later.
+    if (changing_ || win32::ModalLoop::Depth() > 0) {
+      SetTimer(hwnd_, kRemoteTimerId, kRemoteRetry, nullptr);
+      return;
+    }
+    const RemoteCommand command = remote_.front();
+    remote_.erase(remote_.begin());
+    switch (command.verb) {
+      case RemoteVerb::kNext:
+        SetNextWallpaper();
+        break;
+      case RemoteVerb::kPrevious:
+        SetPreviousWallpaper();
+        break;
+      case RemoteVerb::kRandom:
+        SetRandomWallpaper();
+        break;
+      case RemoteVerb::kPause:
+      case RemoteVerb::kResume:
+        session_.SetPaused(command.verb == RemoteVerb::kPause);
+        Show(Outcome());
+        break;
+      case RemoteVerb::kShow:
+        ShowInFront();
+        break;
+      case RemoteVerb::kClose:
+        RequestClose();
+        break;
+      case RemoteVerb::kCategory: {
+        // As a click in the category list, then "set".
+        const std::int32_t position = session_.Library().FindCategory(command.category);
+        if (position < 0) break;
+        Show(session_.SelectCategory(position));
+        SetSelectedWallpaper();
+        break;
+      }
+    }
+  }
+}
+
+void TSkin::KeepWallpaperShown() {
+  if (changing_ || session_ended_) return;
+  changing_ = true;
+  session_.KeepWallpaperShown();
+  changing_ = false;
+}
+
 void TSkin::ShowTrayMenu() {
   POINT cursor = {0, 0};
   GetCursorPos(&cursor);
@@ -478,7 +593,8 @@ void TSkin::ShowTrayMenu() {
   const int height = GetSystemMetrics(SM_CYMENUCHECK);
   for (const Command& command : kCommands) {
     if (command.menu_text == nullptr || (command.while_adding && !session_.Adding())) continue;
-    AppendMenuA(m, MF_STRING, command.id, command.menu_text);
+    const bool ticked = command.checked != nullptr && (this->*command.checked)();
+    AppendMenuA(m, MF_STRING | (ticked ? MF_CHECKED : 0), command.id, command.menu_text);
     win32::Bitmap picture(static_cast<HBITMAP>(
         LoadImageA(instance, MAKEINTRESOURCEA(command.menu_picture), IMAGE_BITMAP, width, height, 0)));
     if (picture) SetMenuItemBitmaps(m, command.id, MF_BYCOMMAND, picture.Get(), nullptr);
@@ -611,6 +727,8 @@ void TSkin::AfterMessage() {
 }
 
 void TSkin::EndWindow() {
+  WTSUnRegisterSessionNotification(hwnd_);
+  KillTimer(hwnd_, kHeldTimerId);
   UnregisterHotkeys();
   KillTimer(hwnd_, kDisplayTimerId);
   KillTimer(hwnd_, kSaveTimerId);

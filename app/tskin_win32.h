@@ -14,6 +14,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "app/list_box_view_win32.h"
 #include "app/list_view.h"
 #include "app/main_window_choices_win32.h"
+#include "app/remote_command.h"
 #include "app/session.h"
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
@@ -57,6 +59,7 @@ class TSkin : public SkinDialog {
     kMenuPrevious = 6,
     kMenuSettings = 7,
     kMenuRandom = 8,
+    kMenuPause = 9,
     kMenuSeparator = 4444,
     kCommandHide = 20,
     kCommandMinimize,
@@ -78,6 +81,16 @@ class TSkin : public SkinDialog {
   static constexpr UINT kQueryMinutesLeft = WM_APP + 1;
   // Posted by the folder scan's thread when it is done.
   static constexpr UINT kScanDone = WM_APP + 2;
+  // A command another start of the program sent (WM_COPYDATA with this
+  // tag), carried out after it was answered.
+  static constexpr ULONG_PTR kRemoteTag = 0x56495354;  // "VIST"
+  static constexpr UINT kRunRemote = WM_APP + 3;
+  enum RemoteAnswer : LRESULT { kRemoteAccepted = 1, kRemoteUnknown = 2, kRemoteNoCategory = 3 };
+  // A change held by the surroundings is looked at again this often.
+  static constexpr UINT_PTR kHeldTimerId = 240;
+  static constexpr UINT kHeldCheck = 5000;
+  static constexpr UINT_PTR kRemoteTimerId = 250;
+  static constexpr UINT kRemoteRetry = 500;
   // While pictures are being added the countdown shows how many were
   // found, and afterwards for a while what came of it.
   static constexpr UINT_PTR kScanTimerId = 230;
@@ -110,6 +123,12 @@ class TSkin : public SkinDialog {
   void LoadLibrary();
   // The change at a start with the system (started with "hide").
   void ChangeAtStart();
+  // A command the program was started with, no copy running: carried out
+  // once the message loop runs.
+  void RunAtStart(const RemoteCommand& command) {
+    remote_.push_back(command);
+    PostMessageA(hwnd_, kRunRemote, 0, 0);
+  }
 
   Session& GetSession() { return session_; }
   WallpaperLibrary& Library() { return session_.Library(); }
@@ -147,6 +166,7 @@ class TSkin : public SkinDialog {
     bool separator_after;   // in the tray menu
     void (TSkin::*handler)();
     bool while_adding = false;  // in the tray menu only while pictures are being added
+    bool (TSkin::*checked)() const = nullptr;  // the menu entry's tick
   };
   static const Command kCommands[];
   static const Command* FindCommand(UINT id);
@@ -188,6 +208,14 @@ class TSkin : public SkinDialog {
   void Minimize();
   void RequestClose();
   void CancelAdding() { session_.CancelAdding(); }
+  void TogglePause();
+  bool Paused() const { return session_.Paused(); }
+  void ShowInFront();
+  // Another start's command: answered at once, carried out afterwards.
+  LRESULT OnRemoteCommand(const COPYDATASTRUCT* data);
+  void RunRemoteCommands();
+  // After a resume, an unlock or Explorer's restart.
+  void KeepWallpaperShown();
   // The scan has ended (or was stopped): its pictures join the category.
   void OnScanDone();
   // The function the scan calls from its thread when it is done.
@@ -240,6 +268,7 @@ class TSkin : public SkinDialog {
   std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held
   std::vector<std::string> hotkeys_told_;  // refused hotkeys the user was told of, as key=text
   std::vector<std::string> saves_told_;    // files whose failed saves the user was told of
+  std::vector<RemoteCommand> remote_;       // commands answered and not yet carried out
   std::string status_;                      // what adding pictures came to, shown a while
   ULONGLONG status_until_ = 0;
   UINT taskbar_created_ = 0;

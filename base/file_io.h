@@ -43,6 +43,14 @@ bool CanWriteIn(const std::string& folder, std::string* reason);
 std::string TemporaryNameFor(const std::string& path);
 
 bool FileExists(const std::string& path);
+// The file's size and last write time (in the system's units), which tell
+// whether it is still the file written; false when it is not there.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t written = 0;
+  friend bool operator==(const FileStamp& a, const FileStamp& b) { return a.size == b.size && a.written == b.written; }
+};
+bool StampOf(const std::string& path, FileStamp& out);
 bool RemoveFile(const std::string& path);
 
 }  // namespace vistelle

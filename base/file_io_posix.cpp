@@ -98,4 +98,12 @@ bool FileExists(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool StampOf(const std::string& path, FileStamp& out) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  out.size = static_cast<std::uint64_t>(st.st_size);
+  out.written = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
+  return true;
+}
+
 }  // namespace vistelle

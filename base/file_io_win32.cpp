@@ -143,6 +143,16 @@ bool FileExists(const std::string& path) {
   return !name.empty() && GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool StampOf(const std::string& path, FileStamp& out) {
+  const std::wstring name = Widen(path);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (name.empty() || !GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return false;
+  out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  out.written = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 bool RemoveFile(const std::string& path) {
   const std::wstring name = Widen(path);
   return !name.empty() && DeleteFileW(name.c_str()) != FALSE;

@@ -103,6 +103,10 @@ const std::vector<SettingKey>& SettingKeys() {
       Text(set, "hotkey_next", &T::hotkey_next, T::kDefaultHotkeyNext, false),
       Text(set, "hotkey_previous", &T::hotkey_previous, T::kDefaultHotkeyPrevious, false),
       Text(set, "hotkey_random", &T::hotkey_random, T::kDefaultHotkeyRandom, false),
+      Flag(set, "paused", &T::paused, 0, false),
+      Flag(set, "wait_fullscreen", &T::wait_fullscreen, 1),
+      Flag(set, "wait_battery_saver", &T::wait_battery_saver, 1),
+      Flag(set, "wait_remote", &T::wait_remote, 1),
   };
   return keys;
 }

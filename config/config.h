@@ -106,6 +106,15 @@ class TConfig {
   // monitor with the same picture on each, 2 the same with a picture for
   // each monitor; any other value in the file loads as 0.
   std::int32_t monitor_mode;
+
+  // The automatic changes stopped ("Pause changes"), also over a restart.
+  std::uint8_t paused;
+  // An automatic change that falls due waits while a program runs full
+  // screen (a game, a presentation, "do not disturb"), while battery saver
+  // is on, in a remote session.
+  std::uint8_t wait_fullscreen;
+  std::uint8_t wait_battery_saver;
+  std::uint8_t wait_remote;
 };
 
 // One stored key of the settings. Of the three field pointers only the one

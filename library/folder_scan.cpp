@@ -140,6 +140,8 @@ class Finder {
 
     std::vector<FolderEntry> entries;
     if (!listing_.List(folder, entries)) ++skipped_.unreadable;  // what could be read is taken
+    // Listing a folder may take long (a share); a cancel meanwhile counts.
+    if (Cancelled()) return;
     std::vector<const FolderEntry*> files;
     std::vector<const FolderEntry*> folders;
     for (const FolderEntry& entry : entries) {

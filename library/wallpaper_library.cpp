@@ -1,5 +1,6 @@
 #include "library/wallpaper_library.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -46,6 +47,19 @@ Category& WallpaperLibrary::CategoryAt(std::int32_t position) {
 const Category& WallpaperLibrary::CategoryAt(std::int32_t position) const {
   assert(position >= 0 && position < CategoryCount());
   return categories[static_cast<std::size_t>(position)];
+}
+
+std::int32_t WallpaperLibrary::FindCategory(std::string_view name) const {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  std::int32_t alike = -1;
+  for (std::int32_t i = 0; i < CategoryCount(); ++i) {
+    const std::string& have = categories[static_cast<std::size_t>(i)].name;
+    if (have == name) return i;
+    if (alike == -1 && have.size() == name.size() &&
+        std::equal(have.begin(), have.end(), name.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
+      alike = i;
+  }
+  return alike;
 }
 
 Category* WallpaperLibrary::CurrentCategory() {

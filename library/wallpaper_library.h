@@ -76,6 +76,9 @@ class WallpaperLibrary {
   // The position must be below CategoryCount().
   Category& CategoryAt(std::int32_t position);
   const Category& CategoryAt(std::int32_t position) const;
+  // The category of this name: the first of exactly this name, else the
+  // first whose name differs only in the case of ASCII letters; -1 for none.
+  std::int32_t FindCategory(std::string_view name) const;
   // The current category, nullptr when there is none.
   Category* CurrentCategory();
   const Category* CurrentCategory() const;

@@ -36,6 +36,9 @@ class Desktop {
   // repeat it on each monitor), false for a canvas of the primary's size.
   // A desktop without that choice sets the file as SetWallpaper does.
   virtual bool SetWallpaperOnMonitors(const std::string& bmp_path, bool span);
+  // The file the desktop shows now (the user or another program may have
+  // set another); empty when it cannot tell.
+  virtual std::string ShownWallpaper() { return std::string(); }
 };
 
 // The desktop of this platform (Windows only; natively nullptr).

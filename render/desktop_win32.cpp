@@ -2,6 +2,7 @@
 // setting of the user's profile.
 #include <windows.h>
 
+#include "base/win32/utf16_win32.h"
 #include "render/desktop.h"
 
 namespace vistelle {
@@ -110,6 +111,12 @@ class SystemDesktop final : public Desktop {
     EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     if (monitors.empty()) return Desktop::Monitors();
     return monitors;
+  }
+
+  std::string ShownWallpaper() override {
+    wchar_t path[MAX_PATH * 2] = L"";
+    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH * 2, path, 0)) return std::string();
+    return win32::Narrow(path);
   }
 
   bool SetWallpaper(const std::string& bmp_path) override {

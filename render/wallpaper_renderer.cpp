@@ -256,8 +256,33 @@ bool WallpaperRenderer::ComposeWallpaper() {
     write_error_ = done ? std::string() : LastWriteError();
   }
   done = done && desktop_.SetWallpaperOnMonitors(wallpaper_path_, span);
+  if (done) {
+    handed_over_ = true;
+    last_span_ = span;
+    StampOf(wallpaper_path_, written_);
+  }
   ReleasePictures();
   return done;
+}
+
+bool WallpaperRenderer::WallpaperFileUnchanged() const {
+  FileStamp now;
+  return StampOf(wallpaper_path_, now) && now == written_;
+}
+
+bool WallpaperRenderer::WallpaperStillShown() {
+  if (!handed_over_) return true;
+  const std::string shown = desktop_.ShownWallpaper();
+  // Windows compares names without regard to case.
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return text;
+  };
+  return (shown.empty() || lower(shown) == lower(wallpaper_path_)) && WallpaperFileUnchanged();
+}
+
+bool WallpaperRenderer::HandOverAgain() {
+  return handed_over_ && desktop_.SetWallpaperOnMonitors(wallpaper_path_, last_span_);
 }
 
 }  // namespace vistelle

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_io.h"
 #include "config/config.h"
 #include "render/calendar.h"
 #include "render/decode_ahead.h"
@@ -74,6 +75,14 @@ class WallpaperRenderer {
   // Why the wallpaper's file could not be written in the last composition
   // that tried; empty once it could.
   const std::string& WallpaperWriteError() const { return write_error_; }
+  // Whether the desktop still shows the wallpaper last composed (its file,
+  // as it was written); nothing composed yet counts as shown.
+  bool WallpaperStillShown();
+  // Hands the wallpaper last composed to the desktop again, as it was.
+  bool HandOverAgain();
+  // Whether the file is still the one written (a program may have put
+  // another picture in its place).
+  bool WallpaperFileUnchanged() const;
 
   // Gives back the decoded picture, the canvases and the resampling memory;
   // the preview and the picture's path stay. A later composition decodes
@@ -148,6 +157,9 @@ class WallpaperRenderer {
   TEffects effects_;
   std::string wallpaper_path_;
   std::string write_error_;
+  bool handed_over_ = false;  // a wallpaper was composed and handed over
+  bool last_span_ = false;
+  FileStamp written_;
   std::vector<std::string> other_paths_;
   DecodeAhead ahead_;  // the other monitors' pictures, decoding
   std::size_t failed_others_ = 0;

@@ -23,6 +23,9 @@
 #define IDC_OPT_MONITORS_SPAN 1045
 #define IDC_OPT_MONITORS_EACH 1046
 #define IDC_OPT_MONITORS_PRIMARY 1047
+#define IDC_OPT_WAIT_FULLSCREEN 1048
+#define IDC_OPT_WAIT_BATTERY 1049
+#define IDC_OPT_WAIT_REMOTE 1050
 // Made by the page at run time, not in the template.
 #define IDC_OPT_UNIT 119
 #define IDI_OPTIONS_PAGE 127

@@ -41,6 +41,15 @@ int MonitorButton(int mode) {
   return IDC_OPT_MONITORS_PRIMARY;
 }
 
+// The tick boxes of the waits, and the settings they stand for.
+struct WaitBox {
+  int id;
+  std::uint8_t TConfig::*flag;
+};
+constexpr WaitBox kWaitBoxes[] = {{IDC_OPT_WAIT_FULLSCREEN, &TConfig::wait_fullscreen},
+                                  {IDC_OPT_WAIT_BATTERY, &TConfig::wait_battery_saver},
+                                  {IDC_OPT_WAIT_REMOTE, &TConfig::wait_remote}};
+
 struct OptionsPage : PageBase {
   using PageBase::PageBase;
   PageSwatch swatch;
@@ -81,6 +90,8 @@ struct OptionsPage : PageBase {
     if (settings.sposob_wybierania == 1) CheckDlgButton(page, IDC_OPT_RANDOM, BST_CHECKED);
     if (settings.no_repeat != 0) CheckDlgButton(page, IDC_OPT_NO_REPEAT, BST_CHECKED);
     CheckDlgButton(page, MonitorButton(settings.monitor_mode), BST_CHECKED);
+    for (const WaitBox& box : kWaitBoxes)
+      if (settings.*box.flag) CheckDlgButton(page, box.id, BST_CHECKED);
     EnableDependentControls(page);
     return TRUE;
   }
@@ -124,6 +135,7 @@ struct OptionsPage : PageBase {
 
     if (Checked(page, IDC_OPT_AT_START)) settings.zmiana_tapety_co = 0;
     else if (Checked(page, IDC_OPT_EVERY)) settings.zmiana_tapety_co = 1;
+    for (const WaitBox& box : kWaitBoxes) settings.*box.flag = Checked(page, box.id) ? 1 : 0;
 
     SetStartupEntry(Checked(page, IDC_OPT_RUN_AT_START), sheet.program_folder);
   }

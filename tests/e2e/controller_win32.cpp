@@ -21,6 +21,9 @@
 //   close                      posts WM_CLOSE
 //   end-session 0|1            sends WM_ENDSESSION and waits for its answer
 //   tray-icon                  prints "present" or "absent"
+//   set-wallpaper PATH         sets another wallpaper, as another program would
+//   wallpaper                  prints the wallpaper the desktop shows
+//   power-resume               tells the window the computer woke up
 //   drop-tray-icon             removes the tray icon, as an Explorer restart does
 //   taskbar-created            tells the window that the taskbar came back
 //   answer-box SECONDS [ID]    waits for a message box of the program, prints
@@ -374,6 +377,18 @@ bool Run(const std::vector<std::string>& args) {
     std::printf("%lld\n", static_cast<long long>(minutes));
     return true;
   }
+  if (command == "set-wallpaper" && !rest.empty()) {
+    // Another wallpaper, as the user or another program would set it.
+    std::wstring path = vistelle::win32::Widen(rest[0]);
+    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &path[0], SPIF_UPDATEINIFILE) != FALSE;
+  }
+  if (command == "wallpaper") {
+    wchar_t path[MAX_PATH * 2] = L"";
+    SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH * 2, path, 0);
+    std::printf("%s\n", Utf8(path).c_str());
+    return true;
+  }
+  if (command == "power-resume") return Send(hwnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
   if (command == "tray-icon") {
     std::printf("%s\n", TrayIconPresent(hwnd) ? "present" : "absent");
     return true;

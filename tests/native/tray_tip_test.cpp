@@ -26,6 +26,9 @@ TEST(TrayTip, NamesThePictureAndTheNextChangeWhenTheTimerChangesIt) {
   EXPECT_EQ(TrayTipText("C:\\P\\sea.jpg", timed, false), "Vistelle\nsea.jpg");
   EXPECT_EQ(TrayTipText("C:\\P\\sea.jpg", at_start, true), "Vistelle\nsea.jpg");
   EXPECT_EQ(TrayTipText("", timed, true), "Vistelle\nNext change in 7 min.");
+  TConfig paused = Timed();
+  paused.paused = 1;
+  EXPECT_EQ(TrayTipText("C:\\P\\sea.jpg", paused, true), "Vistelle\nsea.jpg\nPaused");
 }
 
 TEST(TrayTip, ANameTooLongIsCutAtACharacterAndTheOtherLinesStayWhole) {

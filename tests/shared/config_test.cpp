@@ -62,7 +62,8 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
       "CRGB_sunday_G=1", "CRGB_sunday_B=1", "CRGB_background_R=254", "CRGB_background_G=1",
       "CRGB_background_B=1", "Ccalendar_background=0", "Ccalendar_background_prog=0",
       "Ccalendar_background_user=", "monitor_mode=0", "no_repeat=1", "hotkey_next=Ctrl+Alt+Shift+Right",
-      "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down"};
+      "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down", "paused=0", "wait_fullscreen=1",
+      "wait_battery_saver=1", "wait_remote=1"};
   EXPECT_EQ(lines.size(), SettingKeys().size());
   for (const std::string& line : lines) {
     const std::string key = line.substr(0, line.find('='));
@@ -132,7 +133,7 @@ TEST_P(ConfigTest, ANewFileGetsTheKeysInTheProgramsOrder) {
 }
 
 // OK on the sheet brings over everything the sheet edits; what changed
-// meanwhile without it (the minute counter, the hotkeys) stays, and the
+// meanwhile without it (the minute counter, the hotkeys, a pause) stays, and the
 // colours follow the new components.
 TEST_P(ConfigTest, TheSheetsFieldsComeOverAndTheOthersStay) {
   const TConfig sheet = AwayFromTheDefaults();
@@ -145,6 +146,7 @@ TEST_P(ConfigTest, TheSheetsFieldsComeOverAndTheOthersStay) {
   expected.hotkey_next = TConfig::kDefaultHotkeyNext;
   expected.hotkey_previous = "Win+F2";
   expected.hotkey_random = TConfig::kDefaultHotkeyRandom;
+  expected.paused = 0;
 
   CopySheetFields(sheet, running);
   EXPECT_TRUE(SameSettings(running, expected)) << FirstDifferentKey(running, expected);

@@ -22,6 +22,10 @@ class TestDesktop : public Desktop {
     spans.push_back(span);
     return SetWallpaper(bmp_path);
   }
+  std::string ShownWallpaper() override { return shown_instead.empty() && !wallpapers.empty() ? wallpapers.back() : shown_instead; }
+
+  // A wallpaper someone else set, shown instead of the last one handed over.
+  std::string shown_instead;
 
   ScreenSize size;
   // Empty: one monitor of the screen's size.

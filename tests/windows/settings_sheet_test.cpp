@@ -677,6 +677,26 @@ TEST_F(SettingsSheetTest, NoRepeatsAndTheMonitorsShowAsStoredAndAreStoredOnOk) {
   }
 }
 
+// The waits show as stored and are stored on OK.
+TEST_F(SettingsSheetTest, TheWaitsShowAsStoredAndAreStoredOnOk) {
+  WriteConfig("wait_battery_saver=0\r\n");
+  std::string shown;
+  SheetScript script;
+  script.Then([&](HWND sheet) {
+    const HWND page = CurrentPage(sheet);
+    for (int id : {IDC_OPT_WAIT_FULLSCREEN, IDC_OPT_WAIT_BATTERY, IDC_OPT_WAIT_REMOTE})
+      shown += IsChecked(page, id) ? '1' : '0';
+    Click(page, IDC_OPT_WAIT_FULLSCREEN);
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(shown, "101");
+  const TConfig after = ReadConfig();
+  EXPECT_EQ(std::string() + char('0' + after.wait_fullscreen) + char('0' + after.wait_battery_saver) +
+                char('0' + after.wait_remote),
+            "001");
+}
+
 // The interval belongs to the timed change, "no repeats" to the random
 // order: each is greyed while its choice is off.
 TEST_F(SettingsSheetTest, ControlsFollowTheChoiceTheyBelongTo) {
