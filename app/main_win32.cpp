@@ -186,7 +186,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
       if (command && command->verb == vistelle::RemoteVerb::kCategory &&
           skin.Library().FindCategory(command->category) < 0) {
         vistelle::TellConsole("Vistelle: there is no category \"" + command->category + "\"");
-        DestroyWindow(window);
+        skin.EndWithoutSaving();
         return 1;
       }
       if (command) skin.RunAtStart(*command);

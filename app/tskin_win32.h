@@ -123,6 +123,8 @@ class TSkin : public SkinDialog {
   void LoadLibrary();
   // The change at a start with the system (started with "hide").
   void ChangeAtStart();
+  // Ends the window without saving: its tray icon, timers and hotkeys go.
+  void EndWithoutSaving() { EndWindow(); }
   // A command the program was started with, no copy running: carried out
   // once the message loop runs.
   void RunAtStart(const RemoteCommand& command) {
