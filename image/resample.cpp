@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -378,114 +379,289 @@ std::size_t VerticalBufferSse2(const std::int16_t* const* rows, const std::int32
 
 #endif  // VISTELLE_RESAMPLE_SSE2
 
-// The two passes over C-channel rows. fetch(r) gives source row r from its
-// pixel wx.lo on (wx.hi - wx.lo pixels); target(j) is where output row j
-// goes (x.count pixels), and done(j) follows each output row.
-template <int C, typename Fetch, typename Target, typename Done>
-void Resample(const AxisWeights& wx, const AxisWeights& wy, bool simd, Fetch fetch, Target target, Done done) {
-  const std::uint32_t out_width = static_cast<std::uint32_t>(wx.start.size());
-  const std::uint32_t out_height = static_cast<std::uint32_t>(wy.start.size());
-  const std::uint32_t in_width = wx.hi - wx.lo;
+// What the resampler needs of an engine whatever the number of channels.
+class RowEngine {
+ public:
+  virtual ~RowEngine() = default;
+  // Memory for source row r, as the engine's user lays it out.
+  virtual std::uint8_t* Slot(std::uint32_t r) = 0;
+  // Source row r is complete: its pixels wx.lo .. wx.hi - 1 are at p.
+  virtual void Put(std::uint32_t r, const std::uint8_t* p) = 0;
+  // Whether rows are kept until later rows come (else each is used at once).
+  virtual bool KeepsRows() const = 0;
+};
+
+// The two passes over C-channel rows (C = 4: premultiplied B, G, R, A,
+// laid over dst) for rows that arrive one at a time: from the top (row
+// wy.hi - 1 first) down, or from the bottom up. An output row is made as
+// soon as the last source row it takes has come, so only as many rows are
+// held as an output row takes.
+//
+// Fewer output rows than source rows: the source rows are kept as they
+// come and combined first, then each combined row is resized. Otherwise
+// each source row is resized once as it comes into a ring of resized rows,
+// which are then combined. Either way the costlier per-pixel pass runs on
+// the smaller number of rows.
+template <int C>
+class Passes final : public RowEngine {
+ public:
+  // slot_bytes: the memory Slot gives for a row.
+  Passes(const ResampleAxis& x, const ResampleAxis& y, bool simd, bool from_top, PixelRows dst, std::size_t slot_bytes)
+      : wx_(BuildWeights(x)), wy_(BuildWeights(y)), from_top_(from_top), dst_(dst), slot_bytes_(slot_bytes) {
+    out_width_ = x.count;
+    out_height_ = y.count;
+    in_width_ = wx_.hi - wx_.lo;
 #if VISTELLE_RESAMPLE_SSE2
-  PairWeights pairs;
-  if (simd) pairs = MakePairWeights(wx);
+    simd_ = simd;
+    if (simd_) pairs_ = MakePairWeights(wx_);
 #else
-  simd = false;
+    (void)simd;
 #endif
-  std::vector<std::int16_t> weights(wy.taps);
-  std::vector<std::int32_t> words(wy.taps / 2 + 1);
-  // The taps of output row j that weigh anything: their source rows
-  // through row(r) into rows and their weights, in order; the number of them.
-  auto taps_of = [&](std::uint32_t j, auto row, auto* rows) {
+    weights_.resize(wy_.taps);
+    words_.resize(wy_.taps / 2 + 1);
+    ring_size_ = wy_.taps;
+    vertical_first_ = out_height_ < wy_.hi - wy_.lo;
+    if (vertical_first_) {
+      slots_.resize(ring_size_ * slot_bytes_);
+      kept_.assign(ring_size_, nullptr);
+      combined_.resize(static_cast<std::size_t>(in_width_) * C + kLaneSlack);
+    } else {
+      slots_.resize(slot_bytes_);
+      row_values_ = static_cast<std::size_t>(out_width_) * C;
+      resized_.resize(ring_size_ * (row_values_ + kLaneSlack));
+      // Output pixels whose four-byte reads stay inside a source row of C = 3.
+      safe_ = out_width_;
+      if (C == 3)
+        while (safe_ > 0 && wx_.start[safe_ - 1] + wx_.taps >= in_width_) --safe_;
+    }
+    if (C == 4) line_.resize(static_cast<std::size_t>(out_width_) * 4);
+    next_ = from_top_ ? static_cast<std::int64_t>(out_height_) - 1 : 0;
+  }
+
+  std::uint32_t Lo() const { return wy_.lo; }
+  std::uint32_t Hi() const { return wy_.hi; }
+  std::uint32_t LeftPixel() const { return wx_.lo; }
+  std::uint32_t InWidth() const { return in_width_; }
+
+  std::uint8_t* Slot(std::uint32_t r) override {
+    return slots_.data() + (vertical_first_ ? (r % ring_size_) * slot_bytes_ : 0);
+  }
+  bool KeepsRows() const override { return vertical_first_; }
+
+  void Put(std::uint32_t r, const std::uint8_t* p) override {
+    if (r < wy_.lo || r >= wy_.hi) return;
+    const std::size_t slot = r % ring_size_;
+    if (vertical_first_) {
+      kept_[slot] = p;
+    } else {
+      std::int16_t* row = resized_.data() + slot * (row_values_ + kLaneSlack);
+      std::uint32_t x = 0;
+#if VISTELLE_RESAMPLE_SSE2
+      if (simd_) {
+        x = safe_;
+        HorizontalSse2<C>(p, wx_, pairs_, x, row);
+      }
+#endif
+      HorizontalPlain<C>(p, wx_, x, out_width_, row);
+    }
+    // The output rows whose taps have all come now: from the top, those
+    // whose lowest tap is this row; from the bottom, those whose highest is.
+    if (from_top_) {
+      while (next_ >= 0 && wy_.lo + wy_.start[static_cast<std::size_t>(next_)] >= r)
+        Make(static_cast<std::uint32_t>(next_--));
+    } else {
+      while (next_ < static_cast<std::int64_t>(out_height_) &&
+             wy_.lo + wy_.start[static_cast<std::size_t>(next_)] + wy_.taps - 1 <= r)
+        Make(static_cast<std::uint32_t>(next_++));
+    }
+  }
+
+ private:
+  // The taps of output row j that weigh anything: their rows (through
+  // row(source row)) and weights, in order; the number of them.
+  template <typename Row, typename T>
+  std::uint32_t TapsOf(std::uint32_t j, Row row, T* rows) {
     std::uint32_t n = 0;
-    const std::int16_t* w = wy.weights.data() + static_cast<std::size_t>(j) * wy.taps;
-    for (std::uint32_t k = 0; k < wy.taps; ++k) {
+    const std::int16_t* w = wy_.weights.data() + static_cast<std::size_t>(j) * wy_.taps;
+    for (std::uint32_t k = 0; k < wy_.taps; ++k) {
       if (w[k] == 0) continue;
-      rows[n] = row(wy.lo + wy.start[j] + k);
-      weights[n++] = w[k];
+      rows[n] = row(wy_.lo + wy_.start[j] + k);
+      weights_[n++] = w[k];
     }
     return n;
-  };
+  }
 
-  if (out_height < wy.hi - wy.lo) {
-    // Fewer output rows than source rows: the source rows are combined
-    // first, then each combined row is resized.
-    const std::size_t n = static_cast<std::size_t>(in_width) * C;
-    std::vector<std::int16_t> buffer(n + kLaneSlack);
-    std::vector<const std::uint8_t*> rows(wy.taps);
-    for (std::uint32_t j = 0; j < out_height; ++j) {
-      const std::uint32_t count = taps_of(j, fetch, rows.data());
+  void Make(std::uint32_t j) {
+    std::uint8_t* out = C == 4 ? line_.data() : dst_.data + static_cast<std::ptrdiff_t>(j) * dst_.stride;
+    if (vertical_first_) {
+      const std::uint8_t* rows[64];
+      std::vector<const std::uint8_t*> many;
+      const std::uint8_t** list = rows;
+      if (wy_.taps > 64) {
+        many.resize(wy_.taps);
+        list = many.data();
+      }
+      const std::uint32_t count = TapsOf(j, [&](std::uint32_t r) { return kept_[r % ring_size_]; }, list);
+      const std::size_t n = static_cast<std::size_t>(in_width_) * C;
       std::size_t i = 0;
 #if VISTELLE_RESAMPLE_SSE2
-      if (simd) {
-        PairWords(weights.data(), count, words.data());
-        i = VerticalBytesSse2(rows.data(), words.data(), count, n, buffer.data());
+      if (simd_) {
+        PairWords(weights_.data(), count, words_.data());
+        i = VerticalBytesSse2(list, words_.data(), count, n, combined_.data());
       }
 #endif
-      VerticalPlain(rows.data(), weights.data(), count, i, n, buffer.data());
-
-      std::uint8_t* out = target(j);
+      VerticalPlain(list, weights_.data(), count, i, n, combined_.data());
       std::uint32_t x = 0;
 #if VISTELLE_RESAMPLE_SSE2
-      if (simd) {
-        x = C == 4 ? out_width : out_width - 1;
-        HorizontalSse2<C>(buffer.data(), wx, pairs, x, out);
+      if (simd_) {
+        x = C == 4 ? out_width_ : out_width_ - 1;
+        HorizontalSse2<C>(combined_.data(), wx_, pairs_, x, out);
       }
 #endif
-      HorizontalPlain<C>(buffer.data(), wx, x, out_width, out);
-      done(j);
+      HorizontalPlain<C>(combined_.data(), wx_, x, out_width_, out);
+    } else {
+      const std::int16_t* rows[64];
+      std::vector<const std::int16_t*> many;
+      const std::int16_t** list = rows;
+      if (wy_.taps > 64) {
+        many.resize(wy_.taps);
+        list = many.data();
+      }
+      const std::uint32_t count = TapsOf(
+          j, [&](std::uint32_t r) { return resized_.data() + (r % ring_size_) * (row_values_ + kLaneSlack); }, list);
+      std::size_t i = 0;
+#if VISTELLE_RESAMPLE_SSE2
+      if (simd_) {
+        PairWords(weights_.data(), count, words_.data());
+        i = VerticalBufferSse2(list, words_.data(), count, row_values_, out);
+      }
+#endif
+      VerticalPlain(list, weights_.data(), count, i, row_values_, out);
     }
-    return;
+    if (C == 4) {
+      // The premultiplied picture over what dst holds.
+      std::uint8_t* d = dst_.data + static_cast<std::ptrdiff_t>(j) * dst_.stride;
+      const std::uint8_t* s = line_.data();
+      for (std::uint32_t i = 0; i < out_width_; ++i, d += 3, s += 4) {
+        const int rest = 255 - s[3];
+        for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::min(255, s[k] + MulDiv255(d[k], rest)));
+      }
+    }
   }
 
-  // At least as many output rows as source rows: each source row is resized
-  // once into a ring of resized rows, which are then combined.
-  const std::size_t n = static_cast<std::size_t>(out_width) * C;
-  const std::size_t ring_size = wy.taps;
-  std::vector<std::int16_t> ring(ring_size * (n + kLaneSlack));
-  std::vector<std::int64_t> held(ring_size, -1);
-  std::vector<const std::int16_t*> rows(wy.taps);
-  // Output pixels whose four-byte reads stay inside a source row of C = 3.
-  std::uint32_t safe = out_width;
-  if (C == 3)
-    while (safe > 0 && wx.start[safe - 1] + wx.taps >= in_width) --safe;
-  auto resized = [&](std::uint32_t r) -> const std::int16_t* {
-    const std::size_t slot = r % ring_size;
-    std::int16_t* row = ring.data() + slot * (n + kLaneSlack);
-    if (held[slot] != r) {
-      const std::uint8_t* in = fetch(r);
-      std::uint32_t x = 0;
+  const AxisWeights wx_, wy_;
+  const bool from_top_;
+  const PixelRows dst_;
+  const std::size_t slot_bytes_;
+  bool simd_ = false;
 #if VISTELLE_RESAMPLE_SSE2
-      if (simd) {
-        x = safe;
-        HorizontalSse2<C>(in, wx, pairs, x, row);
-      }
+  PairWeights pairs_;
 #endif
-      HorizontalPlain<C>(in, wx, x, out_width, row);
-      held[slot] = r;
-    }
-    return row;
-  };
-  for (std::uint32_t j = 0; j < out_height; ++j) {
-    const std::uint32_t count = taps_of(j, resized, rows.data());
-    std::uint8_t* out = target(j);
-    std::size_t i = 0;
-#if VISTELLE_RESAMPLE_SSE2
-    if (simd) {
-      PairWords(weights.data(), count, words.data());
-      i = VerticalBufferSse2(rows.data(), words.data(), count, n, out);
-    }
-#endif
-    VerticalPlain(rows.data(), weights.data(), count, i, n, out);
-    done(j);
-  }
-}
+  std::uint32_t out_width_ = 0, out_height_ = 0, in_width_ = 0;
+  std::size_t ring_size_ = 1;
+  bool vertical_first_ = false;
+  std::vector<std::int16_t> weights_;
+  std::vector<std::int32_t> words_;
+  std::vector<std::uint8_t> slots_;        // the rows' memory: a ring of them, or one
+  std::vector<const std::uint8_t*> kept_;  // the rows kept, by slot
+  std::vector<std::int16_t> combined_;     // source rows combined
+  std::size_t row_values_ = 0;
+  std::vector<std::int16_t> resized_;  // the ring of resized rows
+  std::uint32_t safe_ = 0;
+  std::vector<std::uint8_t> line_;  // an output row before it is laid over dst
+  std::int64_t next_ = 0;           // the next output row to make
+};
 
 bool Valid(ConstPixelRows src, const ResampleAxis& x, const ResampleAxis& y, PixelRows dst) {
   return src.data != nullptr && dst.data != nullptr && ResampleAxisValid(x) && ResampleAxisValid(y);
 }
 
+// Row memory with room for the four-byte reads and writes past a pixel.
+constexpr std::size_t kByteSlack = 16;
+
 }  // namespace
+
+struct RowResampler::State {
+  std::unique_ptr<Passes<3>> opaque;
+  std::unique_ptr<Passes<4>> over;
+  std::uint32_t source_width = 0;
+  std::uint32_t lo = 0, hi = 0;
+  std::uint32_t left = 0, in_width = 0;
+  // The colour and alpha of a row with alpha, before it is premultiplied.
+  std::vector<std::uint8_t> colour, alpha;
+};
+
+RowResampler::RowResampler() = default;
+RowResampler::~RowResampler() = default;
+RowResampler::RowResampler(RowResampler&&) noexcept = default;
+RowResampler& RowResampler::operator=(RowResampler&&) noexcept = default;
+
+bool RowResampler::Start(const ResampleAxis& x, const ResampleAxis& y, bool alpha, bool from_top, PixelRows dst,
+                         ResampleCode code) {
+  state_.reset();
+  if (dst.data == nullptr || !ResampleAxisValid(x) || !ResampleAxisValid(y)) return false;
+  auto state = std::make_unique<State>();
+  const bool simd = code == ResampleCode::kFastest;
+  state->source_width = x.source;
+  if (alpha) {
+    // The slots hold premultiplied pixels of the columns used.
+    const AxisWeights probe = BuildWeights(x);
+    const std::size_t bytes = static_cast<std::size_t>(probe.hi - probe.lo) * 4 + kByteSlack;
+    state->over = std::make_unique<Passes<4>>(x, y, simd, from_top, dst, bytes);
+    state->lo = state->over->Lo();
+    state->hi = state->over->Hi();
+    state->left = state->over->LeftPixel();
+    state->in_width = state->over->InWidth();
+    state->colour.resize(static_cast<std::size_t>(x.source) * 3 + kByteSlack);
+    state->alpha.resize(static_cast<std::size_t>(x.source) + kByteSlack);
+  } else {
+    // The slots hold whole source rows, as a decoder writes them.
+    state->opaque = std::make_unique<Passes<3>>(x, y, simd, from_top, dst, static_cast<std::size_t>(x.source) * 3 + kByteSlack);
+    state->lo = state->opaque->Lo();
+    state->hi = state->opaque->Hi();
+    state->left = state->opaque->LeftPixel();
+    state->in_width = state->opaque->InWidth();
+  }
+  state_ = std::move(state);
+  return true;
+}
+
+std::uint32_t RowResampler::FirstRow() const { return state_ ? state_->lo : 0; }
+std::uint32_t RowResampler::EndRow() const { return state_ ? state_->hi : 0; }
+
+std::uint8_t* RowResampler::ColourBuffer(std::uint32_t r) {
+  if (!state_) return nullptr;
+  return state_->over ? state_->colour.data() : state_->opaque->Slot(r);
+}
+
+std::uint8_t* RowResampler::AlphaBuffer(std::uint32_t) {
+  return state_ && state_->over ? state_->alpha.data() : nullptr;
+}
+
+void RowResampler::Put(std::uint32_t r, const std::uint8_t* bgr, const std::uint8_t* alpha, bool lasting) {
+  if (!state_ || bgr == nullptr || r < state_->lo || r >= state_->hi) return;
+  State& s = *state_;
+  const std::size_t left = static_cast<std::size_t>(s.left);
+  if (s.opaque) {
+    std::uint8_t* slot = s.opaque->Slot(r);
+    // A row kept for later rows must stay as it is until they come.
+    if (bgr != slot && !lasting && s.opaque->KeepsRows()) {
+      std::memcpy(slot + left * 3, bgr + left * 3, static_cast<std::size_t>(s.in_width) * 3);
+      bgr = slot;
+    }
+    s.opaque->Put(r, bgr + left * 3);
+    return;
+  }
+  if (alpha == nullptr) return;
+  std::uint8_t* row = s.over->Slot(r);
+  const std::uint8_t* c = bgr + left * 3;
+  const std::uint8_t* a = alpha + left;
+  for (std::uint32_t i = 0; i < s.in_width; ++i) {
+    for (int k = 0; k < 3; ++k) row[i * 4 + k] = static_cast<std::uint8_t>(MulDiv255(c[i * 3 + k], a[i]));
+    row[i * 4 + 3] = a[i];
+  }
+  s.over->Put(r, row);
+}
 
 bool ResampleAxisValid(const ResampleAxis& axis) {
   return axis.source >= 1 && axis.source <= (1u << 20) && axis.scaled >= 1 && axis.scaled <= (1u << 31) &&
@@ -494,50 +670,21 @@ bool ResampleAxisValid(const ResampleAxis& axis) {
 
 bool ResampleBgr(ConstPixelRows src, const ResampleAxis& x, const ResampleAxis& y, PixelRows dst, ResampleCode code) {
   if (!Valid(src, x, y, dst)) return false;
-  const AxisWeights wx = BuildWeights(x), wy = BuildWeights(y);
-  const std::size_t left = static_cast<std::size_t>(wx.lo) * 3;
-  Resample<3>(
-      wx, wy, code == ResampleCode::kFastest,
-      [&](std::uint32_t r) { return src.data + static_cast<std::ptrdiff_t>(r) * src.stride + left; },
-      [&](std::uint32_t j) { return dst.data + static_cast<std::ptrdiff_t>(j) * dst.stride; }, [](std::uint32_t) {});
+  RowResampler resampler;
+  if (!resampler.Start(x, y, false, false, dst, code)) return false;
+  for (std::uint32_t r = resampler.FirstRow(); r < resampler.EndRow(); ++r)
+    resampler.Put(r, src.data + static_cast<std::ptrdiff_t>(r) * src.stride, nullptr, true);
   return true;
 }
 
 bool ResampleBgrOver(ConstPixelRows src, ConstPixelRows alpha, const ResampleAxis& x, const ResampleAxis& y,
                      PixelRows dst, ResampleCode code) {
   if (!Valid(src, x, y, dst) || alpha.data == nullptr) return false;
-  const AxisWeights wx = BuildWeights(x), wy = BuildWeights(y);
-  const std::uint32_t in_width = wx.hi - wx.lo;
-  // Premultiplied source rows (B, G, R, A), made once each and held while
-  // output rows may still need them: as many as an output row takes.
-  const std::size_t ring_size = wy.taps;
-  std::vector<std::uint8_t> ring(ring_size * in_width * 4);
-  std::vector<std::int64_t> held(ring_size, -1);
-  auto premultiplied = [&](std::uint32_t r) -> const std::uint8_t* {
-    const std::size_t slot = r % ring_size;
-    std::uint8_t* row = ring.data() + slot * in_width * 4;
-    if (held[slot] != r) {
-      const std::uint8_t* c = src.data + static_cast<std::ptrdiff_t>(r) * src.stride + static_cast<std::size_t>(wx.lo) * 3;
-      const std::uint8_t* a = alpha.data + static_cast<std::ptrdiff_t>(r) * alpha.stride + wx.lo;
-      for (std::uint32_t i = 0; i < in_width; ++i) {
-        for (int k = 0; k < 3; ++k) row[i * 4 + k] = static_cast<std::uint8_t>(MulDiv255(c[i * 3 + k], a[i]));
-        row[i * 4 + 3] = a[i];
-      }
-      held[slot] = r;
-    }
-    return row;
-  };
-  std::vector<std::uint8_t> line(static_cast<std::size_t>(x.count) * 4);
-  Resample<4>(
-      wx, wy, code == ResampleCode::kFastest, premultiplied, [&](std::uint32_t) { return line.data(); },
-      [&](std::uint32_t j) {
-        std::uint8_t* d = dst.data + static_cast<std::ptrdiff_t>(j) * dst.stride;
-        const std::uint8_t* s = line.data();
-        for (std::uint32_t i = 0; i < x.count; ++i, d += 3, s += 4) {
-          const int rest = 255 - s[3];
-          for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>(std::min(255, s[k] + MulDiv255(d[k], rest)));
-        }
-      });
+  RowResampler resampler;
+  if (!resampler.Start(x, y, true, false, dst, code)) return false;
+  for (std::uint32_t r = resampler.FirstRow(); r < resampler.EndRow(); ++r)
+    resampler.Put(r, src.data + static_cast<std::ptrdiff_t>(r) * src.stride,
+                  alpha.data + static_cast<std::ptrdiff_t>(r) * alpha.stride, true);
   return true;
 }
 

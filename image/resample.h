@@ -16,11 +16,13 @@
 // The two passes run row by row through a buffer of a few rows: a shrink
 // first combines source rows (columns) and then resizes each row, a growth
 // the other way round, so the costlier per-pixel pass always runs on the
-// smaller number of rows. No image-sized memory is made.
+// smaller number of rows. No image-sized memory is made, and the source
+// rows may come one at a time, straight from a decoder (RowResampler).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace vistelle {
 
@@ -66,5 +68,38 @@ bool ResampleBgr(ConstPixelRows src, const ResampleAxis& x, const ResampleAxis& 
 // is the picture's colour where alpha is 255 and dst's where it is 0.
 bool ResampleBgrOver(ConstPixelRows src, ConstPixelRows alpha, const ResampleAxis& x, const ResampleAxis& y,
                      PixelRows dst, ResampleCode code = ResampleCode::kFastest);
+
+// The same resampling for a picture whose rows come one at a time: from the
+// top (source row y.source - 1) down, or from the bottom (row 0) up. Rows
+// FirstRow() .. EndRow() - 1 are the ones used; each of them must be put
+// once, in order, and the others are ignored. Each output row is written to
+// dst as soon as the rows it takes have come, so only a few rows are held.
+class RowResampler {
+ public:
+  RowResampler();
+  ~RowResampler();
+  RowResampler(RowResampler&&) noexcept;
+  RowResampler& operator=(RowResampler&&) noexcept;
+
+  // False when an axis is not valid. With alpha the result is laid over
+  // what dst holds, as ResampleBgrOver does.
+  bool Start(const ResampleAxis& x, const ResampleAxis& y, bool alpha, bool from_top, PixelRows dst,
+             ResampleCode code = ResampleCode::kFastest);
+  std::uint32_t FirstRow() const;
+  std::uint32_t EndRow() const;
+  // Memory a decoder may write source row r to: x.source pixels of B, G, R
+  // and, with alpha, x.source alpha bytes (nullptr without). A row taken
+  // there costs no copy.
+  std::uint8_t* ColourBuffer(std::uint32_t r);
+  std::uint8_t* AlphaBuffer(std::uint32_t r);
+  // Source row r is complete. Its pixels are either in the buffers above or
+  // elsewhere; lasting says that memory stays as it is until the last row
+  // is put (a picture in memory), so it need not be copied.
+  void Put(std::uint32_t r, const std::uint8_t* bgr, const std::uint8_t* alpha, bool lasting);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace vistelle

@@ -6,7 +6,9 @@
 #
 # Defaults: build/native/vistelle-compose and build/windows/vistelle-compose.exe.
 # The Windows one runs under Wine through tools/wine-run (no display needed;
-# run the whole script under tools/with-xvfb to share one wineserver).
+# run the whole script under tools/with-xvfb to share one wineserver). A
+# second composer that is not an .exe runs as it is, which compares two
+# native builds (one from before a change with one from after it).
 # The calendar is off: its text comes from each platform's own font engine.
 set -u
 
@@ -106,7 +108,9 @@ compare_case() {  # name args...
   fi
   # A program that crashed under Wine may still end with 0: no wallpaper
   # is a failure too. (A crash report is long; its start says enough.)
-  if ! "$root/tools/wine-run" "$windows" "${args[@]}" -o "windows-$name.bmp" >"windows-$name.log" 2>&1 ||
+  local runner=("$root/tools/wine-run" "$windows")
+  [[ $windows == *.exe ]] || runner=("$windows")
+  if ! "${runner[@]}" "${args[@]}" -o "windows-$name.bmp" >"windows-$name.log" 2>&1 ||
      ! [ -s "windows-$name.bmp" ]; then
     echo "FAIL $name: the Windows composer failed:"; head -n 20 "windows-$name.log"
     failures=$((failures + 1))
@@ -150,6 +154,22 @@ for config in fill.ini fit.ini; do
   run_case "$config" bmp/v5-bitfields32-alpha.bmp 97x1201
 done
 run_case fit-effects.ini holes.png 1024x768
+# Every decoder that hands its rows over one at a time, and those that
+# decode whole first (interlaced, turned by EXIF, animated), in each
+# position; a photo large enough for the scaled JPEG decode.
+convert -seed 9 -size 2400x1601 plasma:fractal -quality 90 photo.jpg 2>/dev/null ||
+  convert -size 2400x1601 gradient:'#ffffff-#000000' -quality 90 photo.jpg
+for picture in ref.jpg ref_x8_cmyk.jpg quadrants_640x400_turned.jpg ref_adam7.png ref_rgba.png \
+  ref_palette_trns.png ref_rle.tga ref_8bit.pcx ref_24bit.pcx ref.wbmp ref_transparent.gif ref_rle8.bmp; do
+  cp "$root/tests/data/$picture" .
+  for config in stretch.ini centre.ini tile.ini fill.ini fit.ini; do
+    run_case "$config" "$picture" 801x599
+  done
+done
+for config in fill.ini fit.ini; do
+  run_case "$config" photo.jpg 1024x768
+  run_case "$config" photo.jpg 801x599
+done
 
 # Monitors: config, layout, the canvas size it must give, pictures (the
 # first the primary's, the next ones for the others in the layout's order).
