@@ -9,7 +9,7 @@ windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine6
          x11-utils imagemagick fonts-liberation python3)
 fuzz=(clang libclang-rt-14-dev)
 art=(librsvg2-bin imagemagick)
-release=(nsis zip unzip)
+release=(nsis zip unzip osslsigncode openssl python3-yaml python3-jsonschema)
 
 want=()
 for group in "$@"; do

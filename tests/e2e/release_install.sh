@@ -1,17 +1,32 @@
 #!/bin/bash
 # The release as a user gets it, in a Wine prefix of its own (a clean user
-# profile): the installer installs silently, over a running copy and over a
-# library and settings that it keeps; the uninstaller takes the program away,
-# puts the user's wallpaper style back and leaves the library and settings;
-# the portable zip starts where it is unzipped. Setup refuses Windows before
+# profile). It is signed with a certificate made here: Pictora.exe, the setup
+# and the Uninstall.exe that setup installs verify against it; SHA256SUMS
+# checks and the package manager manifests validate against the format's
+# schemas (tests/data/winget-schemas) with the setup's SHA-256. A certificate
+# that cannot be used fails the release and leaves nothing of it; without one
+# the release is unsigned and says so. The installer installs silently, over
+# a running copy and over a library and settings that it keeps, and registers
+# the program under App Paths; the uninstaller takes the program away, puts
+# the user's wallpaper style back and leaves the library and settings; the
+# portable zip starts where it is unzipped. Setup refuses Windows before
 # 10 version 1903; a file that another program holds open fails setup and
 # the uninstaller loudly, with the installation left in place; a folder given
 # with /D= that holds other things gets a Vistelle folder inside.
 #   tests/e2e/release_install.sh BUILD_DIR CONTROLLER_EXE
-# Skips (code 77) when makensis is missing (tools/deps.sh release).
+# Skips (code 77) when makensis, osslsigncode, openssl or Python's yaml and
+# jsonschema are missing (tools/deps.sh release).
 set -u
-if ! command -v makensis >/dev/null; then
-  echo "SKIP: makensis is missing; tools/deps.sh release installs it"
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+for tool in makensis osslsigncode openssl; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is missing; tools/deps.sh release installs it"
+    exit 77
+  fi
+done
+if ! "$python" -c 'import yaml, jsonschema' 2>/dev/null; then
+  echo "SKIP: Python's yaml or jsonschema is missing; tools/deps.sh release installs them"
   exit 77
 fi
 release_tmp=$(mktemp -d "${TMPDIR:-/tmp}/vistelle-release-test.XXXXXX") || exit 2
@@ -67,23 +82,90 @@ hold_file() {
 }
 release_file() { kill "$hold_pid" 2>/dev/null; wait "$hold_pid" 2>/dev/null; hold_pid=; }
 
-# --- The release ------------------------------------------------------------
+# --- The release, signed -------------------------------------------------------
+# A code-signing certificate of our own; its password file ends its line as an
+# editor writes it.
+cert="$release_tmp/cert"
+mkdir -p "$cert"
+printf 'open sesame\n' >"$cert/password"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$cert/key.pem" -out "$cert/cert.pem" -days 2 \
+  -subj "/CN=Vistelle test signing" -addext "keyUsage=critical,digitalSignature,keyCertSign" \
+  -addext "extendedKeyUsage=codeSigning" >"$work/openssl.log" 2>&1 &&
+  openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/test.pfx" \
+    -passout "pass:open sesame" >>"$work/openssl.log" 2>&1 ||
+  { cat "$work/openssl.log"; fail "a test certificate is made"; finish; }
+release_url=https://downloads.example.org/vistelle/2.0/
+make_release() {  # OUT_DIR [NAME=VALUE...]: the release in OUT_DIR, its output in $work/release.log
+  env "${@:2}" "$root/tools/release/make-release.sh" "$build" "$1" >"$work/release.log" 2>&1
+}
+# Whether FILE carries a SHA-256 signature that verifies with the test root.
+signed() {
+  osslsigncode verify -CAfile "$cert/cert.pem" -in "$1" >"$work/verify.log" 2>&1 </dev/null &&
+    grep -q '^Message digest algorithm  : SHA256' "$work/verify.log"
+}
 dist="$work/dist"
-check "make-release.sh writes the zip and the installer" "$root/tools/release/make-release.sh" "$build" "$dist"
+check "make-release.sh with a certificate writes the zip and the installer" \
+  make_release "$dist" SIGN_PFX="$cert/test.pfx" SIGN_PASSWORD_FILE="$cert/password" RELEASE_URL="$release_url"
+check "and says so in one line" test "$(grep -c '^Signed' "$work/release.log")" = 1
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 zip="$dist/Vistelle-$version-win64.zip"
 setup="$dist/Vistelle-$version-setup.exe"
-[ -f "$zip" ] && [ -f "$setup" ] || { finish; }
+[ -f "$zip" ] && [ -f "$setup" ] || { cat "$work/release.log"; finish; }
 for file in "$zip" "$setup"; do
   size=$(stat -c %s "$file")
   check "$(basename "$file") is under 2 MB ($size bytes)" test "$size" -lt $((2 * 1024 * 1024))
 done
+check "the setup is signed (SHA-256, the test certificate)" signed "$setup"
+check "with no timestamp when none is asked for" grep -q '^Timestamp is not available' "$work/verify.log"
+
+# The checksums and the package manager's manifests.
+check "SHA256SUMS names the zip and the setup" \
+  test "$(awk '{print $2}' "$dist/SHA256SUMS" | sort | tr '\n' ' ')" = "$(basename "$setup") $(basename "$zip") "
+check "and sha256sum -c passes" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$dist"
+winget_valid() {  # MANIFEST_DIR SETUP [VALUES_FILE]: valid; their values in $work/winget.txt
+  "$python" "$root/tests/e2e/winget_check.py" "$root/tests/data/winget-schemas" "$1" "$2" >"${3:-$work/winget.txt}"
+}
+manifest_has() { grep -qxF "$1" "$work/winget.txt"; }
+check "the three winget manifests validate and name the setup's SHA-256" winget_valid "$dist/winget" "$setup"
+for value in installer.Scope=user installer.InstallerType=nullsoft installer.InstallerSwitches.Silent=/S \
+  installer.InstallerSwitches.SilentWithProgress=/S installer.MinimumOSVersion=10.0.18362.0 \
+  "installer.Installers.0.InstallerUrl=${release_url%/}/$(basename "$setup")" \
+  defaultLocale.Publisher=Vistelle defaultLocale.PackageName=Vistelle; do
+  check "the manifests say $value" manifest_has "$value"
+done
+ls "$root" | grep -qiE '^(licen[cs]e|copying)' ||
+  check "the licence is Proprietary, as the project has no licence file" manifest_has defaultLocale.License=Proprietary
+# With a licence file, its SPDX identifier.
+printf 'Copyright (C) Vistelle\n// SPDX-License-Identifier: MIT\n' >"$work/LICENSE"
+"$python" "$root/tools/release/winget-manifests.py" --version "$version" --setup "$setup" --url "$release_url" \
+  --company Vistelle --copyright "Copyright (C) Vistelle" --licence "$work/LICENSE" --out "$work/licence-winget"
+check "a licence file's SPDX identifier is the licence" \
+  grep -qx 'License: MIT' "$work/licence-winget/Vistelle.Vistelle.locale.en-US.yaml"
+
+# --- Releases that are not signed ---------------------------------------------------
+unsigned="$work/dist-unsigned"
+check "make-release.sh without a certificate makes the release too" make_release "$unsigned"
+check "and says in one line that it is unsigned" test "$(grep -c '^Unsigned' "$work/release.log")" = 1
+unsigned_setup="$unsigned/$(basename "$setup")"
+check "its setup carries no signature" bash -c '! osslsigncode verify -in "$1" >/dev/null 2>&1 </dev/null' _ "$unsigned_setup"
+own_sums() { (cd "$unsigned" && sha256sum --quiet -c SHA256SUMS) && winget_valid "$unsigned/winget" "$unsigned_setup" "$work/winget-unsigned.txt"; }
+check "its checksums and manifests are its own" own_sums
+# A certificate that cannot be used fails the release, and what an earlier
+# run left in the folder goes: nothing there looks like a (signed) release.
+bad_release() { ! make_release "$unsigned" SIGN_PFX="$cert/test.pfx" "$@"; }
+nothing_left() { test -z "$(ls -A "$unsigned")"; }
+check "a wrong password fails make-release.sh" bad_release SIGN_PASSWORD=sesame
+check "and leaves no zip, setup, SHA256SUMS or manifests ($(ls "$unsigned" | tr '\n' ' '))" nothing_left
+check "a timestamp server that does not answer fails it" \
+  bad_release SIGN_PASSWORD="open sesame" SIGN_TIMESTAMP_URL=http://127.0.0.1:9/
+check "and leaves nothing either" nothing_left
 
 # --- The portable zip ---------------------------------------------------------
 mkdir -p "$work/unzipped"
 unzip -q "$zip" -d "$work/unzipped"
 check "the zip holds the one folder Vistelle" test "$(ls -A "$work/unzipped")" = Vistelle
 app="$work/unzipped/Vistelle"
+check "its Pictora.exe is signed" signed "$app/Pictora.exe"
 for item in Pictora.exe Skin/skin.ini Skin/Main.bmp Calendar/calendar1.jpg README.txt; do
   check "the zip holds Vistelle/$item" test -f "$app/$item"
 done
@@ -132,9 +214,20 @@ installed_files=$(cd "$inst" && find . -type f ! -name Uninstall.exe | sort)
 check "the installed files are the release's" test "$installed_files" = "$release_files"
 check "and the same bytes" bash -c 'cd "$1" && while read -r f; do cmp -s "$f" "$2/$f" || exit 1; done <<<"$3"' \
   _ "$inst" "$app" "$installed_files"
-file_version=$(strings -el "$inst/Pictora.exe" | grep -x -A1 FileVersion | tail -1)
-check "Pictora.exe's version resource names the release (got $file_version)" test "$file_version" = "$version"
 check "with Uninstall.exe" test -f "$inst/Uninstall.exe"
+check "which is signed (by makensis, before it went into setup)" signed "$inst/Uninstall.exe"
+# What the file's properties show, the same for each program.
+version_strings() {
+  local key
+  for key in ProductName CompanyName ProductVersion FileVersion LegalCopyright; do
+    printf '%s=%s;' "$key" "$(strings -el "$1" | grep -x -m1 -A1 "$key" | sed -n 2p)"
+  done
+}
+for program in "$inst/Pictora.exe" "$inst/Uninstall.exe" "$setup"; do
+  got=$(version_strings "$program")
+  check "$(basename "$program")'s version resource names the release ($got)" bash -c '[[ $1 == $2 ]]' _ "$got" \
+    "ProductName=Vistelle;CompanyName=Vistelle;ProductVersion=$version;FileVersion=$version;LegalCopyright=Copyright*Vistelle;"
+done
 check "and no library or settings of its own" test ! -e "$inst/config.ini" -a ! -e "$inst/pictora.txt"
 check "the Start menu has the shortcut Vistelle.lnk" test -f "$shortcut"
 check "the shortcut points at the program" grep -qai "Programs.Vistelle.Pictora.exe" "$shortcut"
@@ -154,6 +247,10 @@ if reg_query "$uninstall_key"; then
   expect_value UninstallString "REG_SZ    \"$win_inst\\Uninstall.exe\""
   expect_value QuietUninstallString "REG_SZ    \"$win_inst\\Uninstall.exe\" /S"
   expect_value NoModify "REG_DWORD    0x1"
+  for name in DisplayName DisplayVersion Publisher; do
+    check "the manifests' $name is the entry's" manifest_has \
+      "installer.AppsAndFeaturesEntries.0.$name=$(reg_value $name | sed 's/^REG_SZ    //')"
+  done
   expect_value NoRepair "REG_DWORD    0x1"
   size=$(reg_value EstimatedSize)
   kb=$(du -sk "$inst" | cut -f1)
@@ -163,6 +260,13 @@ if reg_query "$uninstall_key"; then
 else
   fail "the uninstall entry is there"
 fi
+
+app_paths_key='HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Pictora.exe'
+app_paths_is() {  # FOLDER (Windows): the App Paths entry names FOLDER\Pictora.exe
+  reg_query "$app_paths_key" && [ "$(reg_value '(Default)')" = "REG_SZ    $1\Pictora.exe" ] &&
+    [ "$(reg_value Path)" = "REG_SZ    $1" ]
+}
+check "Pictora.exe is registered under App Paths, with its folder" app_paths_is "$win_inst"
 
 app=$inst
 start_program
@@ -249,6 +353,7 @@ check "Skin and Calendar are gone" test ! -e "$inst/Skin" -a ! -e "$inst/Calenda
 check "Uninstall.exe is gone" test ! -e "$inst/Uninstall.exe"
 check "the shortcut is gone" test ! -e "$shortcut"
 check "the uninstall entry is gone" key_gone "$uninstall_key"
+check "the App Paths entry is gone" key_gone "$app_paths_key"
 check "the start with Windows is gone" no_run_value HKCU
 check "and the machine's entry for this copy" no_run_value HKLM
 check "config.ini stays" test "$(cat "$inst/config.ini")" = "$config_before"
@@ -273,8 +378,12 @@ check "an empty folder is taken as it is" taken_as_is
 printf 'Sea' >"$work/Empty/pictora.txt"
 spanned_over 0 1
 wine reg add "$desktop_key" /v WallpaperStyle /t REG_SZ /d 10 /f
+# The copy in Tools was installed again since and has the App Paths entry.
+wine reg add "$app_paths_key" /ve /t REG_SZ /d "$(winpath "$tools")\Vistelle\Pictora.exe" /f &&
+  wine reg add "$app_paths_key" /v Path /t REG_SZ /d "$(winpath "$tools")\Vistelle" /f
 wine "$work/Empty/Uninstall.exe" /S "_?=$(winpath "$work/Empty")"
 check "Uninstall.exe /S in place ends with code 0 (got $?)" test "$?" = 0
+check "the other copy's App Paths entry stays" app_paths_is "$(winpath "$tools")\Vistelle"
 check "the style the user chose since stays" desktop_style_is 10 0
 check "and the saved style is gone" key_gone "$saved_style_key"
 rm -f "$work/Empty/Uninstall.exe"  # run in place, it stays behind

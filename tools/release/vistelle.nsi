@@ -9,6 +9,10 @@
 ;   UNDIRS    and one that removes their folders when empty (undirs.nsh)
 ;   ICON      the program's icon
 ;   OUTFILE   the installer to write
+;   COMPANY, COPYRIGHT  the maker and the copyright (as Pictora.exe names them)
+; and, for a signed release,
+;   SIGN      the command that signs a program in place (sign.sh): the
+;             uninstaller before it goes into setup, and setup once written
 ; /S installs silently (with the components as preselected), /D=FOLDER
 ; installs elsewhere. Uninstall.exe /S uninstalls silently and keeps the
 ; user's library and settings.
@@ -48,6 +52,8 @@ ManifestDPIAware true
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define SAVED_STYLE_KEY "Software\${PRODUCT}\SavedWallpaperStyle"
 !define SPAN_STYLE "22"
+; Win+R "pictora" (and ShellExecute of "Pictora.exe") find the program here.
+!define APP_PATHS_KEY "Software\Microsoft\Windows\CurrentVersion\App Paths\${PROGRAM}"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} Setup"
@@ -66,11 +72,18 @@ AllowSkipFiles off
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
-VIAddVersionKey /LANG=1033 "CompanyName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${COMPANY}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} Setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "the ${PRODUCT} developers"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
+
+; A signing command that fails fails the build: no unsigned file goes out
+; as a signed one.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -270,7 +283,7 @@ Section "${PRODUCT}" SecProgram
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PROGRAM},0"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
@@ -278,6 +291,9 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   SectionGetSize ${SecProgram} $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  WriteRegStr HKCU "${APP_PATHS_KEY}" "" "$INSTDIR\${PROGRAM}"
+  WriteRegStr HKCU "${APP_PATHS_KEY}" "Path" "$INSTDIR"
 SectionEnd
 
 Section /o "Start with Windows" SecStart
@@ -392,6 +408,14 @@ Section "-un.Finish"
   SetShellVarContext current
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The App Paths entry of this copy; one that another copy wrote since stays.
+  ReadRegStr $0 HKCU "${APP_PATHS_KEY}" ""
+  Push $0
+  Call un.StartsThisCopy
+  Pop $0
+  ${If} $0 == 1
+    DeleteRegKey HKCU "${APP_PATHS_KEY}"
+  ${EndIf}
   !include "${UNDIRS}"
   RMDir "$INSTDIR"
 
