@@ -339,9 +339,18 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
   return true;
 }
 
-bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out) {
+namespace {
+
+bool DecodeBmpWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   if (data == nullptr || size < 18 || data[0] != 'B' || data[1] != 'M') return false;
   return DecodeDib(data, size, 14, bytes::Le32(data + 10), false, out);
+}
+
+}  // namespace
+
+bool DecodeBmp(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodeBmpWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

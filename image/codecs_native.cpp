@@ -48,9 +48,27 @@ void JpegProgress(j_common_ptr cinfo) {
     JpegFail(cinfo);
 }
 
+// One row of CMYK (Adobe's inverted or plain) as B, G, R.
+void CmykToBgr(const std::uint8_t* s, std::uint32_t width, bool inverted, std::uint8_t* d) {
+  for (std::uint32_t x = 0; x < width; ++x, s += 4, d += 3) {
+    unsigned c = s[0], m = s[1], y = s[2], k = s[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    d[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+    d[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+    d[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+  }
+}
+
+// Rows the sink does not want are skipped without the inverse DCT, the
+// upsampling and the colour conversion (the entropy decoding still runs).
 // Kept apart from DecodeJpeg so that no C++ object lives in a frame the
-// error jump leaves.
-bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, Image& img,
+// error jump leaves; a sink that throws has the decoder destroyed first.
+bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, RowSink& sink,
                     std::vector<std::uint8_t>& cmyk_row) {
   jpeg_decompress_struct cinfo;
   JpegErrors errors;
@@ -84,48 +102,56 @@ bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, Ima
   jpeg_start_decompress(&cinfo);
   const std::uint32_t width = cinfo.output_width;
   const std::uint32_t height = cinfo.output_height;
-  if (width == 0 || height == 0 || width > cinfo.image_width || height > cinfo.image_height ||
-      !img.Create(width, height)) {
+  if (width == 0 || height == 0 || width > cinfo.image_width || height > cinfo.image_height) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
-  if (cmyk) cmyk_row.resize(static_cast<std::size_t>(width) * 4);
   // Adobe writes CMYK inverted (0 = full ink).
   const bool inverted = cinfo.saw_Adobe_marker;
-  while (cinfo.output_scanline < height) {
-    std::uint8_t* target = img.Row(height - 1 - cinfo.output_scanline);
-    JSAMPROW row = cmyk ? cmyk_row.data() : target;
-    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
+  try {
+    PictureShape shape;
+    shape.width = width;
+    shape.height = height;
+    if (!sink.Begin(shape)) {
       jpeg_destroy_decompress(&cinfo);
       return false;
     }
-    if (cmyk) {
-      const std::uint8_t* s = cmyk_row.data();
-      for (std::uint32_t x = 0; x < width; ++x, s += 4, target += 3) {
-        unsigned c = s[0], m = s[1], y = s[2], k = s[3];
-        if (!inverted) {
-          c = 255 - c;
-          m = 255 - m;
-          y = 255 - y;
-          k = 255 - k;
+    const RowSpan wanted = sink.Wanted();
+    if (cmyk) cmyk_row.resize(static_cast<std::size_t>(width) * 4);
+    while (cinfo.output_scanline < height) {
+      const std::uint32_t n = cinfo.output_scanline;
+      // Up to the first row wanted, and past the last one but for the
+      // picture's last row: reading that one decodes the file to its end,
+      // which finds a truncated file as a full decode would.
+      const std::uint32_t until = n < wanted.first ? std::min(wanted.first, height) : height - 1;
+      if (!wanted.Has(n) && until > n) {
+        if (jpeg_skip_scanlines(&cinfo, until - n) != until - n) {
+          jpeg_destroy_decompress(&cinfo);
+          return false;
         }
-        target[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
-        target[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-        target[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        continue;
       }
+      const RowMemory memory = sink.Memory(n);
+      JSAMPROW row = cmyk ? cmyk_row.data() : memory.bgr;
+      if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+      }
+      if (cmyk) CmykToBgr(cmyk_row.data(), width, inverted, memory.bgr);
+      if (wanted.Has(n)) sink.Put(n, {memory.bgr, nullptr, false});
     }
+  } catch (...) {
+    jpeg_destroy_decompress(&cinfo);
+    throw;
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   return true;
 }
 
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, int eighths, Image& out) {
-  Image img;
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, int eighths, RowSink& sink) {
   std::vector<std::uint8_t> cmyk_row;
-  if (!DecodeJpegInto(data, size, eighths, img, cmyk_row)) return false;
-  out = std::move(img);
-  return true;
+  return DecodeJpegInto(data, size, eighths, sink, cmyk_row);
 }
 
 // ---------------------------------------------------------------- PNG
@@ -150,12 +176,19 @@ void PngRead(png_structp png, png_bytep out, png_size_t length) {
 void PngFail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarn(png_structp, png_const_charp) {}
 
+// Everything of the decode that needs a destructor, outside the frame the
+// error jump leaves.
 struct PngBuffers {
   std::vector<png_bytep> rows;
   std::vector<std::uint8_t> pixels;
+  Image whole;
+  ImageSink whole_sink{whole};
 };
 
-bool DecodePngInto(const std::uint8_t* data, std::size_t size, Image& img, PngBuffers& buffers) {
+// A non-interlaced picture goes to the sink row by row (rows the sink does
+// not want are still read, the compressed stream being one); an interlaced
+// one comes together only in the last pass, so it is decoded whole first.
+bool DecodePngInto(const std::uint8_t* data, std::size_t size, RowSink& sink, PngBuffers& buffers) {
   PngSource source{data, size, 0};
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
   if (png == nullptr) return false;
@@ -193,59 +226,72 @@ bool DecodePngInto(const std::uint8_t* data, std::size_t size, Image& img, PngBu
   const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   const std::size_t channels = alpha ? 4 : 3;
-  if (png_get_rowbytes(png, info) != width * channels || !img.Create(width, height)) {
+  const std::size_t row_bytes = static_cast<std::size_t>(width) * channels;
+  if (png_get_rowbytes(png, info) != row_bytes) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
-
-  if (!alpha) {
-    // Three bytes a pixel is the image's own row layout: decode in place.
-    if (passes == 1) {
-      for (png_uint_32 r = 0; r < height; ++r) png_read_row(png, img.Row(height - 1 - r), nullptr);
-    } else {
-      buffers.rows.resize(height);
-      for (png_uint_32 r = 0; r < height; ++r) buffers.rows[r] = img.Row(height - 1 - r);
-      png_read_image(png, buffers.rows.data());
+  try {
+    PictureShape shape;
+    shape.width = width;
+    shape.height = height;
+    shape.alpha = alpha;
+    // The whole picture, for an interlaced file, is a picture of our own
+    // in the right layout, handed over at the end.
+    ImageSink& whole = buffers.whole_sink;
+    RowSink& into = passes == 1 ? sink : whole;
+    if (!into.Begin(shape)) {
+      png_destroy_read_struct(&png, &info, nullptr);
+      return false;
     }
-  } else {
-    img.AlphaCreate();
-    const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
-    const png_uint_32 buffered_rows = passes == 1 ? 1 : height;
-    buffers.pixels.resize(row_bytes * buffered_rows);
-    auto store = [&](png_uint_32 r, const std::uint8_t* s) {
-      std::uint8_t* d = img.Row(height - 1 - r);
-      std::uint8_t* a = img.AlphaRow(height - 1 - r);
-      for (png_uint_32 x = 0; x < width; ++x, s += 4, d += 3) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-        a[x] = s[3];
+    const RowSpan wanted = into.Wanted();
+    // Splits a row of B, G, R, A into the sink's memory.
+    auto split = [&](const std::uint8_t* s, const RowMemory& m) {
+      for (png_uint_32 x = 0; x < width; ++x, s += 4) {
+        m.bgr[x * 3 + 0] = s[0];
+        m.bgr[x * 3 + 1] = s[1];
+        m.bgr[x * 3 + 2] = s[2];
+        m.alpha[x] = s[3];
       }
     };
     if (passes == 1) {
-      for (png_uint_32 r = 0; r < height; ++r) {
-        png_read_row(png, buffers.pixels.data(), nullptr);
-        store(r, buffers.pixels.data());
+      if (alpha) buffers.pixels.resize(row_bytes);
+      for (png_uint_32 n = 0; n < height; ++n) {
+        const RowMemory m = sink.Memory(n);
+        png_read_row(png, alpha ? buffers.pixels.data() : m.bgr, nullptr);
+        if (!wanted.Has(n)) continue;
+        if (alpha) split(buffers.pixels.data(), m);
+        sink.Put(n, {m.bgr, m.alpha, false});
       }
     } else {
+      // Without alpha the rows are the picture's own; with it they are
+      // split afterwards.
+      if (alpha) buffers.pixels.resize(row_bytes * height);
       buffers.rows.resize(height);
-      for (png_uint_32 r = 0; r < height; ++r) buffers.rows[r] = buffers.pixels.data() + row_bytes * r;
+      for (png_uint_32 n = 0; n < height; ++n)
+        buffers.rows[n] = alpha ? buffers.pixels.data() + row_bytes * n : whole.Memory(n).bgr;
       png_read_image(png, buffers.rows.data());
-      for (png_uint_32 r = 0; r < height; ++r) store(r, buffers.rows[r]);
+      for (png_uint_32 n = 0; n < height; ++n) {
+        const RowMemory m = whole.Memory(n);
+        if (alpha) split(buffers.rows[n], m);
+        whole.Put(n, {m.bgr, m.alpha, false});
+      }
+      buffers.pixels.clear();
+      buffers.pixels.shrink_to_fit();
     }
+    // Reading on to the end chunk also catches a truncated file.
+    png_read_end(png, nullptr);
+  } catch (...) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    throw;
   }
-  // Reading on to the end chunk also catches a truncated file.
-  png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
-  return true;
+  return passes == 1 || FeedImage(buffers.whole, sink);
 }
 
-bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out) {
-  Image img;
+bool DecodePng(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   PngBuffers buffers;
-  if (!DecodePngInto(data, size, img, buffers)) return false;
-  out = std::move(img);
-  return true;
+  return DecodePngInto(data, size, sink, buffers);
 }
 
 // ---------------------------------------------------------------- GIF
@@ -343,7 +389,7 @@ bool DecodeGifFrame(GifFileType* gif, int transparent, Image& img) {
   return true;
 }
 
-bool DecodeGif(const std::uint8_t* data, std::size_t size, Image& out) {
+bool DecodeGifWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   GifSource source{data, size, 0};
   int error = 0;
   GifFileType* gif = DGifOpen(&source, GifRead, &error);
@@ -387,9 +433,22 @@ bool DecodeGif(const std::uint8_t* data, std::size_t size, Image& out) {
   return true;
 }
 
+// The first frame lies on the logical screen, perhaps interlaced: decoded
+// whole, then handed over.
+bool DecodeGif(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodeGifWhole(data, size, whole) && FeedImage(whole, sink);
+}
+
+// Icons are small and decoded whole.
+bool DecodeIcon(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodeIco(data, size, whole) && FeedImage(whole, sink);
+}
+
 }  // namespace
 
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& out, int eighths) {
   if (data == nullptr || size == 0) return false;
   switch (format) {
     case ImageFormat::kJpeg:
@@ -401,7 +460,7 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
     case ImageFormat::kBmp:
       return DecodeBmp(data, size, out);
     case ImageFormat::kIco:
-      return DecodeIco(data, size, out);
+      return DecodeIcon(data, size, out);
     case ImageFormat::kTga:
       return DecodeTga(data, size, out);
     case ImageFormat::kPcx:

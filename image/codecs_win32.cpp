@@ -508,9 +508,8 @@ bool DecodeWmf(const std::uint8_t* data, std::size_t size, Image& out) {
   return true;
 }
 
-}  // namespace
-
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
+bool DecodeWithPlatformWhole(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out,
+                             int eighths) {
   switch (format) {
     case ImageFormat::kUnknown:
     case ImageFormat::kTga:
@@ -524,6 +523,13 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
     default:
       return DecodeWithWic(format, data, size, out, eighths);
   }
+}
+
+}  // namespace
+
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& sink, int eighths) {
+  Image whole;
+  return DecodeWithPlatformWhole(format, data, size, whole, eighths) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

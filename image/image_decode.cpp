@@ -93,41 +93,87 @@ bool JpegSize(const std::uint8_t* data, std::size_t size, std::uint32_t& width, 
 
 }  // namespace
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, const DecodeTarget& target) {
+namespace {
+
+// A decode into a sink, made into a decode into a picture in memory, which
+// is only replaced once the decode succeeded.
+template <typename Decode>
+bool IntoImage(Image& out, Decode decode) {
+  Image picture;
+  ImageSink sink(picture);
+  if (!decode(sink) || !picture.IsValid()) return false;
+  out = std::move(picture);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, RowSink& sink, const DecodeTarget& target) {
   const ImageFormat format = DetectImageFormat(data, size);
+  if (format == ImageFormat::kUnknown) return false;
   int eighths = 8;
   int orientation = 1;
+  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) orientation = ReadExifOrientation(data, size);
   if (format == ImageFormat::kJpeg) {
-    orientation = ReadExifOrientation(data, size);
     std::uint32_t width = 0, height = 0;
     if (target.Any() && JpegSize(data, size, width, height))
       eighths = DecodeEighths(width, height, target, orientation >= 5);
   }
-  Image decoded;
+  const auto decode = [&](RowSink& into) {
+    switch (format) {
+      // Formats the platform decoders may not know are always decoded
+      // here, so they look the same everywhere.
+      case ImageFormat::kTga:
+        return DecodeTga(data, size, into);
+      case ImageFormat::kPcx:
+        return DecodePcx(data, size, into);
+      case ImageFormat::kWbmp:
+        return DecodeWbmp(data, size, into);
+      default:
+        return DecodeWithPlatform(format, data, size, into, eighths);
+    }
+  };
   bool ok = false;
-  switch (format) {
-    case ImageFormat::kUnknown:
-      return false;
-    // Formats the platform decoders may not know are always decoded here,
-    // so they look the same everywhere.
-    case ImageFormat::kTga:
-      ok = DecodeTga(data, size, decoded);
-      break;
-    case ImageFormat::kPcx:
-      ok = DecodePcx(data, size, decoded);
-      break;
-    case ImageFormat::kWbmp:
-      ok = DecodeWbmp(data, size, decoded);
-      break;
-    default:
-      ok = DecodeWithPlatform(format, data, size, decoded, eighths);
-      break;
+  if (orientation >= 5) {
+    // Turned by a quarter, the first row shown is the picture's first
+    // column: the picture is decoded whole and then turned.
+    Image whole;
+    ok = IntoImage(whole, decode);
+    if (ok) {
+      whole.ApplyOrientation(orientation);
+      ok = FeedImage(whole, sink);
+    }
+  } else if (orientation >= 2) {
+    OrientedSink oriented(sink, orientation);
+    ok = decode(oriented);
+  } else {
+    ok = decode(sink);
   }
-  if (!ok || !decoded.IsValid()) return false;
-  if (format == ImageFormat::kTiff) orientation = ReadExifOrientation(data, size);
-  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) decoded.ApplyOrientation(orientation);
-  out = std::move(decoded);
-  return true;
+  return ok && sink.Finish();
+}
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, const DecodeTarget& target) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodeImage(data, size, sink, target); });
+}
+
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodeWithPlatform(format, data, size, sink, eighths); });
+}
+
+bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodeBmp(data, size, sink); });
+}
+
+bool DecodeTga(const std::uint8_t* data, std::size_t size, Image& out) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodeTga(data, size, sink); });
+}
+
+bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodePcx(data, size, sink); });
+}
+
+bool DecodeWbmp(const std::uint8_t* data, std::size_t size, Image& out) {
+  return IntoImage(out, [&](RowSink& sink) { return DecodeWbmp(data, size, sink); });
 }
 
 }  // namespace vistelle

@@ -51,7 +51,9 @@ bool PcxHeaderSane(const std::uint8_t* data, std::size_t size) {
   return ParseHeader(data, size, h);
 }
 
-bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out) {
+namespace {
+
+bool DecodePcxWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   PcxHeader h;
   if (!ParseHeader(data, size, h) || !ImageSizeAcceptable(h.width, h.height)) return false;
 
@@ -160,6 +162,13 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out) {
   }
   out = std::move(img);
   return true;
+}
+
+}  // namespace
+
+bool DecodePcx(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodePcxWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

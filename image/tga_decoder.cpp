@@ -98,7 +98,9 @@ bool TgaHeaderSane(const std::uint8_t* data, std::size_t size) {
   return ParseHeader(data, size, h);
 }
 
-bool DecodeTga(const std::uint8_t* data, std::size_t size, Image& out) {
+namespace {
+
+bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   TgaHeader h;
   if (!ParseHeader(data, size, h) || !ImageSizeAcceptable(h.width, h.height)) return false;
   const std::uint32_t base_type = h.image_type & 7;
@@ -202,6 +204,13 @@ bool DecodeTga(const std::uint8_t* data, std::size_t size, Image& out) {
   if (img.HasAlpha() && !any_alpha) img.AlphaDelete();
   out = std::move(img);
   return true;
+}
+
+}  // namespace
+
+bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodeTgaWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

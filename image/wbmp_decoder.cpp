@@ -38,7 +38,9 @@ bool ParseWbmpHeader(const std::uint8_t* data, std::size_t size, WbmpHeader& hea
   return true;
 }
 
-bool DecodeWbmp(const std::uint8_t* data, std::size_t size, Image& out) {
+namespace {
+
+bool DecodeWbmpWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   WbmpHeader header;
   if (!ParseWbmpHeader(data, size, header) || !ImageSizeAcceptable(header.width, header.height)) return false;
   const auto width = static_cast<std::uint32_t>(header.width);
@@ -56,6 +58,13 @@ bool DecodeWbmp(const std::uint8_t* data, std::size_t size, Image& out) {
   }
   out = std::move(img);
   return true;
+}
+
+}  // namespace
+
+bool DecodeWbmp(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  Image whole;
+  return DecodeWbmpWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle
