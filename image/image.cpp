@@ -44,8 +44,8 @@ std::atomic<std::size_t> g_memory_limit{std::numeric_limits<std::size_t>::max()}
 
 void Image::LimitMemoryForTests(std::size_t limit) { g_memory_limit = limit; }
 
-bool Image::Create(std::uint32_t width, std::uint32_t height, int bpp) {
-  if (bpp != 24 || !ImageSizeAcceptable(width, height)) {
+bool Image::Allocate(std::uint32_t width, std::uint32_t height) {
+  if (!ImageSizeAcceptable(width, height)) {
     Clear();
     return false;
   }
@@ -56,8 +56,27 @@ bool Image::Create(std::uint32_t width, std::uint32_t height, int bpp) {
   // The buffers keep their memory: an image made again at the same size (the
   // wallpaper canvas) touches no fresh pages, which cost far more than
   // clearing the old ones.
-  pixels_.assign(stride_ * height + kRowSlack, 0);
+  pixels_.resize(stride_ * height + kRowSlack);
   alpha_.clear();
+  return true;
+}
+
+bool Image::Create(std::uint32_t width, std::uint32_t height, int bpp) {
+  if (bpp != 24) {
+    Clear();
+    return false;
+  }
+  if (!Allocate(width, height)) return false;
+  std::memset(pixels_.data(), 0, pixels_.size());
+  return true;
+}
+
+bool Image::CreateUninitialised(std::uint32_t width, std::uint32_t height) {
+  if (!Allocate(width, height)) return false;
+  const std::size_t used = static_cast<std::size_t>(width) * 3;
+  if (used != stride_)
+    for (std::uint32_t y = 0; y < height; ++y) std::memset(Row(y) + used, 0, stride_ - used);
+  std::memset(pixels_.data() + stride_ * height, 0, kRowSlack);
   return true;
 }
 
@@ -256,6 +275,11 @@ bool Image::Filter(const std::int32_t* kernel, int kernel_size, int divisor, int
 void Image::AlphaCreate() {
   if (!IsValid() || HasAlpha()) return;
   alpha_.assign(static_cast<std::size_t>(width_) * height_, 255);
+}
+
+void Image::AlphaCreateUninitialised() {
+  if (!IsValid() || HasAlpha()) return;
+  alpha_.resize(static_cast<std::size_t>(width_) * height_);
 }
 
 void Image::AlphaDelete() {

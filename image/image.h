@@ -9,7 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "image/decode_target.h"
@@ -46,6 +49,29 @@ bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height);
 // noise in every build.
 void SeedImageNoise(std::uint32_t seed);
 
+// An allocator whose vectors leave new elements uninitialised when they
+// grow: the pixel memory of a picture that is written in full before it is
+// read (a decode, a canvas the picture covers) is not cleared first, which
+// on a large picture costs as much as the writing itself.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() noexcept = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible<U>::value) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 class Image {
  public:
   Image() = default;
@@ -59,6 +85,10 @@ class Image {
   // false (and an empty image) for any other depth or an unacceptable size.
   // Throws std::bad_alloc when the memory cannot be had.
   bool Create(std::uint32_t width, std::uint32_t height, int bpp = 24);
+  // The same for an image whose every pixel will be written before it is
+  // read: the pixels hold whatever the memory held (only the row padding is
+  // cleared, so that a saved file never carries stray bytes).
+  bool CreateUninitialised(std::uint32_t width, std::uint32_t height);
   // For the tests of what runs out of memory: from now on a Create of more
   // pixel bytes than limit throws std::bad_alloc (the largest size_t: no
   // limit, as without a call).
@@ -142,6 +172,8 @@ class Image {
   // Alpha plane.
   bool HasAlpha() const { return !alpha_.empty(); }
   void AlphaCreate();       // fully opaque plane, kept if there is one
+  // A plane whose every byte will be written before it is read.
+  void AlphaCreateUninitialised();
   void AlphaDelete();
   void AlphaSet(std::uint8_t level);
   std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const;
@@ -183,8 +215,9 @@ class Image {
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::size_t stride_ = 0;
-  std::vector<std::uint8_t> pixels_;
-  std::vector<std::uint8_t> alpha_;
+  bool Allocate(std::uint32_t width, std::uint32_t height);
+  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels_;
+  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> alpha_;
 };
 
 }  // namespace vistelle

@@ -6,12 +6,13 @@
 namespace vistelle {
 
 bool ImageSink::Begin(const PictureShape& shape) {
-  if (!out_.Create(shape.width, shape.height)) return false;
+  // Every row is written as it comes.
+  if (!out_.CreateUninitialised(shape.width, shape.height)) return false;
   bottom_up_ = shape.bottom_up;
   alpha_ = shape.alpha;
   alpha_row_.clear();
   if (shape.alpha && !shape.alpha_if_used)
-    out_.AlphaCreate();
+    out_.AlphaCreateUninitialised();
   else if (shape.alpha)
     alpha_row_.resize(shape.width);
   return true;
