@@ -156,20 +156,26 @@ done
 run_case fit-effects.ini holes.png 1024x768
 # Every decoder that hands its rows over one at a time, and those that
 # decode whole first (interlaced, turned by EXIF, animated), in each
-# position; a photo large enough for the scaled JPEG decode.
-convert -seed 9 -size 2400x1601 plasma:fractal -quality 90 photo.jpg 2>/dev/null ||
-  convert -size 2400x1601 gradient:'#ffffff-#000000' -quality 90 photo.jpg
-for picture in ref.jpg ref_x8_cmyk.jpg quadrants_640x400_turned.jpg ref_adam7.png ref_rgba.png \
-  ref_palette_trns.png ref_rle.tga ref_8bit.pcx ref_24bit.pcx ref.wbmp ref_transparent.gif ref_rle8.bmp; do
+# position; a photo large enough for the scaled JPEG decode. A CMYK JPEG
+# and the scaled decode give other pixels from WIC than from libjpeg, so
+# those two are compared only between two native builds.
+pictures=(ref.jpg quadrants_640x400_turned.jpg ref_adam7.png ref_rgba.png ref_palette_trns.png
+  ref_rle.tga ref_8bit.pcx ref_24bit.pcx ref.wbmp ref_transparent.gif ref_rle8.bmp)
+[[ $windows == *.exe ]] || pictures+=(ref_x8_cmyk.jpg)
+for picture in "${pictures[@]}"; do
   cp "$root/tests/data/$picture" .
   for config in stretch.ini centre.ini tile.ini fill.ini fit.ini; do
     run_case "$config" "$picture" 801x599
   done
 done
-for config in fill.ini fit.ini; do
-  run_case "$config" photo.jpg 1024x768
-  run_case "$config" photo.jpg 801x599
-done
+if [[ $windows != *.exe ]]; then
+  convert -seed 9 -size 2400x1601 plasma:fractal -quality 90 photo.jpg 2>/dev/null ||
+    convert -size 2400x1601 gradient:'#ffffff-#000000' -quality 90 photo.jpg
+  for config in fill.ini fit.ini; do
+    run_case "$config" photo.jpg 1024x768
+    run_case "$config" photo.jpg 801x599
+  done
+fi
 
 # Monitors: config, layout, the canvas size it must give, pictures (the
 # first the primary's, the next ones for the others in the layout's order).

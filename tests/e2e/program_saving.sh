@@ -34,10 +34,16 @@ if unshare -m true 2>/dev/null; then
   server -k
   timeout 20 "$VISTELLE_WINESERVER" -w >/dev/null 2>&1 </dev/null
   sleep 1
-  unshare -m bash -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && "$3" -p 5 && exec "$2" "$1/Pictora.exe"' \
-    _ "$app" "$VISTELLE_WINE64" "$VISTELLE_WINESERVER" >"$work/pictora.log" 2>&1 </dev/null &
+  # The controller must not reach the prefix before the server inside is
+  # up: it would start one of its own, outside, and the program would use
+  # that (or not start at all).
+  rm -f "$work/server-up"
+  unshare -m bash -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && "$3" -p 5 && touch "$4" &&
+    exec "$2" "$1/Pictora.exe"' \
+    _ "$app" "$VISTELLE_WINE64" "$VISTELLE_WINESERVER" "$work/server-up" >"$work/pictora.log" 2>&1 </dev/null &
   pictora_pid=$!
-  ctl wait-window 20
+  for _ in $(seq 300); do [ -f "$work/server-up" ] || ! kill -0 "$pictora_pid" 2>/dev/null && break; sleep 0.1; done
+  ctl wait-window 40
   ctl answer-box 20
   [ -n "$out" ] || { echo "  the program's output:"; sed 's/^/    /' "$work/pictora.log"; }
   check "a folder that cannot be written is told at start ($out)" \
