@@ -103,6 +103,12 @@ bool Image::Load(const std::string& path, const DecodeTarget& target) {
   return Decode(bytes.data(), bytes.size(), target);
 }
 
+bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget& target) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, kMaxFileBytes)) return false;
+  return DecodeImage(bytes.data(), bytes.size(), sink, target);
+}
+
 bool Image::Decode(const std::uint8_t* data, std::size_t size, const DecodeTarget& target) {
   Image decoded;
   if (!DecodeImage(data, size, decoded, target) || !decoded.IsValid()) return false;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "image/image.h"
@@ -41,6 +42,8 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out,
                  const DecodeTarget& target = DecodeTarget());
 bool DecodeImage(const std::uint8_t* data, std::size_t size, RowSink& sink,
                  const DecodeTarget& target = DecodeTarget());
+// The same for a file, read whole first (files of more than 1 GiB are refused).
+bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget& target = DecodeTarget());
 
 // The decoders below put rows into the sink as they go where the file's
 // layout allows it; where it does not (interlaced pictures, run lengths

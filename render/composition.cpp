@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/resample.h"
+#include "render/placement_sink.h"
 
 namespace vistelle {
 
@@ -55,9 +55,6 @@ Offset CenterOffset(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint
 
 namespace {
 
-// A stretched picture enlarged both ways is lightly smoothed.
-constexpr std::int32_t kSmooth[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
-
 // n * num / den rounded to the nearest integer (halves upward), at least 1.
 std::uint32_t ScaleSide(std::uint64_t n, std::uint64_t num, std::uint64_t den) {
   return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, (2 * n * num + den) / (2 * den)));
@@ -68,32 +65,6 @@ std::uint32_t ScaleSide(std::uint64_t n, std::uint64_t num, std::uint64_t den) {
 ScaledSize ScaledBy(bool by_width, std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint32_t h) {
   if (by_width) return {W, ScaleSide(h, W, w)};
   return {ScaleSide(w, H, h), H};
-}
-
-// The picture scaled to size and placed at ScaledOffset; only the part on
-// the canvas is made.
-void PlaceScaled(Image& canvas, const Image& picture, ScaledSize size) {
-  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
-  const Offset o = ScaledOffset(W, H, size);
-  ResampleAxis x, y;
-  x.source = picture.GetWidth();
-  x.scaled = size.width;
-  x.first = o.x < 0 ? static_cast<std::uint32_t>(-o.x) : 0;
-  x.count = std::min(W, size.width);
-  y.source = picture.GetHeight();
-  y.scaled = size.height;
-  y.first = o.y < 0 ? static_cast<std::uint32_t>(-o.y) : 0;
-  y.count = std::min(H, size.height);
-  const auto ox = static_cast<std::uint32_t>(std::max<std::int64_t>(0, o.x));
-  const auto oy = static_cast<std::uint32_t>(std::max<std::int64_t>(0, o.y));
-  const ConstPixelRows src{picture.Row(0), static_cast<std::ptrdiff_t>(picture.Stride())};
-  const PixelRows dst{canvas.Row(oy) + static_cast<std::size_t>(ox) * 3, static_cast<std::ptrdiff_t>(canvas.Stride())};
-  if (picture.HasAlpha()) {
-    const ConstPixelRows alpha{picture.AlphaRow(0), static_cast<std::ptrdiff_t>(picture.GetWidth())};
-    ResampleBgrOver(src, alpha, x, y, dst);
-  } else {
-    ResampleBgr(src, x, y, dst);
-  }
 }
 
 }  // namespace
@@ -115,45 +86,9 @@ Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size) {
   return o;
 }
 
-void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch) {
-  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
-  const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
-  if (position != kPositionStretch || picture.HasAlpha() || !canvas.IsValid() || w == 0 || h == 0) {
-    PlacePicture(canvas, picture, position, scratch);
-    return;
-  }
-  // Without alpha every pixel of the resized picture lands on the canvas.
-  if (!picture.Resample(W, H, 1, &canvas)) return;
-  if (w < W && h < H) canvas.Filter(kSmooth, 3, 16, 0);
-}
-
-void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch) {
-  const std::uint32_t W = canvas.GetWidth(), H = canvas.GetHeight();
-  const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
-  if (!canvas.IsValid() || w == 0 || h == 0) return;
-
-  if (position == kPositionStretch) {
-    const bool enlarged = w < W && h < H;
-    if (scratch != nullptr && scratch != &picture) {
-      if (picture.Resample(W, H, 1, scratch)) picture.Swap(*scratch);
-    } else {
-      picture.Resample(W, H, 1, nullptr);
-    }
-    if (enlarged) picture.Filter(kSmooth, 3, 16, 0);
-    CopyOpaquePixels(canvas, picture, 0, 0);
-  } else if (position == kPositionCenter) {
-    const Offset o = CenterOffset(W, H, w, h);
-    CopyOpaquePixels(canvas, picture, o.x, o.y);
-  } else if (position == kPositionFill) {
-    PlaceScaled(canvas, picture, FillSize(W, H, w, h));
-  } else if (position == kPositionFit) {
-    PlaceScaled(canvas, picture, FitSize(W, H, w, h));
-  } else {
-    const std::uint32_t columns = W / w + 1, rows = H / h + 1;
-    for (std::uint32_t c = 0; c < columns; ++c)
-      for (std::uint32_t r = 0; r < rows; ++r)
-        CopyOpaquePixels(canvas, picture, static_cast<std::int64_t>(c) * w, static_cast<std::int64_t>(r) * h);
-  }
+void PlacePicture(Image& canvas, const Image& picture, int position, Image* scratch) {
+  PlacementSink sink(canvas, position, std::nullopt, scratch);
+  if (FeedImage(picture, sink)) sink.Finish();
 }
 
 }  // namespace vistelle

@@ -51,11 +51,10 @@ ScaledSize FitSize(std::uint32_t W, std::uint32_t H, std::uint32_t w, std::uint3
 Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size);
 
 // Puts the picture on the canvas in the given position:
-//  - stretch: the picture itself is resized to the canvas (nearest pixel)
-//    and, when it was smaller in both directions, lightly smoothed; then
-//    copied at (0, 0). The picture keeps the canvas size afterwards. With a
-//    scratch image the resizing happens in its memory (which then holds the
-//    picture's old pixels), so repeated compositions allocate nothing.
+//  - stretch: resized to the canvas (nearest pixel) and, when it was
+//    smaller in both directions, lightly smoothed; with alpha the resized
+//    picture is made in scratch (kept by the caller, so that repeated
+//    compositions allocate nothing) and then laid over the canvas.
 //  - centre: copied at CenterOffset, never scaled.
 //  - fill: scaled to FillSize and placed at ScaledOffset, so that what
 //    lies beyond the canvas is cut equally on both sides (the odd pixel at
@@ -64,17 +63,11 @@ Offset ScaledOffset(std::uint32_t W, std::uint32_t H, ScaledSize size);
 //    in the margins around it (the wider one at the right or the top).
 //  - tiled (any other value): copies from the bottom-left corner, W/w + 1
 //    columns by H/h + 1 rows, the last ones cut at the edges.
-// Fill and fit resample at high quality (image/resample.h) straight onto
-// the canvas and leave the picture as it was. A picture with an alpha plane
-// is laid over the canvas, each pixel weighted by its alpha; in the other
-// positions pixels with alpha 0 leave the canvas alone and all others
-// replace it.
-void PlacePicture(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
-
-// The same canvas as PlacePicture gives, for a picture that is not needed
-// afterwards: a stretched picture without alpha is resampled straight into
-// the canvas (no second canvas-sized image is made, and the picture is
-// left as it was); fill and fit never make one.
-void PlacePictureOnce(Image& canvas, Image& picture, int position, Image* scratch = nullptr);
+// Fill and fit resample at high quality (image/resample.h). A picture with
+// an alpha plane is laid over the canvas, each pixel weighted by its alpha;
+// in the other positions pixels with alpha 0 leave the canvas alone and all
+// others replace it. The picture is left as it was. A decoder gives the
+// same canvas row by row through a PlacementSink (placement_sink.h).
+void PlacePicture(Image& canvas, const Image& picture, int position, Image* scratch = nullptr);
 
 }  // namespace vistelle

@@ -6,7 +6,9 @@
 
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "image/image_codecs.h"
 #include "render/composition.h"
+#include "render/placement_sink.h"
 #include "image/preview_image.h"
 
 namespace vistelle {
@@ -18,7 +20,7 @@ WallpaperRenderer::WallpaperRenderer(std::string program_dir, Desktop& desktop, 
       wallpaper_path_(JoinPath(program_dir_, kWallpaperName)) {
   // The placeholder keeps the preview from being empty before the first
   // picture loads; without it the current picture simply stays empty.
-  LoadCurrentPicture(JoinPath(program_dir_, kPlaceholder));
+  LoadPreview(JoinPath(program_dir_, kPlaceholder));
   LoadConfiguredCalendarBackground();
 }
 
@@ -105,37 +107,94 @@ void WallpaperRenderer::SetOtherMonitorPictures(std::vector<std::string> paths) 
   ahead_.Start(std::move(jobs));
 }
 
+std::vector<ScreenSize> WallpaperRenderer::CurrentScreens(const MonitorLayout& layout) {
+  if (layout.Empty()) return {desktop_.PrimaryScreenSize()};
+  std::vector<ScreenSize> screens;
+  for (const Monitor& m : layout.Monitors()) {
+    screens.push_back({m.width, m.height});
+    if (settings_.monitor_mode == kMonitorModeEach) break;
+  }
+  return screens;
+}
+
+bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, const DecodeTarget& target,
+                                     const std::string& path, RowSink* preview) {
+  placed_for_.clear();
+  canvases_.resize(screens.size());
+  const int position = settings_.sposob_wyswietlania;
+  std::vector<PlacementSink> placements;
+  placements.reserve(screens.size());
+  std::vector<RowSink*> sinks;
+  for (std::size_t i = 0; i < screens.size(); ++i) {
+    // Every pixel is written: by the picture or by the background.
+    if (!canvases_[i].CreateUninitialised(screens[i].width, screens[i].height)) return false;
+    // Each stretched picture with alpha needs a scratch of its own.
+    placements.emplace_back(canvases_[i], position, settings_.color_background, i == 0 ? &scratch_ : nullptr);
+    sinks.push_back(&placements.back());
+  }
+  if (preview != nullptr) sinks.push_back(preview);
+  TeeSink all(std::move(sinks));
+  bool placed = false;
+  if (current_.IsValid()) {
+    placed = FeedImage(current_, all) && all.Finish();
+  } else if (!path.empty()) {
+    placed = DecodeImageFile(path, all, target);
+  }
+  if (!placed) return false;
+  if (!placements.empty()) {
+    decoded_width_ = placements.front().PictureWidth();
+    decoded_height_ = placements.front().PictureHeight();
+  }
+  placed_for_ = screens;
+  return true;
+}
+
 bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
-  Image picture;
-  if (!picture.Load(path, CompositionTarget())) {
+  const MonitorLayout layout = SpanLayout();
+  Image preview;
+  PreviewSink preview_sink(preview_width_, preview_height_, preview);
+  current_.Clear();
+  if (!PlaceCurrent(CurrentScreens(layout), CompositionTarget(layout), path, &preview_sink)) {
     // No change follows: the pictures decoding ahead for it are not needed.
     ahead_.Drop();
+    placed_for_.clear();
     return false;
   }
-  current_.Swap(picture);
   current_path_ = path;
-  MakePreviewImage(current_, preview_width_, preview_height_, preview_);
+  preview_.Swap(preview);
   return true;
 }
 
 bool WallpaperRenderer::LoadPreview(const std::string& path) {
-  // Decoded at the smallest size that still covers the preview.
-  Image picture;
-  if (!picture.Load(path, DecodeTarget{preview_width_, preview_height_, true})) return false;
+  // Decoded at the smallest size that still covers the preview, straight
+  // into it.
+  Image preview;
+  PreviewSink sink(preview_width_, preview_height_, preview);
+  if (!DecodeImageFile(path, sink, DecodeTarget{preview_width_, preview_height_, true})) return false;
   ReleasePictures();
   current_path_ = path;
-  MakePreviewImage(picture, preview_width_, preview_height_, preview_);
+  preview_.Swap(preview);
   return true;
 }
 
 void WallpaperRenderer::SetPreviewSize(std::uint32_t width, std::uint32_t height) {
+  if (width == preview_width_ && height == preview_height_ && preview_.IsValid() && !current_.IsValid()) return;
   preview_width_ = width;
   preview_height_ = height;
-  if (current_.IsValid()) MakePreviewImage(current_, width, height, preview_);
+  if (current_.IsValid()) {
+    MakePreviewImage(current_, width, height, preview_);
+  } else if (!current_path_.empty()) {
+    // A new size of window: the preview is made again from the file.
+    Image preview;
+    PreviewSink sink(width, height, preview);
+    if (DecodeImageFile(current_path_, sink, DecodeTarget{width, height, true})) preview_.Swap(preview);
+  }
 }
 
 void WallpaperRenderer::ReleasePictures() {
   current_.Clear();
+  canvases_.clear();
+  placed_for_.clear();
   canvas_.Clear();
   scratch_.Clear();
   span_.Clear();
@@ -155,37 +214,23 @@ void WallpaperRenderer::LoadConfiguredCalendarBackground() {
     LoadCalendarBackground(std::string(), settings_.calendar_background_prog);
 }
 
-const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
-  return Compose(width, height, true);
-}
-
-const Image& WallpaperRenderer::Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after) {
-  if (canvas_.Create(width, height))
-    ComposeScreen(canvas_, current_, picture_needed_after ? PictureUse::kKept : PictureUse::kOnce, true);
-  return canvas_;
-}
-
-void WallpaperRenderer::ComposeScreen(Image& canvas, Image& picture, PictureUse use, bool with_calendar) {
-  const int position = settings_.sposob_wyswietlania;
-  // The background colour shows around a centred or fitted picture and
-  // through transparent pixels of a filling one (an opaque one covers every
-  // pixel, so the canvas is not filled first).
-  const bool covered = position == kPositionFill && picture.IsValid() && !picture.HasAlpha();
-  if ((position == kPositionCenter || position == kPositionFill || position == kPositionFit) && !covered)
-    FillCanvas(canvas, settings_.color_background);
-  if (use == PictureUse::kKept) {
-    PlacePicture(canvas, picture, position, &scratch_);
-  } else if (use == PictureUse::kUnchanged && position == kPositionStretch && picture.HasAlpha()) {
-    // Placed once, only a stretched picture with alpha is resized itself;
-    // a copy of it is, so the next monitor gets the picture as it was.
-    Image copy = picture;
-    PlacePictureOnce(canvas, copy, position, &scratch_);
-  } else {
-    PlacePictureOnce(canvas, picture, position, &scratch_);
-  }
+void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar) {
   effects_.ApplyConfigured(canvas, settings_);
   // The calendar lies on top of everything, effects included.
   if (with_calendar && settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
+}
+
+const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
+  const std::vector<ScreenSize> screens{{width, height}};
+  if (!PlaceCurrent(screens, ScreenTarget(width, height), current_path_, nullptr)) {
+    // Without a picture the canvas shows what it would around one.
+    canvases_.resize(1);
+    if (!canvases_[0].CreateUninitialised(width, height)) return canvases_[0];
+    PlacementSink::FillBackground(canvases_[0], settings_.sposob_wyswietlania, settings_.color_background);
+  }
+  placed_for_.clear();
+  FinishScreen(canvases_[0], true);
+  return canvases_[0];
 }
 
 const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
@@ -196,21 +241,18 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
   const bool each = settings_.monitor_mode == kMonitorModeEach;
   const CanvasRect primary = layout.InCanvas(0);
   const std::size_t count = layout.Count();
-  // Monitor by monitor on a canvas of its own size, the primary first; in
-  // mode 2 each picture is given back as soon as it is placed (the worker
-  // may meanwhile hold the next ones it has decoded).
+  const int position = settings_.sposob_wyswietlania;
+  // Monitor by monitor, the primary first. The current picture's canvases
+  // are placed already; in mode 2 each other picture is given back as soon
+  // as it is placed (the worker may meanwhile hold the next ones it has
+  // decoded).
   for (std::size_t i = 0; i < count; ++i) {
     const Monitor& m = layout.Monitors()[i];
-    if (!canvas_.Create(m.width, m.height)) continue;
-    if (i == 0) {
-      ComposeScreen(canvas_, current_, each ? PictureUse::kOnce : PictureUse::kUnchanged, true);
-      if (each) {
-        current_.Clear();
-        scratch_.Clear();
-      }
-    } else if (!each) {
-      ComposeScreen(canvas_, current_, i + 1 == count ? PictureUse::kOnce : PictureUse::kUnchanged, false);
+    Image* canvas = i < canvases_.size() ? &canvases_[i] : &canvas_;
+    if (i == 0 || !each) {
+      FinishScreen(*canvas, i == 0);
     } else {
+      if (!canvas_.CreateUninitialised(m.width, m.height)) continue;
       Image own;
       bool loaded = false;
       if (i - 1 < other_paths_.size()) {
@@ -225,28 +267,47 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
       // Without a picture of its own the monitor shows the current one,
       // decoded again for its size (or, gone meanwhile, the background).
       if (!loaded && !current_path_.empty()) own.Load(current_path_, ScreenTarget(m.width, m.height));
-      ComposeScreen(canvas_, own, PictureUse::kOnce, false);
-      scratch_.Clear();  // may hold the picture's old pixels
+      PlacementSink::FillBackground(canvas_, position, settings_.color_background);
+      PlacePicture(canvas_, own, position, &scratch_);
+      FinishScreen(canvas_, false);
     }
-    CopyOnto(span_, canvas_, layout.InCanvas(i), i == 0 ? nullptr : &primary);
+    if (canvas->IsValid()) CopyOnto(span_, *canvas, layout.InCanvas(i), i == 0 ? nullptr : &primary);
+    // Each canvas is given back once it is on the span.
+    if (canvas != &canvas_) canvas->Clear();
   }
+  scratch_.Clear();
   return span_;
 }
 
 bool WallpaperRenderer::ComposeWallpaper() {
   const MonitorLayout layout = SpanLayout();
-  // The picture given back after the last composition is decoded again
-  // from its file. Should that be gone meanwhile, the canvas shows what it
-  // would with no picture: the background and the calendar.
-  if (!current_.IsValid() && !current_path_.empty()) current_.Load(current_path_, CompositionTarget(layout));
+  const std::vector<ScreenSize> screens = CurrentScreens(layout);
+  const auto same = [](const std::vector<ScreenSize>& a, const std::vector<ScreenSize>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](ScreenSize x, ScreenSize y) {
+             return x.width == y.width && x.height == y.height;
+           });
+  };
+  // Placed when the picture loaded, for the monitors as they were then; if
+  // they changed since, or the picture was given back after the last
+  // composition, it is decoded again from its file. Should that be gone
+  // meanwhile, the canvas shows what it would with no picture: the
+  // background and the calendar.
+  if (!same(placed_for_, screens) &&
+      !PlaceCurrent(screens, CompositionTarget(layout), current_path_, nullptr)) {
+    canvases_.resize(screens.size());
+    for (std::size_t i = 0; i < screens.size(); ++i)
+      if (canvases_[i].CreateUninitialised(screens[i].width, screens[i].height))
+        PlacementSink::FillBackground(canvases_[i], settings_.sposob_wyswietlania, settings_.color_background);
+  }
+  placed_for_.clear();
   const bool span = !layout.Empty();
   const Image* canvas = &span_;
   if (span) {
     ComposeSpan(layout);
   } else {
     failed_others_ = 0;
-    const ScreenSize screen = desktop_.PrimaryScreenSize();
-    canvas = &Compose(screen.width, screen.height, false);
+    FinishScreen(canvases_[0], true);
+    canvas = &canvases_[0];
   }
   // The wallpaper can always be composed again, so it is not forced to the
   // disk; it still replaces the old file only once complete.

@@ -30,6 +30,7 @@
 #include "render/desktop.h"
 #include "render/effects.h"
 #include "image/image.h"
+#include "image/row_sink.h"
 #include "render/monitor_layout.h"
 
 namespace vistelle {
@@ -54,10 +55,12 @@ class WallpaperRenderer {
   static constexpr std::uint32_t kPreviewWidth = 173;
   static constexpr std::uint32_t kPreviewHeight = 136;
 
-  // Loads the picture into the current picture and makes its preview. False
-  // when it does not load: the current picture and the preview then stay
-  // those of the picture before (nothing is shown; the caller decides what
-  // to tell the user).
+  // Makes the picture the current one: decodes it once, straight onto the
+  // canvases of the wallpaper as the monitors are now (background and
+  // picture, the rest comes in ComposeWallpaper), and makes its preview on
+  // the way. False when it does not load: the current picture and the
+  // preview then stay those of the picture before (nothing is shown; the
+  // caller decides what to tell the user).
   bool LoadCurrentPicture(const std::string& path);
 
   // Makes the picture the current one for its preview alone: only the
@@ -84,9 +87,9 @@ class WallpaperRenderer {
   // another picture in its place).
   bool WallpaperFileUnchanged() const;
 
-  // Gives back the decoded picture, the canvases and the resampling memory;
-  // the preview and the picture's path stay. A later composition decodes
-  // the picture again.
+  // Gives back the canvases, a picture held in memory and the resampling
+  // memory; the preview and the picture's path stay. A later composition
+  // decodes the picture again.
   void ReleasePictures();
 
   // The monitors the wallpaper is composed for when it spans them: the
@@ -119,18 +122,23 @@ class WallpaperRenderer {
   // The same with the choice the settings make (after the settings change).
   void LoadConfiguredCalendarBackground();
 
-  // The composition alone, on a canvas of the given size (stretch changes
-  // the current picture, as in ComposeWallpaper). The canvas belongs to the
-  // renderer and stays until the next composition or ReleasePictures, so
-  // that repeated compositions reuse its memory.
+  // The composition alone, on a canvas of the given size, from the picture
+  // in CurrentPicture() or else from the current picture's file. The canvas
+  // belongs to the renderer and stays until the next composition or
+  // ReleasePictures, so that repeated compositions reuse its memory.
   const Image& ComposeCanvas(std::uint32_t width, std::uint32_t height);
 
   CalendarState& Calendar() { return calendar_; }
   const TEffects& Effects() const { return effects_; }
-  // The decoded current picture; empty after ReleasePictures until the next
-  // load or composition.
+  // A current picture held in memory (set by the caller; a picture loaded
+  // from its file is never held whole): compositions place it rather than
+  // decode the file. Empty after ReleasePictures.
   Image& CurrentPicture() { return current_; }
   const Image& CurrentPicture() const { return current_; }
+  // The size the current picture was last decoded at (a JPEG may be
+  // decoded at a fraction of its size).
+  std::uint32_t DecodedWidth() const { return decoded_width_; }
+  std::uint32_t DecodedHeight() const { return decoded_height_; }
   // Where the current picture came from; empty before the first load.
   const std::string& CurrentPicturePath() const { return current_path_; }
   // The current picture at the preview size, made when it loaded.
@@ -163,25 +171,30 @@ class WallpaperRenderer {
   std::vector<std::string> other_paths_;
   DecodeAhead ahead_;  // the other monitors' pictures, decoding
   std::size_t failed_others_ = 0;
+  std::uint32_t decoded_width_ = 0, decoded_height_ = 0;
   // Kept from a composition until ReleasePictures, so that compositions in
-  // a row (the settings' previews, the benchmarks) reuse their memory.
+  // a row (the settings' previews, the benchmarks) reuse their memory:
+  // a canvas for each monitor that shows the current picture (one without
+  // a span layout), the other monitors' canvas and the span.
+  std::vector<Image> canvases_;
   Image canvas_;
   Image scratch_;
   Image span_;
+  // The screens the canvases hold the current picture for, placed but not
+  // yet composed; empty when they hold nothing ready.
+  std::vector<ScreenSize> placed_for_;
 
-  // What becomes of the picture placed on a canvas.
-  enum class PictureUse {
-    kKept,     // placed again afterwards: it may be changed (stretched), not emptied
-    kOnce,     // given back afterwards: it may be left as it was or changed
-    kUnchanged  // placed on the next monitor too: exactly as it was
-  };
-
-  // ComposeCanvas; with picture_needed_after false the current picture may
-  // be left as it was (it is given back right after).
-  const Image& Compose(std::uint32_t width, std::uint32_t height, bool picture_needed_after);
-  // One screen's composition on the canvas (made at the screen's size):
-  // background, picture, effects and, with_calendar, the calendar.
-  void ComposeScreen(Image& canvas, Image& picture, PictureUse use, bool with_calendar);
+  // The screens that show the current picture: the primary screen without
+  // a span layout; in mode 1 every monitor, in mode 2 the primary.
+  std::vector<ScreenSize> CurrentScreens(const MonitorLayout& layout);
+  // Places the current picture (the one in memory, else the file's) on a
+  // canvas of each size with its background; with a preview sink, makes
+  // the preview in the same decode. False when the file does not decode,
+  // with the canvases in no defined state.
+  bool PlaceCurrent(const std::vector<ScreenSize>& screens, const DecodeTarget& target, const std::string& path,
+                    RowSink* preview);
+  // The effects and, with_calendar, the calendar on a placed canvas.
+  void FinishScreen(Image& canvas, bool with_calendar);
   // The wallpaper across the layout's monitors, in span_.
   const Image& ComposeSpan(const MonitorLayout& layout);
   // What the current picture is decoded for: in fill and fit the screen,

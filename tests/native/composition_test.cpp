@@ -1,10 +1,15 @@
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
+#include "image/image_codecs.h"
+#include "image/preview_image.h"
 #include "render/composition.h"
+#include "render/placement_sink.h"
 #include "render/wallpaper_renderer.h"
 #include "tests/shared/test_desktop.h"
 #include "tests/shared/test_dir.h"
@@ -115,8 +120,7 @@ TEST(PlacePicture, StretchSmoothsOnlyWhenEnlargedBothWays) {
   small.Create(4, 3);
   small.SetPixelColor(1, 1, MakeColorRef(255, 255, 255));
   PlacePicture(canvas, small, kPositionStretch);
-  EXPECT_EQ(small.GetWidth(), 40u);
-  EXPECT_EQ(small.GetHeight(), 30u);
+  EXPECT_EQ(small.GetWidth(), 4u);  // the picture is left as it was
   // Inside the enlarged white block nothing changes; at its edge the
   // smoothing mixes in the black column on its left: (13*255 + 3*0) / 16.
   const Rgba inside = canvas.GetPixelColor(14, 14);
@@ -175,34 +179,121 @@ TEST(PlacePicture, AnEmptyPictureLeavesTheCanvas) {
   }
 }
 
-TEST(PlacePicture, ThePictureGivenBackAfterwardsGivesTheSameCanvas) {
-  struct Case {
-    std::uint32_t w, h;  // the picture on a 40 x 30 canvas
-    int position;
+std::vector<std::uint8_t> Pixels(const Image& img) {
+  return std::vector<std::uint8_t>(img.Bits(), img.Bits() + img.Stride() * img.GetHeight());
+}
+
+// Hands the picture's rows to the sink as a decoder would: from the top
+// down, each row copied into the sink's memory and given as not lasting.
+void FeedFromTheTop(const Image& picture, RowSink& sink) {
+  const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight();
+  ASSERT_TRUE(sink.Begin({w, h, picture.HasAlpha(), false, false}));
+  const RowSpan wanted = sink.Wanted();
+  for (std::uint32_t n = wanted.first; n < wanted.end; ++n) {
+    const RowMemory m = sink.Memory(n);
+    std::memcpy(m.bgr, picture.Row(h - 1 - n), static_cast<std::size_t>(w) * 3);
+    if (m.alpha != nullptr) std::memcpy(m.alpha, picture.AlphaRow(h - 1 - n), w);
+    sink.Put(n, {m.bgr, m.alpha, false});
+  }
+  ASSERT_TRUE(sink.Finish());
+}
+
+// The canvas the renderer makes (background, then the picture in memory)
+// comes out the same when the rows stream in from a decoder, from the top
+// or from the bottom, onto a canvas whose pixels were never set.
+TEST(PlacementSink, RowsFromADecoderGiveTheCanvasOfThePictureInMemory) {
+  const struct Picture {
+    std::uint32_t w, h;
     bool alpha;
-  };
-  const Case cases[] = {
-      {4, 3, kPositionStretch, false},   {97, 61, kPositionStretch, false}, {13, 77, kPositionStretch, false},
-      {40, 30, kPositionStretch, false}, {4, 3, kPositionStretch, true},    {97, 61, kPositionStretch, true},
-      {13, 9, kPositionCenter, false},   {13, 9, 1, false},
-  };
-  for (const Case& c : cases) {
-    Image picture = Numbered(c.w, c.h);
-    if (c.alpha) {
+  } pictures[] = {{1, 1, false}, {13, 9, false}, {97, 61, false}, {61, 97, true}, {40, 30, false}, {7, 5, true}};
+  for (const Picture& p : pictures) {
+    Image picture = Numbered(p.w, p.h);
+    if (p.alpha) {
       picture.AlphaCreate();
-      for (std::uint32_t y = 0; y < c.h; ++y)
-        for (std::uint32_t x = 0; x < c.w; x += 3) picture.AlphaRow(y)[x] = 0;
+      for (std::uint32_t y = 0; y < p.h; ++y)
+        for (std::uint32_t x = 0; x < p.w; ++x) picture.AlphaRow(y)[x] = static_cast<std::uint8_t>((x % 3) * 127);
     }
-    Image kept = picture, once = picture, scratch;
-    Image a, b;
-    a.Create(40, 30);
-    b.Create(40, 30);
-    PlacePicture(a, kept, c.position, &scratch);
-    PlacePictureOnce(b, once, c.position, &scratch);
-    ASSERT_EQ(a.GetWidth(), b.GetWidth());
-    EXPECT_EQ(std::vector<std::uint8_t>(a.Bits(), a.Bits() + a.Stride() * a.GetHeight()),
-              std::vector<std::uint8_t>(b.Bits(), b.Bits() + b.Stride() * b.GetHeight()))
-        << c.w << "x" << c.h << " position " << c.position << (c.alpha ? " with alpha" : "");
+    for (int position : {kPositionStretch, kPositionCenter, kPositionFill, kPositionFit, 1}) {
+      Image expected;
+      expected.Create(40, 30);
+      if (position == kPositionCenter || position == kPositionFill || position == kPositionFit)
+        FillCanvas(expected, kBackground);
+      PlacePicture(expected, picture, position);
+      for (const bool from_top : {true, false}) {
+        Image canvas, scratch;
+        canvas.Create(40, 30);
+        FillCanvas(canvas, MakeColorRef(9, 9, 9));  // what the memory held
+        PlacementSink sink(canvas, position, kBackground, &scratch);
+        if (from_top) {
+          FeedFromTheTop(picture, sink);
+        } else {
+          ASSERT_TRUE(FeedImage(picture, sink));
+          ASSERT_TRUE(sink.Finish());
+        }
+        EXPECT_EQ(Pixels(canvas), Pixels(expected)) << p.w << "x" << p.h << " position " << position
+                                                     << (from_top ? " from the top" : " from the bottom");
+      }
+    }
+  }
+  // No picture at all: the background where it shows, else black.
+  Image canvas;
+  canvas.Create(4, 3);
+  PlacementSink::FillBackground(canvas, kPositionFit, kBackground);
+  EXPECT_EQ(At(canvas, 3, 2), kBackground);
+  PlacementSink::FillBackground(canvas, 1, kBackground);
+  EXPECT_EQ(At(canvas, 3, 2), MakeColorRef(0, 0, 0));
+}
+
+// Every decoder, the rows it skips included (a canvas smaller than the
+// picture wants only some of them), gives the canvas of its picture decoded
+// whole; a file cut short places nothing.
+TEST(PlacementSink, EveryDecoderPlacesWhatItDecodesWhole) {
+  const char* files[] = {"ref.jpg", "ref_x8_cmyk.jpg", "quadrants_640x400_turned.jpg", "ref_adam7.png",
+                         "ref_rgba.png", "ref_palette_trns.png", "ref_rle.tga", "ref_8bit.pcx", "ref_24bit.pcx",
+                         "ref.wbmp", "ref_transparent.gif", "ref_rle8.bmp"};
+  for (const char* name : files) {
+    const std::string path = std::string(VISTELLE_SOURCE_DIR) + "/tests/data/" + name;
+    Image whole;
+    ASSERT_TRUE(whole.Load(path)) << name;
+    const std::uint32_t W = std::max(1u, whole.GetWidth() * 2 / 3), H = std::max(1u, whole.GetHeight() / 2);
+    for (int position : {kPositionStretch, kPositionCenter, kPositionFill, kPositionFit, 1}) {
+      Image expected, canvas;
+      expected.Create(W, H);
+      canvas.Create(W, H);
+      PlacePicture(expected, whole, position);
+      PlacementSink sink(canvas, position);
+      ASSERT_TRUE(DecodeImageFile(path, sink)) << name;
+      EXPECT_EQ(Pixels(canvas), Pixels(expected)) << name << " position " << position;
+    }
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(path, bytes, 1 << 24));
+    bytes.resize(bytes.size() * 2 / 3);
+    Image canvas;
+    canvas.Create(W, H);
+    PlacementSink sink(canvas, kPositionCenter);
+    EXPECT_FALSE(DecodeImage(bytes.data(), bytes.size(), sink)) << name << " cut short";
+  }
+}
+
+// The preview made as rows come is the one made from the picture in memory,
+// larger or smaller than the preview, the rows from the top or the bottom.
+TEST(PreviewSink, MakesThePreviewOfThePictureInMemory) {
+  for (const auto& size : {std::pair<std::uint32_t, std::uint32_t>{173, 136}, {500, 137}, {1000, 300}, {40, 900}}) {
+    Image picture = Numbered(size.first, size.second);
+    picture.AlphaCreate();
+    Image expected;
+    ASSERT_TRUE(MakePreviewImage(picture, 173, 136, expected));
+    for (const bool from_top : {true, false}) {
+      Image preview;
+      PreviewSink sink(173, 136, preview);
+      if (from_top) {
+        FeedFromTheTop(picture, sink);
+      } else {
+        ASSERT_TRUE(FeedImage(picture, sink));
+        ASSERT_TRUE(sink.Finish());
+      }
+      EXPECT_EQ(Pixels(preview), Pixels(expected)) << size.first << "x" << size.second << " from the top " << from_top;
+    }
   }
 }
 
@@ -476,7 +567,7 @@ TEST_F(RendererTest, FillAndFitDecodeAPhotoOnlyAsLargeAsTheScreenNeeds) {
     const TConfig r_settings = testing::SettingsIn(dir_.Path());
     WallpaperRenderer r(dir_.Path(), desktop_, r_settings);
     ASSERT_TRUE(r.LoadCurrentPicture(photo));
-    EXPECT_EQ(r.CurrentPicture().GetWidth(), c.width) << "position " << c.position;
+    EXPECT_EQ(r.DecodedWidth(), c.width) << "position " << c.position;
   }
   // A preview alone keeps nothing but the preview.
   const TConfig r_settings = testing::SettingsIn(dir_.Path());
