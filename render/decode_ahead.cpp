@@ -5,7 +5,16 @@
 #include <system_error>
 #include <utility>
 
+#include "image/image_codecs.h"
+#include "render/placement_sink.h"
+
 namespace vistelle {
+
+bool DecodeAhead::Job::operator==(const Job& other) const {
+  return path == other.path && target.width == other.target.width && target.height == other.target.height &&
+         target.cover == other.target.cover && width == other.width && height == other.height &&
+         position == other.position && background == other.background;
+}
 
 void DecodeAhead::Start(std::vector<Job> jobs) {
   Drop();
@@ -52,7 +61,13 @@ void DecodeAhead::Work() {
     bool loaded = false;
     if (!stop_) {
       try {
-        loaded = pictures_[i].Load(jobs_[i].path, jobs_[i].target);
+        const Job& job = jobs_[i];
+        Image& canvas = pictures_[i];
+        if (canvas.CreateUninitialised(job.width, job.height)) {
+          PlacementSink sink(canvas, job.position, job.background);
+          loaded = DecodeImageFile(job.path, sink, job.target);
+        }
+        if (!loaded) canvas.Clear();
       } catch (const std::exception&) {
         pictures_[i].Clear();  // out of memory: as a picture that did not load
       }
@@ -67,13 +82,9 @@ void DecodeAhead::Work() {
   }
 }
 
-DecodeAhead::Taken DecodeAhead::Take(std::size_t index, const std::string& path, const DecodeTarget& target,
-                                     Image& out) {
+DecodeAhead::Taken DecodeAhead::Take(std::size_t index, const Job& job, Image& out) {
   if (index >= results_.size() || !results_[index].valid()) return Taken::kNotAhead;
-  const Job& job = jobs_[index];
-  if (job.path != path || job.target.width != target.width || job.target.height != target.height ||
-      job.target.cover != target.cover)
-    return Taken::kNotAhead;
+  if (!(jobs_[index] == job)) return Taken::kNotAhead;
   const bool loaded = results_[index].get();
   if (!loaded) return Taken::kFailed;
   {

@@ -1,10 +1,12 @@
-// Pictures decoded on a second thread while this one does other work: the
-// pictures of the other monitors decode while the primary monitor's picture
-// is decoded and composed. One worker decodes them in the order given; a
-// picture is taken as soon as it is done, each at most once. The pictures
-// decoded and not yet taken stay within a memory budget: beyond it the
-// worker waits until one is taken (the first is always decoded), so many
-// large monitors decode in turn rather than all at once.
+// Pictures placed on a second thread while this one does other work: the
+// pictures of the other monitors decode, each straight onto a canvas of its
+// monitor's size, while the primary monitor's picture is decoded and
+// composed. One worker places them in the order given; a canvas is taken as
+// soon as it is done, each at most once. What waits is monitor-sized, never
+// picture-sized. The canvases placed and not yet taken stay within a memory
+// budget: beyond it the worker waits until one is taken (the first is
+// always placed), so many large monitors are placed in turn rather than all
+// at once.
 #pragma once
 
 #include <atomic>
@@ -26,10 +28,18 @@ class DecodeAhead {
   struct Job {
     std::string path;
     DecodeTarget target;
+    // The canvas: its size, and the position and background of the picture
+    // on it (placement_sink.h).
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int position = 0;
+    ColorRef background = 0;
+    bool operator==(const Job& other) const;
   };
   enum class Taken { kNotAhead, kLoaded, kFailed };
 
-  static constexpr std::size_t kDefaultBudget = std::size_t{512} << 20;
+  // Five canvases of a 3840x2160 monitor.
+  static constexpr std::size_t kDefaultBudget = std::size_t{128} << 20;
 
   explicit DecodeAhead(std::size_t budget = kDefaultBudget) : budget_(budget) {}
   ~DecodeAhead() { Drop(); }
@@ -39,22 +49,22 @@ class DecodeAhead {
   // Starts decoding the pictures (after dropping those of an earlier start).
   // Without a second thread they are decoded when taken.
   void Start(std::vector<Job> jobs);
-  // The picture decoded for job index, if that job was started for this path
-  // and target and not taken yet: waits for it, then kLoaded (out holds it)
-  // or kFailed (it did not load; out is left alone). Otherwise kNotAhead.
-  Taken Take(std::size_t index, const std::string& path, const DecodeTarget& target, Image& out);
-  // Waits for the picture being decoded, skips the rest and gives back
-  // every picture not taken.
+  // The canvas placed for job index, if that job was started as this one
+  // and not taken yet: waits for it, then kLoaded (out holds it) or kFailed
+  // (the picture did not load; out is left alone). Otherwise kNotAhead.
+  Taken Take(std::size_t index, const Job& job, Image& out);
+  // Waits for the picture being placed, skips the rest and gives back
+  // every canvas not taken.
   void Drop();
   bool Running() const { return worker_.joinable(); }
-  // The bytes of the pictures decoded and not taken.
+  // The bytes of the canvases placed and not taken.
   std::size_t HeldBytes() const;
 
  private:
   void Work();
 
   std::vector<Job> jobs_;
-  std::vector<Image> pictures_;
+  std::vector<Image> pictures_;  // the placed canvases
   std::vector<std::promise<bool>> done_;
   std::vector<std::future<bool>> results_;
   std::atomic<bool> stop_{false};
@@ -63,7 +73,7 @@ class DecodeAhead {
   mutable std::mutex mutex_;
   std::condition_variable taken_;  // a picture was taken, or the work stops
   std::size_t held_ = 0;           // under mutex_
-  std::size_t largest_ = 0;        // the largest picture decoded, under mutex_
+  std::size_t largest_ = 0;        // the largest canvas placed, under mutex_
 };
 
 }  // namespace vistelle

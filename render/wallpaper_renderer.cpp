@@ -94,14 +94,24 @@ std::size_t WallpaperRenderer::OtherMonitorCount() {
   return layout.Empty() ? 0 : layout.Count() - 1;
 }
 
+DecodeAhead::Job WallpaperRenderer::OtherMonitorJob(const Monitor& m, const std::string& path) const {
+  DecodeAhead::Job job;
+  job.path = path;
+  job.target = ScreenTarget(m.width, m.height);
+  job.width = m.width;
+  job.height = m.height;
+  job.position = settings_.sposob_wyswietlania;
+  job.background = settings_.color_background;
+  return job;
+}
+
 void WallpaperRenderer::SetOtherMonitorPictures(std::vector<std::string> paths) {
   other_paths_ = std::move(paths);
   std::vector<DecodeAhead::Job> jobs;
   const MonitorLayout layout = SpanLayout();
   if (settings_.monitor_mode == kMonitorModeEach && !layout.Empty()) {
     for (std::size_t i = 0; i < other_paths_.size() && i + 1 < layout.Count(); ++i) {
-      const Monitor& m = layout.Monitors()[i + 1];
-      jobs.push_back({other_paths_[i], ScreenTarget(m.width, m.height)});
+      jobs.push_back(OtherMonitorJob(layout.Monitors()[i + 1], other_paths_[i]));
     }
   }
   ahead_.Start(std::move(jobs));
@@ -149,19 +159,20 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
   return true;
 }
 
-bool WallpaperRenderer::LoadCurrentPicture(const std::string& path) {
+bool WallpaperRenderer::LoadCurrentPicture(const std::string& path, bool make_preview) {
   const MonitorLayout layout = SpanLayout();
   Image preview;
   PreviewSink preview_sink(preview_width_, preview_height_, preview);
   current_.Clear();
-  if (!PlaceCurrent(CurrentScreens(layout), CompositionTarget(layout), path, &preview_sink)) {
+  if (!PlaceCurrent(CurrentScreens(layout), CompositionTarget(layout), path,
+                    make_preview ? &preview_sink : nullptr)) {
     // No change follows: the pictures decoding ahead for it are not needed.
     ahead_.Drop();
     placed_for_.clear();
     return false;
   }
   current_path_ = path;
-  preview_.Swap(preview);
+  if (make_preview) preview_.Swap(preview);
   return true;
 }
 
@@ -233,6 +244,12 @@ const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t
   return canvases_[0];
 }
 
+bool WallpaperRenderer::PlaceFile(Image& canvas, const DecodeAhead::Job& job) {
+  if (!canvas.CreateUninitialised(job.width, job.height)) return false;
+  PlacementSink sink(canvas, job.position, job.background, &scratch_);
+  return DecodeImageFile(job.path, sink, job.target);
+}
+
 const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
   failed_others_ = 0;
   const VirtualRect box = layout.Bounds();
@@ -252,23 +269,24 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
     if (i == 0 || !each) {
       FinishScreen(*canvas, i == 0);
     } else {
-      if (!canvas_.CreateUninitialised(m.width, m.height)) continue;
-      Image own;
-      bool loaded = false;
+      // The monitor's own picture, placed ahead or now; without one, or
+      // when it does not load, the current picture decoded again for its
+      // size; that gone meanwhile, the background.
+      bool placed = false;
       if (i - 1 < other_paths_.size()) {
-        const DecodeTarget target = ScreenTarget(m.width, m.height);
-        switch (ahead_.Take(i - 1, other_paths_[i - 1], target, own)) {
-          case DecodeAhead::Taken::kLoaded: loaded = true; break;
+        const DecodeAhead::Job job = OtherMonitorJob(m, other_paths_[i - 1]);
+        switch (ahead_.Take(i - 1, job, canvas_)) {
+          case DecodeAhead::Taken::kLoaded: placed = true; break;
           case DecodeAhead::Taken::kFailed: break;
-          case DecodeAhead::Taken::kNotAhead: loaded = own.Load(other_paths_[i - 1], target); break;
+          case DecodeAhead::Taken::kNotAhead: placed = PlaceFile(canvas_, job); break;
         }
-        if (!loaded) ++failed_others_;
+        if (!placed) ++failed_others_;
       }
-      // Without a picture of its own the monitor shows the current one,
-      // decoded again for its size (or, gone meanwhile, the background).
-      if (!loaded && !current_path_.empty()) own.Load(current_path_, ScreenTarget(m.width, m.height));
-      PlacementSink::FillBackground(canvas_, position, settings_.color_background);
-      PlacePicture(canvas_, own, position, &scratch_);
+      if (!placed && !current_path_.empty()) placed = PlaceFile(canvas_, OtherMonitorJob(m, current_path_));
+      if (!placed) {
+        if (!canvas_.CreateUninitialised(m.width, m.height)) continue;
+        PlacementSink::FillBackground(canvas_, position, settings_.color_background);
+      }
       FinishScreen(canvas_, false);
     }
     if (canvas->IsValid()) CopyOnto(span_, *canvas, layout.InCanvas(i), i == 0 ? nullptr : &primary);

@@ -60,8 +60,10 @@ class WallpaperRenderer {
   // picture, the rest comes in ComposeWallpaper), and makes its preview on
   // the way. False when it does not load: the current picture and the
   // preview then stay those of the picture before (nothing is shown; the
-  // caller decides what to tell the user).
-  bool LoadCurrentPicture(const std::string& path);
+  // caller decides what to tell the user). Without make_preview the preview
+  // stays as it was, and the rows no screen shows need not be decoded (the
+  // command-line composer has no window).
+  bool LoadCurrentPicture(const std::string& path, bool make_preview = true);
 
   // Makes the picture the current one for its preview alone: only the
   // preview is kept (the picture is decoded no larger than the preview
@@ -193,6 +195,11 @@ class WallpaperRenderer {
   // with the canvases in no defined state.
   bool PlaceCurrent(const std::vector<ScreenSize>& screens, const DecodeTarget& target, const std::string& path,
                     RowSink* preview);
+  // What the other monitor m is placed with: the picture at path in the
+  // position and background of the settings, decoded for its size.
+  DecodeAhead::Job OtherMonitorJob(const Monitor& m, const std::string& path) const;
+  // The job done on this thread, onto canvas (made at the job's size).
+  bool PlaceFile(Image& canvas, const DecodeAhead::Job& job);
   // The effects and, with_calendar, the calendar on a placed canvas.
   void FinishScreen(Image& canvas, bool with_calendar);
   // The wallpaper across the layout's monitors, in span_.

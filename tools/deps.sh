@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a target needs, only those that are missing.
-#   tools/deps.sh native|windows|fuzz|art|release|all
+#   tools/deps.sh native|windows|fuzz|art|release|bench|all
 set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config libgtest-dev libjpeg62-turbo-dev libpng-dev libgif-dev
@@ -10,6 +10,8 @@ windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine6
 fuzz=(clang libclang-rt-14-dev)
 art=(librsvg2-bin imagemagick)
 release=(nsis zip unzip osslsigncode openssl python3-yaml python3-jsonschema)
+# The streaming benchmark's yardsticks: djpeg (the decode alone) and GNU time (peak memory).
+bench=(libjpeg-turbo-progs time imagemagick)
 
 want=()
 for group in "$@"; do
@@ -19,7 +21,8 @@ for group in "$@"; do
     fuzz) want+=("${fuzz[@]}") ;;
     art) want+=("${art[@]}") ;;
     release) want+=("${release[@]}") ;;
-    all) want+=("${native[@]}" "${windows[@]}" "${fuzz[@]}" "${art[@]}" "${release[@]}") ;;
+    bench) want+=("${bench[@]}") ;;
+    all) want+=("${native[@]}" "${windows[@]}" "${fuzz[@]}" "${art[@]}" "${release[@]}" "${bench[@]}") ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done

@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
   vistelle::WallpaperRenderer renderer(data_dir, desktop, settings);
   if (date.year != 0) renderer.Calendar().SetDate(date.year, date.month, date.day);
   renderer.SetWallpaperPath(output);
-  if (!renderer.LoadCurrentPicture(pictures[0])) {
+  if (!renderer.LoadCurrentPicture(pictures[0], false)) {
     std::fprintf(stderr, "%s: the picture cannot be read\n", pictures[0].c_str());
     return 1;
   }
