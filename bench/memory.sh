@@ -111,7 +111,9 @@ rss=$(idle_rss "$start_wait") || exit 2
 echo "before $rss" >>"$work/rss.txt"
 for i in $(seq 1 "$changes"); do
   rm -f "$app/pictora.bmp"
+  t0=$(date +%s%N)
   ctl command 5 || fail "change $i was not handled"
+  echo "time$i $((($(date +%s%N) - t0) / 1000000))" >>"$work/rss.txt"
   # A change that did not happen would measure nothing.
   ctl no-box || fail "change $i opened a message box: $(cat "$work/ctl.out")"
   [ -f "$app/pictora.bmp" ] || fail "change $i wrote no pictora.bmp"
@@ -144,6 +146,9 @@ done
 echo "Process: $(cat "$work/process.txt")"
 echo "Largest growth: $(mb "$largest") MB (limit $limit_mb MB)"
 echo "Peak resident memory (VmHWM), for information: $(mb "$(value peak)") MB"
+times=
+for i in $(seq 1 "$changes"); do times+="$(value "time$i") "; done
+echo "Each change, from the controller's start to the window's answer: ${times}ms"
 if awk -v growth="$largest" -v limit="$limit_mb" 'BEGIN { exit !(growth > limit * 1024) }'; then
   echo "the idle memory after a change misses its goal of at most $limit_mb MB above that before it"
   exit 1

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <gif_lib.h>
@@ -160,14 +161,21 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, int eighths, RowSink
 // pixels than the file could hold is refused before anything is allocated.
 constexpr std::uint64_t kDeflateMaxRatio = 1032;
 
+// The bytes of a file in memory, or the file itself, read as the decoder
+// goes.
 struct PngSource {
   const std::uint8_t* data;
   std::size_t size;
   std::size_t pos;
+  std::FILE* file;
 };
 
 void PngRead(png_structp png, png_bytep out, png_size_t length) {
   auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (source->file != nullptr) {
+    if (std::fread(out, 1, length, source->file) != length) png_error(png, "file truncated");
+    return;
+  }
   if (length > source->size - source->pos) png_error(png, "file truncated");
   std::memcpy(out, source->data + source->pos, length);
   source->pos += length;
@@ -188,8 +196,7 @@ struct PngBuffers {
 // A non-interlaced picture goes to the sink row by row (rows the sink does
 // not want are still read, the compressed stream being one); an interlaced
 // one comes together only in the last pass, so it is decoded whole first.
-bool DecodePngInto(const std::uint8_t* data, std::size_t size, RowSink& sink, PngBuffers& buffers) {
-  PngSource source{data, size, 0};
+bool DecodePngInto(PngSource& source, RowSink& sink, PngBuffers& buffers) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -213,7 +220,7 @@ bool DecodePngInto(const std::uint8_t* data, std::size_t size, RowSink& sink, Pn
   const std::uint64_t raw_bytes =
       static_cast<std::uint64_t>(height) *
       ((static_cast<std::uint64_t>(width) * depth * png_get_channels(png, info) + 7) / 8 + 1);
-  if (!ImageSizeAcceptable(width, height) || raw_bytes / kDeflateMaxRatio > size) {
+  if (!ImageSizeAcceptable(width, height) || raw_bytes / kDeflateMaxRatio > source.size) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
@@ -291,7 +298,8 @@ bool DecodePngInto(const std::uint8_t* data, std::size_t size, RowSink& sink, Pn
 
 bool DecodePng(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   PngBuffers buffers;
-  return DecodePngInto(data, size, sink, buffers);
+  PngSource source{data, size, 0, nullptr};
+  return DecodePngInto(source, sink, buffers);
 }
 
 // ---------------------------------------------------------------- GIF
@@ -471,6 +479,23 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
       // No TIFF, WMF, WebP or HEIF decoder in the native build.
       return false;
   }
+}
+
+FileDecode DecodeFileWithPlatform(const std::string& path, RowSink& sink) {
+  // A PNG is decoded as its file is read, so that a large one is never held
+  // in memory, compressed or not; the other formats are read whole first.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return FileDecode::kNotHere;
+  std::uint8_t header[8];
+  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header ||
+      DetectImageFormat(header, sizeof header) != ImageFormat::kPng || std::fseek(file.get(), 0, SEEK_END) != 0)
+    return FileDecode::kNotHere;
+  // The size only bounds how much the data may inflate to.
+  const long size = std::ftell(file.get());
+  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return FileDecode::kNotHere;
+  PngBuffers buffers;
+  PngSource source{nullptr, static_cast<std::size_t>(size), 0, file.get()};
+  return DecodePngInto(source, sink, buffers) ? FileDecode::kDecoded : FileDecode::kFailed;
 }
 
 }  // namespace vistelle

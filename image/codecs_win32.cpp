@@ -532,4 +532,7 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
   return DecodeWithPlatformWhole(format, data, size, whole, eighths) && FeedImage(whole, sink);
 }
 
+// WIC is given the file's bytes in memory, whatever the format.
+FileDecode DecodeFileWithPlatform(const std::string&, RowSink&) { return FileDecode::kNotHere; }
+
 }  // namespace vistelle

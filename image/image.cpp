@@ -104,6 +104,11 @@ bool Image::Load(const std::string& path, const DecodeTarget& target) {
 }
 
 bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget& target) {
+  switch (DecodeFileWithPlatform(path, sink)) {
+    case FileDecode::kDecoded: return sink.Finish();
+    case FileDecode::kFailed: return false;
+    case FileDecode::kNotHere: break;
+  }
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, bytes, kMaxFileBytes)) return false;
   return DecodeImage(bytes.data(), bytes.size(), sink, target);

@@ -60,6 +60,13 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
 bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out,
                         int eighths = 8);
 
+// A file the platform decodes as it reads it (natively a PNG), so that it
+// is never held in memory: kDecoded or kFailed, the sink not finished.
+// kNotHere for every other file, which is then read whole and decoded from
+// memory.
+enum class FileDecode { kNotHere, kDecoded, kFailed };
+FileDecode DecodeFileWithPlatform(const std::string& path, RowSink& sink);
+
 // The program's own decoders, used on every platform.
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, RowSink& sink);
 bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink);

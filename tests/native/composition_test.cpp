@@ -272,6 +272,11 @@ TEST(PlacementSink, EveryDecoderPlacesWhatItDecodesWhole) {
     canvas.Create(W, H);
     PlacementSink sink(canvas, kPositionCenter);
     EXPECT_FALSE(DecodeImage(bytes.data(), bytes.size(), sink)) << name << " cut short";
+    // The same from a file (a PNG is decoded as the file is read).
+    testing::TestDir dir;
+    const std::string cut = dir.File("cut");
+    ASSERT_TRUE(WriteFileReplacing(cut, bytes.data(), bytes.size()));
+    EXPECT_FALSE(DecodeImageFile(cut, sink)) << name << " cut short, from its file";
   }
 }
 
