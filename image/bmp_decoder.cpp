@@ -139,10 +139,12 @@ bool DecodeRle(const std::uint8_t* data, std::size_t size, std::size_t pos, bool
   }
 }
 
-}  // namespace
-
-bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_pos,
-               std::uint64_t bits_pos, bool icon, Image& out) {
+// The picture into out or, with a sink, to the sink: row by row where the
+// rows are stored as they are shown, whole first for run lengths (which
+// jump between rows) and for an alpha mask (all-zero alpha bytes mean an
+// opaque picture, which only the last row can tell).
+bool DecodeDibTo(const std::uint8_t* data, std::size_t size, std::size_t header_pos, std::uint64_t bits_pos,
+                 bool icon, Image& out, RowSink* sink) {
   if (data == nullptr || !bytes::Fits(header_pos, 4, size)) return false;
   const std::uint8_t* h = data + header_pos;
   const std::uint32_t header_size = bytes::Le32(h);
@@ -254,24 +256,23 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
     if (bits_pos >= size || !img.Create(w, ht) ||
         !DecodeRle(data, size, static_cast<std::size_t>(bits_pos), compression == kBiRle4, palette, img))
       return false;
+    if (sink != nullptr) return FeedImage(img, *sink);
     out = std::move(img);
     return true;
   }
 
   // Uncompressed pixels must all be there before anything is allocated.
   const std::uint64_t row_bytes = (static_cast<std::uint64_t>(w) * bpp + 31) / 32 * 4;
-  if (!bytes::Fits(bits_pos, row_bytes * ht, size) || !img.Create(w, ht)) return false;
-  if (alpha_mask != 0) img.AlphaCreate();
+  if (!bytes::Fits(bits_pos, row_bytes * ht, size)) return false;
   const BitFields fields{Channel(red_mask), Channel(green_mask), Channel(blue_mask), Channel(alpha_mask)};
   const bool plain32 = bpp == 32 && red_mask == 0x00FF0000 && green_mask == 0x0000FF00 && blue_mask == 0xFF &&
                        (alpha_mask == 0 || alpha_mask == 0xFF000000);
   bool any_alpha = false;
 
-  for (std::uint32_t r = 0; r < ht; ++r) {
-    const std::uint32_t y = top_down ? ht - 1 - r : r;
+  // Stored row r (the bottom one first unless top_down) as 24-bit pixels
+  // d and, with a plane, alpha a.
+  const auto convert = [&](std::uint32_t r, std::uint8_t* d, std::uint8_t* a) {
     const std::uint8_t* s = data + bits_pos + row_bytes * r;
-    std::uint8_t* d = img.Row(y);
-    std::uint8_t* a = img.AlphaRow(y);
     switch (bpp) {
       case 24:
         std::memcpy(d, s, static_cast<std::size_t>(w) * 3);
@@ -315,6 +316,33 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
         break;
       }
     }
+  };
+
+  if (sink != nullptr && alpha_mask == 0 && !icon) {
+    PictureShape shape;
+    shape.width = w;
+    shape.height = ht;
+    shape.bottom_up = !top_down;
+    if (!sink->Begin(shape)) return false;
+    const RowSpan wanted = sink->Wanted();
+    for (std::uint32_t r = wanted.first; r < wanted.end && r < ht; ++r) {
+      if (bpp == 24) {
+        // The file's bytes are the row, and stay until the decode ends.
+        sink->Put(r, {data + bits_pos + row_bytes * r, nullptr, true});
+        continue;
+      }
+      const RowMemory m = sink->Memory(r);
+      convert(r, m.bgr, nullptr);
+      sink->Put(r, {m.bgr, nullptr, false});
+    }
+    return true;
+  }
+
+  if (!img.Create(w, ht)) return false;
+  if (alpha_mask != 0) img.AlphaCreate();
+  for (std::uint32_t r = 0; r < ht; ++r) {
+    const std::uint32_t y = top_down ? ht - 1 - r : r;
+    convert(r, img.Row(y), img.AlphaRow(y));
   }
   // A writer that leaves every alpha byte at zero means an opaque picture.
   if (img.HasAlpha() && !any_alpha) img.AlphaDelete();
@@ -335,22 +363,22 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_po
     }
   }
 
+  if (sink != nullptr) return FeedImage(img, *sink);
   out = std::move(img);
   return true;
 }
 
-namespace {
-
-bool DecodeBmpWhole(const std::uint8_t* data, std::size_t size, Image& out) {
-  if (data == nullptr || size < 18 || data[0] != 'B' || data[1] != 'M') return false;
-  return DecodeDib(data, size, 14, bytes::Le32(data + 10), false, out);
-}
-
 }  // namespace
 
+bool DecodeDib(const std::uint8_t* data, std::size_t size, std::size_t header_pos, std::uint64_t bits_pos, bool icon,
+               Image& out) {
+  return DecodeDibTo(data, size, header_pos, bits_pos, icon, out, nullptr);
+}
+
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, RowSink& sink) {
+  if (data == nullptr || size < 18 || data[0] != 'B' || data[1] != 'M') return false;
   Image whole;
-  return DecodeBmpWhole(data, size, whole) && FeedImage(whole, sink);
+  return DecodeDibTo(data, size, 14, bytes::Le32(data + 10), false, whole, &sink);
 }
 
 }  // namespace vistelle

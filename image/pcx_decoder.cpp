@@ -51,9 +51,9 @@ bool PcxHeaderSane(const std::uint8_t* data, std::size_t size) {
   return ParseHeader(data, size, h);
 }
 
-namespace {
-
-bool DecodePcxWhole(const std::uint8_t* data, std::size_t size, Image& out) {
+// Lines come from the top down, each to the sink as soon as it is expanded
+// (the runs carry on from line to line, so every line is expanded).
+bool DecodePcx(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   PcxHeader h;
   if (!ParseHeader(data, size, h) || !ImageSizeAcceptable(h.width, h.height)) return false;
 
@@ -97,8 +97,11 @@ bool DecodePcxWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   const std::uint64_t decoded_total = static_cast<std::uint64_t>(line_bytes) * h.height;
   if (decoded_total / 32 > end - kHeaderSize) return false;
 
-  Image img;
-  if (!img.Create(h.width, h.height)) return false;
+  PictureShape shape;
+  shape.width = h.width;
+  shape.height = h.height;
+  if (!sink.Begin(shape)) return false;
+  const RowSpan wanted = sink.Wanted();
   std::vector<std::uint8_t> line(line_bytes);
   std::size_t pos = kHeaderSize;
   std::uint32_t run = 0;
@@ -122,7 +125,9 @@ bool DecodePcxWhole(const std::uint8_t* data, std::size_t size, Image& out) {
       }
     }
 
-    std::uint8_t* d = img.Row(h.height - 1 - r);
+    if (!wanted.Has(r)) continue;
+    const RowMemory m = sink.Memory(r);
+    std::uint8_t* d = m.bgr;
     const std::uint8_t* s = line.data();
     if (h.bpp == 8 && h.planes == 3) {
       for (std::uint32_t x = 0; x < h.width; ++x, d += 3) {
@@ -159,16 +164,9 @@ bool DecodePcxWhole(const std::uint8_t* data, std::size_t size, Image& out) {
         d[2] = c.red;
       }
     }
+    sink.Put(r, {m.bgr, nullptr, false});
   }
-  out = std::move(img);
   return true;
-}
-
-}  // namespace
-
-bool DecodePcx(const std::uint8_t* data, std::size_t size, RowSink& sink) {
-  Image whole;
-  return DecodePcxWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

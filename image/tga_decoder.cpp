@@ -98,9 +98,11 @@ bool TgaHeaderSane(const std::uint8_t* data, std::size_t size) {
   return ParseHeader(data, size, h);
 }
 
-namespace {
-
-bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
+// Pixels come in file order. Without alpha each row goes to the sink when
+// it is complete; with alpha the picture is made whole first, since only its
+// last pixel can tell that every alpha byte is zero (which many writers
+// mean as opaque).
+bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   TgaHeader h;
   if (!ParseHeader(data, size, h) || !ImageSizeAcceptable(h.width, h.height)) return false;
   const std::uint32_t base_type = h.image_type & 7;
@@ -123,11 +125,20 @@ bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
     alpha_source = h.map_bits == 32;
   }
 
-  Image img;
-  if (!img.Create(h.width, h.height)) return false;
-  if (alpha_source) img.AlphaCreate();
-
   const bool top_down = (h.descriptor & 0x20) != 0;
+  Image img;
+  RowSpan wanted;
+  if (alpha_source) {
+    if (!img.Create(h.width, h.height)) return false;
+    img.AlphaCreate();
+  } else {
+    PictureShape shape;
+    shape.width = h.width;
+    shape.height = h.height;
+    shape.bottom_up = !top_down;
+    if (!sink.Begin(shape)) return false;
+    wanted = sink.Wanted();
+  }
   const bool right_to_left = (h.descriptor & 0x10) != 0;
   const std::uint32_t width = h.width;
   bool any_alpha = false;
@@ -155,6 +166,10 @@ bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   std::uint8_t* row = nullptr;
   std::uint8_t* alpha_row = nullptr;
   auto select_row = [&]() {
+    if (!alpha_source) {
+      row = sink.Memory(file_row).bgr;
+      return;
+    }
     const std::uint32_t y = top_down ? h.height - 1 - file_row : file_row;
     row = img.Row(y);
     alpha_row = img.AlphaRow(y);
@@ -172,6 +187,7 @@ bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
     }
     if (++column == width) {
       column = 0;
+      if (!alpha_source && wanted.Has(file_row)) sink.Put(file_row, {row, nullptr, false});
       if (++file_row < h.height) select_row();
     }
   };
@@ -201,16 +217,9 @@ bool DecodeTgaWhole(const std::uint8_t* data, std::size_t size, Image& out) {
   }
   // Many writers store 32-bit pictures with every alpha byte at zero and
   // mean them opaque.
-  if (img.HasAlpha() && !any_alpha) img.AlphaDelete();
-  out = std::move(img);
-  return true;
-}
-
-}  // namespace
-
-bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
-  Image whole;
-  return DecodeTgaWhole(data, size, whole) && FeedImage(whole, sink);
+  if (!alpha_source) return true;
+  if (!any_alpha) img.AlphaDelete();
+  return FeedImage(img, sink);
 }
 
 }  // namespace vistelle

@@ -38,33 +38,28 @@ bool ParseWbmpHeader(const std::uint8_t* data, std::size_t size, WbmpHeader& hea
   return true;
 }
 
-namespace {
-
-bool DecodeWbmpWhole(const std::uint8_t* data, std::size_t size, Image& out) {
+// Rows from the top down, only those the sink wants (every byte of the
+// file was counted by the header's check).
+bool DecodeWbmp(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   WbmpHeader header;
   if (!ParseWbmpHeader(data, size, header) || !ImageSizeAcceptable(header.width, header.height)) return false;
-  const auto width = static_cast<std::uint32_t>(header.width);
-  const auto height = static_cast<std::uint32_t>(header.height);
-  const std::size_t row_bytes = (width + 7) / 8;
-  Image img;
-  if (!img.Create(width, height)) return false;
-  for (std::uint32_t r = 0; r < height; ++r) {
+  PictureShape shape;
+  shape.width = static_cast<std::uint32_t>(header.width);
+  shape.height = static_cast<std::uint32_t>(header.height);
+  if (!sink.Begin(shape)) return false;
+  const std::size_t row_bytes = (shape.width + 7) / 8;
+  const RowSpan wanted = sink.Wanted();
+  for (std::uint32_t r = wanted.first; r < wanted.end && r < shape.height; ++r) {
     const std::uint8_t* s = data + header.bits_pos + row_bytes * r;
-    std::uint8_t* d = img.Row(height - 1 - r);
-    for (std::uint32_t x = 0; x < width; ++x, d += 3) {
+    const RowMemory m = sink.Memory(r);
+    std::uint8_t* d = m.bgr;
+    for (std::uint32_t x = 0; x < shape.width; ++x, d += 3) {
       const std::uint8_t level = ((s[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
       d[0] = d[1] = d[2] = level;
     }
+    sink.Put(r, {m.bgr, nullptr, false});
   }
-  out = std::move(img);
   return true;
-}
-
-}  // namespace
-
-bool DecodeWbmp(const std::uint8_t* data, std::size_t size, RowSink& sink) {
-  Image whole;
-  return DecodeWbmpWhole(data, size, whole) && FeedImage(whole, sink);
 }
 
 }  // namespace vistelle

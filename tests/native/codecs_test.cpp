@@ -15,6 +15,7 @@
 
 #include "image/image.h"
 #include "image/image_codecs.h"
+#include "tests/native/streamed_rows.h"
 
 // The largest single allocation made through operator new, so that tests can
 // check a hostile header did not make a decoder allocate for it. Every
@@ -446,6 +447,32 @@ TEST(BmpDecodeTest, LowDepthsBitfieldsAlphaAndRle4) {
   EXPECT_EQ(At(img, 3, 1).r + At(img, 3, 1).b, 0);
   EXPECT_EQ(At(img, 1, 0).r, 255);  // moved one right, one up
   EXPECT_EQ(At(img, 0, 0).r + At(img, 0, 0).b, 0);
+}
+
+// The program's own decoders hand their rows over as they go: a sink that
+// wants only some rows gets those of the picture decoded whole, in order.
+TEST(OwnDecodersTest, StreamTheRowsASinkWants) {
+  const struct {
+    const char* name;
+    Bytes file;
+    bool (*decode)(const std::uint8_t*, std::size_t, RowSink&);
+    bool (*whole)(const std::uint8_t*, std::size_t, Image&);
+  } cases[] = {
+      {"BMP 24-bit", BmpFile(DibHeader(40, kW, kH, 24, 0, {}, 0), {}, DibBits(24, kW, kH, false, RefBgr)), DecodeBmp,
+       DecodeBmp},
+      {"BMP 24-bit top-down", BmpFile(DibHeader(40, kW, -kH, 24, 0, {}, 0), {}, DibBits(24, kW, kH, true, RefBgr)),
+       DecodeBmp, DecodeBmp},
+      {"BMP 8-bit", ReadFixture("ref_8bit.bmp"), DecodeBmp, DecodeBmp},
+      {"BMP RLE8", ReadFixture("ref_rle8.bmp"), DecodeBmp, DecodeBmp},
+      {"TGA", ReadFixture("ref_rle.tga"), DecodeTga, DecodeTga},
+      {"PCX 8-bit", ReadFixture("ref_8bit.pcx"), DecodePcx, DecodePcx},
+      {"PCX 24-bit", ReadFixture("ref_24bit.pcx"), DecodePcx, DecodePcx},
+      {"WBMP", ReadFixture("ref.wbmp"), DecodeWbmp, DecodeWbmp},
+  };
+  for (const auto& c : cases) {
+    for (const RowSpan want : {RowSpan{0, 0}, RowSpan{1, 2}, RowSpan{0, 1}, RowSpan{kH - 1, kH}})
+      EXPECT_TRUE(StreamsLikeWhole(c.decode, c.whole, c.file, want)) << c.name << " rows " << want.first;
+  }
 }
 
 // Channels narrower than 8 bits are widened by repeating their bits, as GDI
