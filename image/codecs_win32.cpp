@@ -2,10 +2,12 @@
 // for the raster formats (with our own decoder for the BMP layouts WIC reads
 // differently), GDI's metafile support for WMF.
 //
-// Every picture is read from memory (the file was read whole before), its
-// size is checked before any pixel is converted, and the pixels are fetched
-// in bands of rows so that a large picture never needs a second full-size
-// 32-bit copy.
+// Every picture is read from memory (the file was read whole before) and its
+// size is checked before any pixel is converted. WIC's pixels are fetched a
+// band of rows at a time and go on to the sink row by row, so a picture
+// that only passes through is never held whole; only a metafile, and a BMP
+// whose alpha is only known to count once every pixel is, are decoded
+// whole first.
 #include <windows.h>
 #include <wincodec.h>
 
@@ -88,58 +90,59 @@ class PropVariant {
 // ---------------------------------------------------------------------------
 // WIC.
 
-// Rows fetched per CopyPixels call: about 4 MiB of 32-bit pixels.
-constexpr std::size_t kBandBytes = 4u << 20;
+// Rows fetched per CopyPixels call: a few dozen, fewer for a wide picture so
+// that a band stays within kBandBytes.
+constexpr std::uint32_t kBandRows = 32;
+constexpr std::size_t kBandBytes = 1u << 20;
 
-// Fills out from top-down BGRA rows, one band at a time. The alpha plane is
-// made only when some pixel is not fully opaque; rows before that one were
-// all opaque, which is what a fresh plane holds.
-class BgraSink {
- public:
-  explicit BgraSink(Image& out) : out_(out) {}
-
-  void PutRow(std::uint32_t top_row, const std::uint8_t* bgra) {
-    const std::uint32_t width = out_.GetWidth();
-    const std::uint32_t row = out_.GetHeight() - 1 - top_row;
-    std::uint8_t* d = out_.Row(row);
-    for (std::uint32_t x = 0; x < width; ++x) {
-      d[x * 3 + 0] = bgra[x * 4 + 0];
-      d[x * 3 + 1] = bgra[x * 4 + 1];
-      d[x * 3 + 2] = bgra[x * 4 + 2];
-    }
-    if (!out_.HasAlpha()) {
-      bool opaque = true;
-      for (std::uint32_t x = 0; x < width && opaque; ++x) opaque = bgra[x * 4 + 3] == 255;
-      if (opaque) return;
-      out_.AlphaCreate();
-    }
-    std::uint8_t* a = out_.AlphaRow(row);
-    for (std::uint32_t x = 0; x < width; ++x) a[x] = bgra[x * 4 + 3];
-  }
-
- private:
-  Image& out_;
+// What CopyPixels gives for a frame.
+enum class PixelLayout {
+  kBgr,      // 24-bit B, G, R, the picture's own layout (a colour JPEG, a 24-bit BMP)
+  kBgra,     // 32-bit B, G, R, A from a format converter
+  kIndexed,  // 8-bit indices into the frame's palette (a GIF)
 };
 
-// Pulls the whole source through CopyPixels in bands of top-down rows of
-// `bytes_per_pixel` bytes and hands each row to put_row.
-template <typename PutRow>
-bool CopyInBands(IWICBitmapSource* source, std::uint32_t width, std::uint32_t height,
-                 std::uint32_t bytes_per_pixel, PutRow put_row) {
-  const std::size_t stride = static_cast<std::size_t>(width) * bytes_per_pixel;
-  const std::uint32_t band_rows =
-      static_cast<std::uint32_t>(std::max<std::size_t>(1, std::min<std::size_t>(height, kBandBytes / stride)));
-  std::vector<std::uint8_t> band(stride * band_rows);
-  for (std::uint32_t top = 0; top < height; top += band_rows) {
-    const std::uint32_t rows = std::min(band_rows, height - top);
-    const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-    if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(stride * rows),
-                                  band.data())))
-      return false;
-    for (std::uint32_t r = 0; r < rows; ++r) put_row(top + r, band.data() + stride * r);
+// A frame ready to be read, with the objects its pixels come through.
+// Members go in reverse order, each before the one it was made from.
+struct WicFrame {
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> converter;
+  // Set for a JPEG its decoder makes smaller; the pixels come from
+  // `source` (the frame or the converter) otherwise.
+  ComPtr<IWICBitmapSourceTransform> transform;
+  IWICBitmapSource* source = nullptr;
+  std::uint32_t width = 0, height = 0;  // as the pixels come out
+  PixelLayout layout = PixelLayout::kBgr;
+  std::uint8_t palette[256][4] = {};  // kIndexed: B, G, R, A of each index
+
+  std::size_t Stride() const {
+    const std::size_t bytes = layout == PixelLayout::kBgr ? 3 : layout == PixelLayout::kBgra ? 4 : 1;
+    return static_cast<std::size_t>(width) * bytes;
   }
-  return true;
-}
+
+  // Top-down rows top .. top + rows - 1, Stride() bytes each.
+  HRESULT Copy(std::uint32_t top, std::uint32_t rows, std::uint8_t* buffer) const {
+    const std::size_t stride = Stride();
+    const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+    const auto bytes = static_cast<UINT>(stride * rows);
+    if (transform) {
+      // The rectangle is one of the smaller picture.
+      WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+      return transform->CopyPixels(&rect, width, height, &format, WICBitmapTransformRotate0,
+                                   static_cast<UINT>(stride), bytes, buffer);
+    }
+    return source->CopyPixels(&rect, static_cast<UINT>(stride), bytes, buffer);
+  }
+
+  // Reads the one row n, to see that the decoder gives it.
+  bool Gives(std::uint32_t n) const {
+    std::vector<std::uint8_t> row(Stride());
+    return SUCCEEDED(Copy(n, 1, row.data()));
+  }
+};
 
 bool MakeFactory(ComPtr<IWICImagingFactory>& factory) {
   return EnsureCom() && SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -201,39 +204,33 @@ int GifTransparentIndex(IWICBitmapFrameDecode* frame) {
   return (*index).bVal;
 }
 
-// A GIF frame through its own palette, so that the transparent colour comes
-// out transparent whether or not the system's palette says so.
-bool DecodeIndexedGif(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, Image& out) {
+// A GIF frame is read through its own palette, so that the transparent
+// colour comes out transparent whether or not the system's palette says so.
+bool ReadGifPalette(WicFrame& f) {
   ComPtr<IWICPalette> palette;
-  if (FAILED(factory->CreatePalette(palette.Put())) || FAILED(frame->CopyPalette(palette.Get()))) return false;
+  if (FAILED(f.factory->CreatePalette(palette.Put())) || FAILED(f.frame->CopyPalette(palette.Get()))) return false;
   WICColor colors[256];
   UINT count = 0;
   if (FAILED(palette->GetColors(256, colors, &count))) return false;
-  std::uint8_t table[256][4];
   for (UINT i = 0; i < 256; ++i) {
     const WICColor c = i < count ? colors[i] : 0xFF000000u;  // ARGB
-    table[i][0] = static_cast<std::uint8_t>(c & 0xFF);
-    table[i][1] = static_cast<std::uint8_t>((c >> 8) & 0xFF);
-    table[i][2] = static_cast<std::uint8_t>((c >> 16) & 0xFF);
-    table[i][3] = static_cast<std::uint8_t>((c >> 24) & 0xFF);
+    f.palette[i][0] = static_cast<std::uint8_t>(c & 0xFF);
+    f.palette[i][1] = static_cast<std::uint8_t>((c >> 8) & 0xFF);
+    f.palette[i][2] = static_cast<std::uint8_t>((c >> 16) & 0xFF);
+    f.palette[i][3] = static_cast<std::uint8_t>((c >> 24) & 0xFF);
   }
-  const int transparent = GifTransparentIndex(frame);
-  if (transparent >= 0) table[transparent][3] = 0;
-
-  BgraSink sink(out);
-  std::vector<std::uint8_t> bgra(static_cast<std::size_t>(out.GetWidth()) * 4);
-  return CopyInBands(frame, out.GetWidth(), out.GetHeight(), 1, [&](std::uint32_t top, const std::uint8_t* row) {
-    for (std::uint32_t x = 0; x < out.GetWidth(); ++x) std::memcpy(&bgra[x * 4], table[row[x]], 4);
-    sink.PutRow(top, bgra.data());
-  });
+  const int transparent = GifTransparentIndex(f.frame.Get());
+  if (transparent >= 0) f.palette[transparent][3] = 0;
+  return true;
 }
 
 // A JPEG frame decoded at a fraction of its size by the decoder itself
 // (IWICBitmapSourceTransform), no smaller than eighths/8 of it. False when
-// the decoder offers no such size in 24-bit BGR; the caller decodes in full.
-bool DecodeScaledJpeg(IWICBitmapFrameDecode* frame, UINT width, UINT height, int eighths, Image& out) {
+// the decoder offers no such size in 24-bit BGR, or cannot give a band of
+// it; the caller then decodes in full.
+bool OpenScaledJpeg(WicFrame& f, UINT width, UINT height, int eighths) {
   ComPtr<IWICBitmapSourceTransform> transform;
-  if (FAILED(frame->QueryInterface(kIidBitmapSourceTransform, transform.PutVoid()))) return false;
+  if (FAILED(f.frame->QueryInterface(kIidBitmapSourceTransform, transform.PutVoid()))) return false;
   const std::uint64_t want_w = (static_cast<std::uint64_t>(width) * eighths + 7) / 8;
   const std::uint64_t want_h = (static_cast<std::uint64_t>(height) * eighths + 7) / 8;
   UINT w = static_cast<UINT>(want_w), h = static_cast<UINT>(want_h);
@@ -244,66 +241,114 @@ bool DecodeScaledJpeg(IWICBitmapFrameDecode* frame, UINT width, UINT height, int
   if (FAILED(transform->GetClosestPixelFormat(&pixel_format)) ||
       !IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR))
     return false;
-  Image image;
-  if (!image.Create(w, h)) return false;
-  const std::size_t stride = static_cast<std::size_t>(w) * 3;
-  if (stride * h > MAXUINT) return false;
-  std::vector<std::uint8_t> pixels(stride * h);
-  if (FAILED(transform->CopyPixels(nullptr, w, h, &pixel_format, WICBitmapTransformRotate0,
-                                   static_cast<UINT>(stride), static_cast<UINT>(pixels.size()), pixels.data())))
+  f.transform = std::move(transform);
+  f.width = w;
+  f.height = h;
+  f.layout = PixelLayout::kBgr;
+  // Asked before any row goes out, while the full size can still serve.
+  if (f.Gives(0)) return true;
+  f.transform.Reset();
+  return false;
+}
+
+// Opens the frame to show and settles how its pixels are read; nothing is
+// decoded yet but what the decoder reads to know the frame.
+bool OpenWic(ImageFormat format, const std::uint8_t* data, std::size_t size, int eighths, WicFrame& f) {
+  if (data == nullptr || size == 0 || size > MAXDWORD) return false;
+  if (!MakeFactory(f.factory)) return false;
+  if (FAILED(f.factory->CreateStream(f.stream.Put())) ||
+      FAILED(f.stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
     return false;
-  for (UINT y = 0; y < h; ++y) std::memcpy(image.Row(h - 1 - y), pixels.data() + stride * y, stride);
-  out = std::move(image);
+  if (FAILED(f.factory->CreateDecoderFromStream(f.stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                f.decoder.Put())))
+    return false;
+  if (!ChooseFrame(f.factory.Get(), f.decoder.Get(), format, f.frame)) return false;
+
+  UINT width = 0, height = 0;
+  if (FAILED(f.frame->GetSize(&width, &height)) || !ImageSizeAcceptable(width, height)) return false;
+  if (format == ImageFormat::kJpeg && eighths < 8 && OpenScaledJpeg(f, width, height, eighths)) return true;
+  f.width = width;
+  f.height = height;
+
+  WICPixelFormatGUID pixel_format;
+  if (FAILED(f.frame->GetPixelFormat(&pixel_format))) return false;
+  if (format == ImageFormat::kGif && IsEqualGUID(pixel_format, GUID_WICPixelFormat8bppIndexed)) {
+    if (!ReadGifPalette(f)) return false;
+    f.layout = PixelLayout::kIndexed;
+    f.source = f.frame.Get();
+  } else if (IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR)) {
+    // Read as it is, without a conversion to 32 bits and back.
+    f.layout = PixelLayout::kBgr;
+    f.source = f.frame.Get();
+  } else {
+    if (FAILED(f.factory->CreateFormatConverter(f.converter.Put())) ||
+        FAILED(f.converter->Initialize(f.frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                       nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+      return false;
+    f.layout = PixelLayout::kBgra;
+    f.source = f.converter.Get();
+  }
   return true;
 }
 
-bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out, int eighths) {
-  if (data == nullptr || size == 0 || size > MAXDWORD) return false;
-  ComPtr<IWICImagingFactory> factory;
-  if (!MakeFactory(factory)) return false;
-  ComPtr<IWICStream> stream;
-  if (FAILED(factory->CreateStream(stream.Put())) ||
-      FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
-    return false;
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                              decoder.Put())))
-    return false;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  if (!ChooseFrame(factory.Get(), decoder.Get(), format, frame)) return false;
-
-  UINT width = 0, height = 0;
-  if (FAILED(frame->GetSize(&width, &height)) || !ImageSizeAcceptable(width, height)) return false;
-  if (format == ImageFormat::kJpeg && eighths < 8 && DecodeScaledJpeg(frame.Get(), width, height, eighths, out))
-    return true;
-  Image image;
-  if (!image.Create(width, height)) return false;
-
-  WICPixelFormatGUID pixel_format;
-  if (FAILED(frame->GetPixelFormat(&pixel_format))) return false;
-  bool ok = false;
-  if (format == ImageFormat::kGif && IsEqualGUID(pixel_format, GUID_WICPixelFormat8bppIndexed)) {
-    ok = DecodeIndexedGif(factory.Get(), frame.Get(), image);
-  } else if (IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR)) {
-    // The image's own layout (a colour JPEG, a 24-bit BMP): rows are only
-    // turned bottom-up, without a conversion to 32 bits and back.
-    const std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
-    ok = CopyInBands(frame.Get(), width, height, 3, [&](std::uint32_t top, const std::uint8_t* row) {
-      std::memcpy(image.Row(height - 1 - top), row, row_bytes);
-    });
-  } else {
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)))
-      return false;
-    BgraSink sink(image);
-    ok = CopyInBands(converter.Get(), width, height, 4,
-                     [&](std::uint32_t top, const std::uint8_t* row) { sink.PutRow(top, row); });
+// Row n of the frame, as CopyPixels gave it, into the sink.
+void PutRow(const WicFrame& f, const std::uint8_t* s, std::uint32_t n, bool alpha, RowSink& sink) {
+  const RowMemory m = sink.Memory(n);
+  std::uint8_t* a = alpha ? m.alpha : nullptr;
+  const std::uint32_t width = f.width;
+  switch (f.layout) {
+    case PixelLayout::kBgr:
+      std::memcpy(m.bgr, s, static_cast<std::size_t>(width) * 3);
+      break;
+    case PixelLayout::kBgra:
+      for (std::uint32_t x = 0; x < width; ++x, s += 4) {
+        std::memcpy(m.bgr + static_cast<std::size_t>(x) * 3, s, 3);
+        if (a != nullptr) a[x] = s[3];
+      }
+      break;
+    case PixelLayout::kIndexed:
+      for (std::uint32_t x = 0; x < width; ++x) {
+        const std::uint8_t* c = f.palette[s[x]];
+        std::memcpy(m.bgr + static_cast<std::size_t>(x) * 3, c, 3);
+        if (a != nullptr) a[x] = c[3];
+      }
+      break;
   }
-  if (!ok) return false;
-  out = std::move(image);
-  return true;
+  sink.Put(n, {m.bgr, a, false});
+}
+
+// Hands the frame's rows to the sink from the top down, fetching only the
+// rows it wants, a band at a time. keep_alpha false drops the alpha bytes.
+// The alpha of a converted frame is there for every picture; whether the
+// picture uses it is only known from the pixels (alpha_if_used).
+bool StreamFrame(const WicFrame& f, RowSink& sink, bool keep_alpha) {
+  PictureShape shape;
+  shape.width = f.width;
+  shape.height = f.height;
+  shape.alpha = keep_alpha && f.layout != PixelLayout::kBgr;
+  shape.alpha_if_used = shape.alpha;
+  if (!sink.Begin(shape)) return false;
+  const RowSpan wanted = sink.Wanted();
+  const std::uint32_t end = std::min(wanted.end, f.height);
+  const std::size_t stride = f.Stride();
+  const auto band_rows =
+      static_cast<std::uint32_t>(std::max<std::size_t>(1, std::min<std::size_t>(kBandRows, kBandBytes / stride)));
+  std::vector<std::uint8_t> band(stride * band_rows);
+  for (std::uint32_t top = wanted.first; top < end;) {
+    const std::uint32_t rows = std::min(band_rows, end - top);
+    if (FAILED(f.Copy(top, rows, band.data()))) return false;
+    for (std::uint32_t r = 0; r < rows; ++r) PutRow(f, band.data() + stride * r, top + r, shape.alpha, sink);
+    top += rows;
+  }
+  // The last row is read even when the sink does not want it: only that
+  // one takes the decoder to the end of the data, where a file cut short
+  // fails as it does for a whole decode.
+  return end == f.height || SUCCEEDED(f.Copy(f.height - 1, 1, band.data()));
+}
+
+bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& sink, int eighths) {
+  WicFrame frame;
+  return OpenWic(format, data, size, eighths, frame) && StreamFrame(frame, sink, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -389,18 +434,27 @@ bool AlphaAllZero(const Image& image) {
   return true;
 }
 
-bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, Image& out) {
+bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   BmpLayout layout;
-  if (!ReadBmpLayout(data, size, layout) || !WicReadsBmpAsWeDo(layout)) return DecodeBmp(data, size, out);
+  if (!ReadBmpLayout(data, size, layout) || !WicReadsBmpAsWeDo(layout)) return DecodeBmp(data, size, sink);
+  // A file WIC refuses gets our decoder's verdict as well. So that WIC's
+  // refusal comes before any row has gone out, it is first asked for the
+  // top and the bottom row: one of them is the last in the file, and the
+  // layouts WIC reads here keep every row at its place in the file.
+  WicFrame frame;
+  if (!OpenWic(ImageFormat::kBmp, data, size, 8, frame) || !frame.Gives(0) || !frame.Gives(frame.height - 1))
+    return DecodeBmp(data, size, sink);
+  // Only an alpha mask gives a BMP transparency: without one the alpha
+  // bytes are dropped as the rows go.
+  if (layout.alpha == 0 || frame.layout == PixelLayout::kBgr) return StreamFrame(frame, sink, false);
+  // With one, whether the alpha counts is only known once the whole picture
+  // is: many programs write the alpha bytes as zero, which means opaque,
+  // not invisible.
   Image image;
-  // A file WIC refuses gets our decoder's verdict as well.
-  if (!DecodeWithWic(ImageFormat::kBmp, data, size, image, 8)) return DecodeBmp(data, size, out);
-  // Only an alpha mask gives a BMP transparency, and that only once the
-  // whole picture is known: many programs write the alpha bytes as zero,
-  // which means opaque, not invisible.
-  if (image.HasAlpha() && (layout.alpha == 0 || AlphaAllZero(image))) image.AlphaDelete();
-  out = std::move(image);
-  return true;
+  ImageSink whole(image);
+  if (!StreamFrame(frame, whole, true)) return DecodeBmp(data, size, sink);
+  if (image.HasAlpha() && AlphaAllZero(image)) image.AlphaDelete();
+  return FeedImage(image, sink);
 }
 
 // ---------------------------------------------------------------------------
@@ -508,28 +562,25 @@ bool DecodeWmf(const std::uint8_t* data, std::size_t size, Image& out) {
   return true;
 }
 
-bool DecodeWithPlatformWhole(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out,
-                             int eighths) {
+}  // namespace
+
+bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& sink, int eighths) {
   switch (format) {
     case ImageFormat::kUnknown:
     case ImageFormat::kTga:
     case ImageFormat::kPcx:
     case ImageFormat::kWbmp:
       return false;  // not for the system's decoders
-    case ImageFormat::kWmf:
-      return DecodeWmf(data, size, out);
+    case ImageFormat::kWmf: {
+      // GDI draws the whole metafile at once.
+      Image whole;
+      return DecodeWmf(data, size, whole) && FeedImage(whole, sink);
+    }
     case ImageFormat::kBmp:
-      return DecodeBmpFile(data, size, out);
+      return DecodeBmpFile(data, size, sink);
     default:
-      return DecodeWithWic(format, data, size, out, eighths);
+      return DecodeWithWic(format, data, size, sink, eighths);
   }
-}
-
-}  // namespace
-
-bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& sink, int eighths) {
-  Image whole;
-  return DecodeWithPlatformWhole(format, data, size, whole, eighths) && FeedImage(whole, sink);
 }
 
 // WIC is given the file's bytes in memory, whatever the format.

@@ -18,6 +18,7 @@
 #include "base/file_io.h"
 #include "image/image.h"
 #include "image/image_codecs.h"
+#include "tests/native/streamed_rows.h"
 
 namespace vistelle {
 namespace {
@@ -139,6 +140,29 @@ TEST(PlatformDecode, JpegQuadrantsComeOutInPlace) {
   ExpectColor(Shown(image, 27, 4), {0, 255, 0}, 12);
   ExpectColor(Shown(image, 4, 27), {0, 0, 255}, 12);
   ExpectColor(Shown(image, 27, 27), {255, 255, 255}, 12);
+}
+
+// WIC's rows go to a sink a band at a time, only those it wants: the rows
+// of the picture decoded whole, a scaled JPEG's too.
+TEST(PlatformDecode, RowsStreamAsTheyAreDecodedWhole) {
+  const struct {
+    const char* file;
+    ImageFormat format;
+    int eighths;
+  } cases[] = {{"quadrants.jpg", ImageFormat::kJpeg, 8}, {"quadrants.jpg", ImageFormat::kJpeg, 4},
+               {"pattern_alpha.png", ImageFormat::kPng, 8}, {"pattern_transparent.gif", ImageFormat::kGif, 8},
+               {"pattern24.bmp", ImageFormat::kBmp, 8}};
+  for (const auto& c : cases) {
+    const std::vector<std::uint8_t> bytes = Fixture(c.file);
+    const auto streamed = [&](const std::uint8_t* data, std::size_t size, RowSink& sink) {
+      return DecodeWithPlatform(c.format, data, size, sink, c.eighths);
+    };
+    const auto whole = [&](const std::uint8_t* data, std::size_t size, Image& out) {
+      return DecodeWithPlatform(c.format, data, size, out, c.eighths);
+    };
+    for (const RowSpan want : {RowSpan{0, 0}, RowSpan{1, 2}, RowSpan{2, 3}})
+      EXPECT_TRUE(StreamsLikeWhole(streamed, whole, bytes, want)) << c.file << " at " << c.eighths << "/8";
+  }
 }
 
 TEST(PlatformDecode, IconGivesItsLargestPictureWithItsMask) {
