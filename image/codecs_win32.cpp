@@ -110,9 +110,10 @@ struct WicFrame {
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
-  // Set for a JPEG its decoder makes smaller; the pixels come from
-  // `source` (the frame or the converter) otherwise.
-  ComPtr<IWICBitmapSourceTransform> transform;
+  // A JPEG its decoder made smaller, held whole: each CopyPixels of the
+  // transform decodes the file again from its start, so it is asked once.
+  // The pixels come from `source` (the frame or the converter) otherwise.
+  std::vector<std::uint8_t> scaled;
   IWICBitmapSource* source = nullptr;
   std::uint32_t width = 0, height = 0;  // as the pixels come out
   PixelLayout layout = PixelLayout::kBgr;
@@ -128,11 +129,9 @@ struct WicFrame {
     const std::size_t stride = Stride();
     const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
     const auto bytes = static_cast<UINT>(stride * rows);
-    if (transform) {
-      // The rectangle is one of the smaller picture.
-      WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-      return transform->CopyPixels(&rect, width, height, &format, WICBitmapTransformRotate0,
-                                   static_cast<UINT>(stride), bytes, buffer);
+    if (!scaled.empty()) {
+      std::memcpy(buffer, scaled.data() + stride * top, stride * rows);
+      return S_OK;
     }
     return source->CopyPixels(&rect, static_cast<UINT>(stride), bytes, buffer);
   }
@@ -226,8 +225,8 @@ bool ReadGifPalette(WicFrame& f) {
 
 // A JPEG frame decoded at a fraction of its size by the decoder itself
 // (IWICBitmapSourceTransform), no smaller than eighths/8 of it. False when
-// the decoder offers no such size in 24-bit BGR, or cannot give a band of
-// it; the caller then decodes in full.
+// the decoder offers no such size in 24-bit BGR or cannot decode it; the
+// caller then decodes in full. The smaller picture is decoded at once.
 bool OpenScaledJpeg(WicFrame& f, UINT width, UINT height, int eighths) {
   ComPtr<IWICBitmapSourceTransform> transform;
   if (FAILED(f.frame->QueryInterface(kIidBitmapSourceTransform, transform.PutVoid()))) return false;
@@ -241,14 +240,17 @@ bool OpenScaledJpeg(WicFrame& f, UINT width, UINT height, int eighths) {
   if (FAILED(transform->GetClosestPixelFormat(&pixel_format)) ||
       !IsEqualGUID(pixel_format, GUID_WICPixelFormat24bppBGR))
     return false;
-  f.transform = std::move(transform);
+  const std::size_t stride = static_cast<std::size_t>(w) * 3;
+  if (stride * h > MAXUINT) return false;
+  std::vector<std::uint8_t> pixels(stride * h);
+  if (FAILED(transform->CopyPixels(nullptr, w, h, &pixel_format, WICBitmapTransformRotate0,
+                                   static_cast<UINT>(stride), static_cast<UINT>(pixels.size()), pixels.data())))
+    return false;
+  f.scaled = std::move(pixels);
   f.width = w;
   f.height = h;
   f.layout = PixelLayout::kBgr;
-  // Asked before any row goes out, while the full size can still serve.
-  if (f.Gives(0)) return true;
-  f.transform.Reset();
-  return false;
+  return true;
 }
 
 // Opens the frame to show and settles how its pixels are read; nothing is

@@ -502,6 +502,38 @@ TEST_F(RendererTest, ComposesAndHandsTheFileToTheDesktop) {
   EXPECT_EQ(At(out, 27, 20), MakeColorRef(0, 0, 7));
 }
 
+// A change places the picture when it loads and composes that canvas; a
+// screen that changed size in between, or a picture held in memory, gives
+// the same wallpaper as a change made for that screen alone.
+TEST_F(RendererTest, TheCanvasPlacedAtLoadingIsTheOneAChangeWouldMakeNow) {
+  const std::string bmp = SavePicture("pic.bmp", Numbered(37, 23));
+  const std::string png = std::string(VISTELLE_SOURCE_DIR) + "/tests/data/ref_rgba.png";  // with alpha
+  for (int position : {kPositionStretch, 1, kPositionCenter, kPositionFill, kPositionFit}) {
+    dir_.Write("config.ini", "[setting]\r\nsposob_wyswietlania=" + std::to_string(position) +
+                                 "\r\nCactivecalendar=0\r\nSharpen=1\r\n");
+    const TConfig settings = testing::SettingsIn(dir_.Path());
+    for (const std::string& path : {bmp, png}) {
+      const auto compose = [&](ScreenSize loaded_for, bool in_memory) {
+        testing::TestDesktop desktop(loaded_for);
+        WallpaperRenderer r(dir_.Path(), desktop, settings);
+        if (in_memory) {
+          EXPECT_TRUE(r.CurrentPicture().Load(path));
+        } else {
+          EXPECT_TRUE(r.LoadCurrentPicture(path));
+        }
+        desktop.size = ScreenSize{61, 43};
+        EXPECT_TRUE(r.ComposeWallpaper());
+        Image out;
+        EXPECT_TRUE(out.Load(dir_.File("pictora.bmp")));
+        return out.EncodeBmp();
+      };
+      const auto expected = compose({61, 43}, true);
+      EXPECT_EQ(compose({61, 43}, false), expected) << path << " position " << position;
+      EXPECT_EQ(compose({80, 20}, false), expected) << path << " position " << position << ", screen changed";
+    }
+  }
+}
+
 TEST_F(RendererTest, FillAndFitShowTheBackgroundColourWhereThePictureIsNot) {
   // 10 x 8 on 64 x 48: fit makes it 60 x 48 at x = 2, fill 64 x 51 cut by
   // one row below and two above. The colour is the configured one.
