@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "image/image_codecs.h"
+#include "image/row_pipeline.h"
 #include "render/composition.h"
 #include "render/placement_sink.h"
 #include "image/preview_image.h"
@@ -148,7 +149,10 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
   if (current_.IsValid()) {
     placed = FeedImage(current_, all) && all.Finish();
   } else if (!path.empty()) {
-    placed = DecodeImageFile(path, all, target);
+    // The canvases and the preview take their rows on a second thread
+    // while the decoder goes on.
+    RowPipeline piped(all);
+    placed = DecodeImageFile(path, piped, target);
   }
   if (!placed) return false;
   if (!placements.empty()) {
