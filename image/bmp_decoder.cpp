@@ -141,8 +141,7 @@ bool DecodeRle(const std::uint8_t* data, std::size_t size, std::size_t pos, bool
 
 // The picture into out or, with a sink, to the sink: row by row where the
 // rows are stored as they are shown, whole first for run lengths (which
-// jump between rows) and for an alpha mask (all-zero alpha bytes mean an
-// opaque picture, which only the last row can tell).
+// jump between rows) and for icons (whose mask comes after the pixels).
 bool DecodeDibTo(const std::uint8_t* data, std::size_t size, std::size_t header_pos, std::uint64_t bits_pos,
                  bool icon, Image& out, RowSink* sink) {
   if (data == nullptr || !bytes::Fits(header_pos, 4, size)) return false;
@@ -318,10 +317,20 @@ bool DecodeDibTo(const std::uint8_t* data, std::size_t size, std::size_t header_
     }
   };
 
-  if (sink != nullptr && alpha_mask == 0 && !icon) {
+  if (sink != nullptr && !icon) {
+    // A writer that leaves every alpha byte at zero means an opaque
+    // picture, so the stored pixels are looked through for one alpha that
+    // is not zero before the first row goes out.
+    bool alpha = false;
+    for (std::uint32_t r = 0; alpha_mask != 0 && !alpha && r < ht; ++r) {
+      const std::uint8_t* s = data + bits_pos + row_bytes * r;
+      for (std::uint32_t x = 0; x < w && !alpha; ++x)
+        alpha = fields.alpha.Extract(bpp == 32 ? bytes::Le32(s + x * 4u) : bytes::Le16(s + x * 2u)) != 0;
+    }
     PictureShape shape;
     shape.width = w;
     shape.height = ht;
+    shape.alpha = alpha;
     shape.bottom_up = !top_down;
     if (!sink->Begin(shape)) return false;
     const RowSpan wanted = sink->Wanted();
@@ -331,9 +340,10 @@ bool DecodeDibTo(const std::uint8_t* data, std::size_t size, std::size_t header_
         sink->Put(r, {data + bits_pos + row_bytes * r, nullptr, true});
         continue;
       }
-      const RowMemory m = sink->Memory(r);
-      convert(r, m.bgr, nullptr);
-      sink->Put(r, {m.bgr, nullptr, false});
+      RowMemory m = sink->Memory(r);
+      if (!alpha) m.alpha = nullptr;
+      convert(r, m.bgr, m.alpha);
+      sink->Put(r, {m.bgr, m.alpha, false});
     }
     return true;
   }

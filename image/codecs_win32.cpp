@@ -110,8 +110,9 @@ struct WicFrame {
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
-  // A JPEG its decoder made smaller, held whole: each CopyPixels of the
-  // transform decodes the file again from its start, so it is asked once.
+  // A JPEG its decoder made smaller, held whole (it is at most the size of
+  // the screen it is for): asked for once, since a decoder may decode the
+  // file again from its start for every rectangle asked of its transform.
   // The pixels come from `source` (the frame or the converter) otherwise.
   std::vector<std::uint8_t> scaled;
   IWICBitmapSource* source = nullptr;

@@ -1,6 +1,7 @@
 // Truevision TGA: colour-mapped, true-colour and grey pictures, plain or
 // run-length compressed.
 
+#include <algorithm>
 #include <vector>
 
 #include "image/byte_reader.h"
@@ -98,10 +99,9 @@ bool TgaHeaderSane(const std::uint8_t* data, std::size_t size) {
   return ParseHeader(data, size, h);
 }
 
-// Pixels come in file order. Without alpha each row goes to the sink when
-// it is complete; with alpha the picture is made whole first, since only its
-// last pixel can tell that every alpha byte is zero (which many writers
-// mean as opaque).
+// Pixels come in file order, and each row goes to the sink as soon as it is
+// complete; stored pixels are read only for the rows the sink wants, run
+// lengths are followed to the end of the picture whatever it wants.
 bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   TgaHeader h;
   if (!ParseHeader(data, size, h) || !ImageSizeAcceptable(h.width, h.height)) return false;
@@ -126,22 +126,8 @@ bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   }
 
   const bool top_down = (h.descriptor & 0x20) != 0;
-  Image img;
-  RowSpan wanted;
-  if (alpha_source) {
-    if (!img.Create(h.width, h.height)) return false;
-    img.AlphaCreate();
-  } else {
-    PictureShape shape;
-    shape.width = h.width;
-    shape.height = h.height;
-    shape.bottom_up = !top_down;
-    if (!sink.Begin(shape)) return false;
-    wanted = sink.Wanted();
-  }
   const bool right_to_left = (h.descriptor & 0x10) != 0;
   const std::uint32_t width = h.width;
-  bool any_alpha = false;
 
   auto read_pixel = [&](const std::uint8_t* p) -> Rgba {
     switch (base_type) {
@@ -160,66 +146,101 @@ bool DecodeTga(const std::uint8_t* data, std::size_t size, RowSink& sink) {
     }
   };
 
-  // Pixels arrive in file order; each one lands where the descriptor's
-  // origin bits put it.
-  std::uint32_t file_row = 0, column = 0;
-  std::uint8_t* row = nullptr;
-  std::uint8_t* alpha_row = nullptr;
-  auto select_row = [&]() {
-    if (!alpha_source) {
-      row = sink.Memory(file_row).bgr;
-      return;
+  // Hands the pixels to visit(p, count, run) in file order: count pixels
+  // stored from p or, for a run, the one at p count times; stops when visit
+  // answers false. False when the data ends before the picture does.
+  const auto walk = [&](auto&& visit) {
+    std::size_t pos = static_cast<std::size_t>(h.pixels_pos);
+    if (!rle) {
+      visit(data + pos, total, false);
+      return true;
     }
-    const std::uint32_t y = top_down ? h.height - 1 - file_row : file_row;
-    row = img.Row(y);
-    alpha_row = img.AlphaRow(y);
-  };
-  select_row();
-  auto emit = [&](const Rgba& c) {
-    const std::uint32_t x = right_to_left ? width - 1 - column : column;
-    std::uint8_t* d = row + static_cast<std::size_t>(x) * 3;
-    d[0] = c.blue;
-    d[1] = c.green;
-    d[2] = c.red;
-    if (alpha_row != nullptr) {
-      alpha_row[x] = c.alpha;
-      any_alpha = any_alpha || c.alpha != 0;
-    }
-    if (++column == width) {
-      column = 0;
-      if (!alpha_source && wanted.Has(file_row)) sink.Put(file_row, {row, nullptr, false});
-      if (++file_row < h.height) select_row();
-    }
-  };
-
-  std::size_t pos = static_cast<std::size_t>(h.pixels_pos);
-  if (!rle) {
-    for (std::uint64_t i = 0; i < total; ++i, pos += pixel_bytes) emit(read_pixel(data + pos));
-  } else {
-    std::uint64_t done = 0;
-    while (done < total) {
+    for (std::uint64_t done = 0; done < total;) {
       if (pos >= size) return false;
       const std::uint8_t packet = data[pos++];
       std::uint64_t count = (packet & 0x7Fu) + 1;
       // A packet running past the picture is cut at its end.
       if (count > total - done) count = total - done;
-      if (packet & 0x80) {
-        if (!bytes::Fits(pos, pixel_bytes, size)) return false;
-        const Rgba c = read_pixel(data + pos);
-        pos += pixel_bytes;
-        for (std::uint64_t i = 0; i < count; ++i) emit(c);
-      } else {
-        if (!bytes::Fits(pos, count * pixel_bytes, size)) return false;
-        for (std::uint64_t i = 0; i < count; ++i, pos += pixel_bytes) emit(read_pixel(data + pos));
-      }
+      const bool run = (packet & 0x80) != 0;
+      const std::uint64_t stored = run ? pixel_bytes : count * pixel_bytes;
+      if (!bytes::Fits(pos, stored, size)) return false;
+      const std::uint8_t* p = data + pos;
+      pos += static_cast<std::size_t>(stored);
       done += count;
+      if (!visit(p, count, run)) return true;
     }
-  }
+    return true;
+  };
+
   // Many writers store 32-bit pictures with every alpha byte at zero and
-  // mean them opaque.
-  if (!alpha_source) return true;
-  if (!any_alpha) img.AlphaDelete();
-  return FeedImage(img, sink);
+  // mean them opaque, so the pixels are looked through for one alpha that
+  // is not zero before the first row goes out.
+  bool alpha = false;
+  if (alpha_source && !walk([&](const std::uint8_t* p, std::uint64_t count, bool run) {
+        for (std::uint64_t i = 0; i < (run ? 1 : count) && !alpha; ++i)
+          alpha = read_pixel(p + i * pixel_bytes).alpha != 0;
+        return !alpha;
+      }))
+    return false;
+
+  PictureShape shape;
+  shape.width = width;
+  shape.height = h.height;
+  shape.alpha = alpha;
+  shape.bottom_up = !top_down;
+  if (!sink.Begin(shape)) return false;
+  RowSpan wanted = sink.Wanted();
+  wanted.end = std::min(wanted.end, h.height);
+
+  // The row being filled: file row n, column pixels of it done, its memory
+  // when the sink wants it.
+  std::uint32_t n = 0, column = 0;
+  RowMemory row;
+  const auto start_row = [&]() {
+    row = wanted.Has(n) ? sink.Memory(n) : RowMemory();
+    if (!alpha) row.alpha = nullptr;
+  };
+  const auto put = [&](const std::uint8_t* p, std::uint64_t count, bool run) {
+    while (count > 0) {
+      const auto take = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, width - column));
+      if (row.bgr != nullptr) {
+        Rgba c = read_pixel(p);
+        for (std::uint32_t i = 0; i < take; ++i) {
+          if (!run && i > 0) c = read_pixel(p + static_cast<std::size_t>(i) * pixel_bytes);
+          // Each pixel lands where the descriptor's origin bits put it.
+          const std::uint32_t x = right_to_left ? width - 1 - column - i : column + i;
+          std::uint8_t* d = row.bgr + static_cast<std::size_t>(x) * 3;
+          d[0] = c.blue;
+          d[1] = c.green;
+          d[2] = c.red;
+          if (row.alpha != nullptr) row.alpha[x] = c.alpha;
+        }
+      }
+      if (!run) p += static_cast<std::size_t>(take) * pixel_bytes;
+      count -= take;
+      column += take;
+      if (column == width) {
+        if (row.bgr != nullptr) sink.Put(n, {row.bgr, row.alpha, false});
+        column = 0;
+        ++n;
+        start_row();
+      }
+    }
+    return true;
+  };
+
+  if (rle) {
+    start_row();
+    return walk(put);
+  }
+  // Every stored pixel is there (checked above): only the wanted rows are
+  // read.
+  if (wanted.first >= wanted.end) return true;
+  n = wanted.first;
+  start_row();
+  const std::uint64_t row_pixels = width;
+  put(data + h.pixels_pos + wanted.first * row_pixels * pixel_bytes, (wanted.end - wanted.first) * row_pixels, false);
+  return true;
 }
 
 }  // namespace vistelle

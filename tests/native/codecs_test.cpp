@@ -1,6 +1,7 @@
 // The picture decoders: format recognition, pixels of every format, EXIF
 // orientation, and hostile files.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -451,27 +452,78 @@ TEST(BmpDecodeTest, LowDepthsBitfieldsAlphaAndRle4) {
 
 // The program's own decoders hand their rows over as they go: a sink that
 // wants only some rows gets those of the picture decoded whole, in order.
+// Each conversion of BMP rows, TGA raw and run-length pixels from each
+// origin (with alpha, and with all-zero alpha, which means opaque), PCX and
+// WBMP.
 TEST(OwnDecodersTest, StreamTheRowsASinkWants) {
-  const struct {
-    const char* name;
+  struct Case {
+    std::string name;
     Bytes file;
     bool (*decode)(const std::uint8_t*, std::size_t, RowSink&);
     bool (*whole)(const std::uint8_t*, std::size_t, Image&);
-  } cases[] = {
-      {"BMP 24-bit", BmpFile(DibHeader(40, kW, kH, 24, 0, {}, 0), {}, DibBits(24, kW, kH, false, RefBgr)), DecodeBmp,
-       DecodeBmp},
-      {"BMP 24-bit top-down", BmpFile(DibHeader(40, kW, -kH, 24, 0, {}, 0), {}, DibBits(24, kW, kH, true, RefBgr)),
-       DecodeBmp, DecodeBmp},
-      {"BMP 8-bit", ReadFixture("ref_8bit.bmp"), DecodeBmp, DecodeBmp},
-      {"BMP RLE8", ReadFixture("ref_rle8.bmp"), DecodeBmp, DecodeBmp},
-      {"TGA", ReadFixture("ref_rle.tga"), DecodeTga, DecodeTga},
-      {"PCX 8-bit", ReadFixture("ref_8bit.pcx"), DecodePcx, DecodePcx},
-      {"PCX 24-bit", ReadFixture("ref_24bit.pcx"), DecodePcx, DecodePcx},
-      {"WBMP", ReadFixture("ref.wbmp"), DecodeWbmp, DecodeWbmp},
   };
-  for (const auto& c : cases) {
-    for (const RowSpan want : {RowSpan{0, 0}, RowSpan{1, 2}, RowSpan{0, 1}, RowSpan{kH - 1, kH}})
-      EXPECT_TRUE(StreamsLikeWhole(c.decode, c.whole, c.file, want)) << c.name << " rows " << want.first;
+  std::vector<Case> cases;
+  // 7 x 6 (most rows end in padding) of stored bits without a pattern,
+  // but for the bits of `clear`.
+  const int w = 7, h = 6;
+  auto bmp = [&](std::string name, std::uint32_t header, int bpp, std::uint32_t compression,
+                 std::vector<std::uint32_t> masks, bool top_down, std::uint32_t clear = 0) {
+    std::vector<Px> colours = RefPalette();
+    colours.resize(bpp <= 8 ? std::min(15, 1 << bpp) : 0);
+    const Bytes bits = DibBits(bpp, w, h, top_down, [=](int x, int y) {
+      std::uint32_t v = static_cast<std::uint32_t>(x) * 0x9E3779B1u + static_cast<std::uint32_t>(y) * 0x85EBCA77u;
+      v ^= v >> 15;
+      return (bpp == 32 ? v : v & ((1u << bpp) - 1)) & ~clear;
+    });
+    cases.push_back({std::move(name),
+                     BmpFile(DibHeader(header, w, top_down ? -h : h, bpp, compression, masks,
+                                       static_cast<int>(colours.size())), colours, bits),
+                     DecodeBmp, DecodeBmp});
+  };
+  const std::vector<std::uint32_t> m8888 = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+  bmp("1-bit", 40, 1, 0, {}, false);
+  bmp("4-bit top-down", 40, 4, 0, {}, true);
+  bmp("8-bit", 40, 8, 0, {}, false);
+  bmp("16-bit 565", 40, 16, 3, {0xF800, 0x07E0, 0x001F}, false);
+  bmp("16-bit 4444", 124, 16, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, false);
+  bmp("24-bit", 40, 24, 0, {}, false);
+  bmp("24-bit top-down", 108, 24, 0, {}, true);
+  bmp("32-bit, fourth byte unused", 40, 32, 0, {}, false);
+  bmp("32-bit 10-bit fields", 40, 32, 3, {0x3FF00000, 0x000FFC00, 0x000003FF}, false);
+  bmp("32-bit alpha fields", 40, 32, 6, m8888, false);
+  bmp("32-bit V5 alpha top-down", 124, 32, 3, m8888, true);
+  bmp("32-bit V5 all-zero alpha", 124, 32, 3, m8888, false, 0xFF000000);
+  cases.push_back({"BMP RLE8", ReadFixture("ref_rle8.bmp"), DecodeBmp, DecodeBmp});
+
+  for (int descriptor : {0x00, 0x20, 0x10, 0x30}) {
+    const std::string origin = "TGA origin " + std::to_string(descriptor);
+    cases.push_back({origin, TgaFile(2, 24, descriptor), DecodeTga, DecodeTga});
+    Bytes alpha = TgaFile(2, 32, descriptor | 8);
+    cases.push_back({origin + " alpha", alpha, DecodeTga, DecodeTga});
+    for (std::size_t i = 18 + 3; i < alpha.size(); i += 4) alpha[i] = 0;
+    cases.push_back({origin + " all-zero alpha", alpha, DecodeTga, DecodeTga});
+  }
+  cases.push_back({"TGA RLE", ReadFixture("ref_rle.tga"), DecodeTga, DecodeTga});
+  // From the right, with alpha: a run of 7 across rows, 3 raw pixels, a
+  // run cut at the end of the picture.
+  Bytes rle = TgaFile(2, 32, 0x18);
+  rle.resize(18);
+  rle[2] = 10;
+  for (int b : {0x86, 1, 2, 3, 0, 0x02, 4, 5, 6, 7, 8, 9, 10, 0, 11, 12, 13, 99, 0xFF, 14, 15, 16, 0})
+    rle.push_back(static_cast<std::uint8_t>(b));
+  cases.push_back({"TGA RLE alpha", rle, DecodeTga, DecodeTga});
+  cases.push_back({"PCX 8", ReadFixture("ref_8bit.pcx"), DecodePcx, DecodePcx});
+  cases.push_back({"PCX 24", ReadFixture("ref_24bit.pcx"), DecodePcx, DecodePcx});
+  cases.push_back({"WBMP", ReadFixture("ref.wbmp"), DecodeWbmp, DecodeWbmp});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Image whole;
+    ASSERT_TRUE(c.whole(c.file.data(), c.file.size(), whole));
+    const std::uint32_t n = whole.GetHeight();
+    // All, a band in the middle, the first row, the last.
+    for (const RowSpan want : {RowSpan{0, 0}, RowSpan{n / 3, n - n / 3}, RowSpan{0, 1}, RowSpan{n - 1, n}})
+      EXPECT_TRUE(StreamsLikeWhole(c.decode, c.whole, c.file, want)) << "rows " << want.first << ".." << want.end;
   }
 }
 
