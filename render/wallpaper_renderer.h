@@ -3,9 +3,9 @@
 //
 // The program runs for weeks in the tray, so between changes the renderer
 // holds only what it needs: the path of the current picture and its small
-// preview. The decoded picture (a photo takes 70 MB and more), the canvas
-// and the resampling memory are given back after every composition; the
-// next composition decodes the picture again when it has to.
+// preview. A picture is never held whole: it is decoded straight onto the
+// canvases (placement_sink.h), which are given back after every
+// composition; the next composition decodes the picture again.
 //
 // With several monitors and monitor_mode 1 or 2 the wallpaper is one canvas
 // across the bounding box of all monitors (black where none is). Each
