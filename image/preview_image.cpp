@@ -15,44 +15,9 @@ bool MakePreviewImage(const Image& source, std::uint32_t width, std::uint32_t he
     Image copy(source);
     return copy.Resample(width, height, 2, &out) && out.IsValid();
   }
-  if (!out.Create(width, height)) return false;
-
-  // How many source columns fall into each preview column (a preview column
-  // takes a run of them, left to right).
-  std::vector<std::uint32_t> columns_in(width, 0);
-  for (std::uint32_t x = 0; x < sw; ++x)
-    ++columns_in[static_cast<std::size_t>(static_cast<std::uint64_t>(x) * width / sw)];
-  // The source rows of one preview row are first added up column by column
-  // (a plain loop over the bytes, which the compiler turns into vector
-  // adds), then each run of columns; the sums are exact, so the order makes
-  // no difference to the bytes. At most 32767 rows of 255 fit 32 bits, and
-  // at most 32767 x 32767 source pixels of 255 each fit 64 bits.
-  const std::size_t row_bytes = static_cast<std::size_t>(sw) * 3;
-  std::vector<std::uint32_t> column_sums(row_bytes);
-  std::uint32_t y = 0;
-  for (std::uint32_t out_y = 0; out_y < height; ++out_y) {
-    std::fill(column_sums.begin(), column_sums.end(), 0u);
-    const std::uint32_t y_end = static_cast<std::uint32_t>((static_cast<std::uint64_t>(out_y) + 1) * sh / height);
-    const std::uint32_t rows = y_end - y;
-    std::uint32_t* sums = column_sums.data();
-    for (; y < y_end; ++y) {
-      const std::uint8_t* in = source.Row(y);
-      for (std::size_t i = 0; i < row_bytes; ++i) sums[i] += in[i];
-    }
-    std::uint8_t* row = out.Row(out_y);
-    const std::uint32_t* column = sums;
-    for (std::uint32_t x = 0; x < width; ++x) {
-      std::uint64_t sum[3] = {0, 0, 0};
-      for (std::uint32_t n = columns_in[x]; n != 0; --n, column += 3) {
-        sum[0] += column[0];
-        sum[1] += column[1];
-        sum[2] += column[2];
-      }
-      const std::uint64_t count = static_cast<std::uint64_t>(columns_in[x]) * rows;
-      for (int c = 0; c < 3; ++c) row[x * 3 + c] = static_cast<std::uint8_t>((sum[c] + count / 2) / count);
-    }
-  }
-  return true;
+  // The same sums as rows come from a decoder, fed from memory.
+  PreviewSink sink(width, height, out);
+  return FeedImage(source, sink) && sink.Finish();
 }
 
 namespace {
