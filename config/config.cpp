@@ -116,6 +116,7 @@ TConfig::TConfig() { SetDefaults(); }
 void TConfig::SetPath(const std::string& new_path) { path = new_path.substr(0, kMaxText); }
 
 void TConfig::SetDefaults() {
+  screens = ScreensAndTimes();
   for (const SettingKey& k : SettingKeys()) {
     if (k.kind == Kind::kNumber) this->*k.number = k.default_number;
     if (k.kind == Kind::kFlag) this->*k.flag = k.default_number != 0 ? 1 : 0;
@@ -143,13 +144,14 @@ void TConfig::Load(ProfileStore& store) {
       this->*k.text = store.GetString(path, k.section, k.key, k.default_text, kMaxText + 1);
     }
   }
+  screens.Load(store, path);
   DeriveColors();
 }
 
 bool TConfig::Save(ProfileStore& store) const {
   bool ok = true;
   for (const SettingKey& k : SettingKeys()) ok = store.WriteString(path, k.section, k.key, Stored(*this, k)) && ok;
-  return ok;
+  return screens.Save(store, path) && ok;
 }
 
 std::string FirstDifferentKey(const TConfig& a, const TConfig& b) {
@@ -159,12 +161,14 @@ std::string FirstDifferentKey(const TConfig& a, const TConfig& b) {
                                               : a.*k.text == b.*k.text;
     if (!same) return k.key;
   }
+  if (a.screens != b.screens) return ScreensAndTimes::kMonitorsSection;
   return std::string();
 }
 
 void CopySheetFields(const TConfig& from, TConfig& to) {
   for (const SettingKey& k : SettingKeys())
     if (k.sheet) Copy(from, to, k);
+  to.screens = from.screens;
   to.DeriveColors();
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "config/profile_store.h"
+#include "config/screens_and_times.h"
 
 namespace vistelle {
 
@@ -115,6 +116,11 @@ class TConfig {
   std::uint8_t wait_fullscreen;
   std::uint8_t wait_battery_saver;
   std::uint8_t wait_remote;
+
+  // What each monitor shows, the schedule and the place for its sun times
+  // (sections "monitors" and "schedule", loaded and saved with the rest;
+  // edited by the sheet).
+  ScreensAndTimes screens;
 };
 
 // One stored key of the settings. Of the three field pointers only the one
