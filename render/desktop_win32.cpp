@@ -88,6 +88,12 @@ BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
       m.y = mode.dmPosition.y;
     }
   }
+  // The device interface name stays the same over restarts and re-plugging,
+  // so a monitor's own settings find it again.
+  DISPLAY_DEVICEA device;
+  ZeroMemory(&device, sizeof device);
+  device.cb = sizeof device;
+  if (EnumDisplayDevicesA(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME)) m.device = device.DeviceID;
   monitors.push_back(m);
   return TRUE;
 }

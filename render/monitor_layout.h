@@ -26,6 +26,9 @@ struct Monitor {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   bool primary = false;
+  // The system's device interface name of the monitor; empty where there is
+  // none (the composer's monitors).
+  std::string device;
 };
 
 // A rectangle in virtual-screen coordinates (y downwards).
