@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "render/monitor_settings.h"
+
 namespace vistelle {
 
 namespace {
@@ -26,7 +28,29 @@ Rotation::Rotation(WallpaperLibrary& library, TConfig& settings, WallpaperRender
 void Rotation::ResetMinuteCounter() { settings_.second_counter = 0; }
 
 ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
-  const Category* category = library_.CurrentCategory();
+  return ChangeTo(library_.currentCategory, index, automatic);
+}
+
+std::int32_t Rotation::DrawingCategory() const {
+  if (scheduled_ >= 0 && scheduled_ < library_.CategoryCount()) return scheduled_;
+  return library_.CurrentCategory() ? library_.currentCategory : -1;
+}
+
+std::int32_t Rotation::LastPositionIn(std::int32_t from) const {
+  if (from == library_.currentCategory) return library_.currentWallpaper;
+  const auto found = library_.otherPositions.find(library_.CategoryAt(from).name);
+  return found == library_.otherPositions.end() ? -1 : found->second;
+}
+
+bool Rotation::Matches(const std::string& path, int orientation) const {
+  if (orientation == 0) return true;
+  const int shape = shape_of_ ? shape_of_(path) : kUnknownShape;
+  return shape == 0 || shape == orientation;
+}
+
+ChangeResult Rotation::ChangeTo(std::int32_t from, std::int32_t index, bool automatic) {
+  const bool current = from == library_.currentCategory;
+  const Category* category = from >= 0 && from < library_.CategoryCount() ? &library_.CategoryAt(from) : nullptr;
   const std::int32_t count = category ? category->PictureCount() : 0;
   if (!automatic && library_.PictureListSelection() == -1) {
     ResetMinuteCounter();
@@ -47,7 +71,8 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   // decode while the primary's picture does.
   const std::size_t others = renderer.OtherMonitorCount();
   std::vector<std::string> before = renderer.OtherMonitorPictures();
-  renderer.SetOtherMonitorPictures(others ? OtherMonitorPictures(*category, index, others)
+  std::map<std::string, std::int32_t> positions = library_.otherPositions;
+  renderer.SetOtherMonitorPictures(others ? OtherMonitorPictures(from, index, others, positions)
                                           : std::vector<std::string>());
   // A picture too large for the memory left skips the change: nothing
   // moves, and the program goes on.
@@ -75,13 +100,20 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
   desktop_known_ = true;
   if (loaded) desktop_path_ = category->PictureAt(index);
   if (NoRepeats()) {
-    round_.Follow(library_.currentCategory, category->pictures);
-    round_.MarkShown(index);
+    RoundOf(from).Follow(from, category->pictures);
+    RoundOf(from).MarkShown(index);
   } else {
-    round_.Restart();
+    RoundOf(from).Restart();
   }
-  library_.selectedPicture = index;
-  library_.currentWallpaper = index;
+  // The monitors' own categories move on only with the primary.
+  std::map<std::string, std::int32_t> positions_before = library_.otherPositions;
+  if (loaded) library_.otherPositions = std::move(positions);
+  if (current) {
+    library_.selectedPicture = index;
+    library_.currentWallpaper = index;
+  } else {
+    library_.otherPositions[category->name] = index;
+  }
   renderer.RefreshCalendarDate();
   try {
     renderer.ComposeWallpaper();
@@ -90,12 +122,13 @@ ChangeResult Rotation::SetWallpaperAt(std::int32_t index, bool automatic) {
     desktop_known_ = known_before;
     library_.selectedPicture = selected_before;
     library_.currentWallpaper = wallpaper_before;
+    library_.otherPositions = std::move(positions_before);
     return skip();
   }
 
   // The picture list may have been emptied ("clear list"); an automatic
   // change shows the category again (a manual one came from the list).
-  if (automatic) library_.pictureListShown = true;
+  if (automatic && current) library_.pictureListShown = true;
   ResetMinuteCounter();
   return loaded ? ChangeResult::kChanged : ChangeResult::kPictureMissing;
 }
@@ -115,17 +148,32 @@ ChangeResult Rotation::SetPreviousWallpaper() {
 ChangeResult Rotation::SetSelectedWallpaper() { return SetWallpaperAt(library_.selectedPicture); }
 
 std::int32_t Rotation::AutomaticChoice() {
-  const std::int32_t count = library_.CurrentPictureCount();
+  const std::int32_t from = DrawingCategory();
+  if (from < 0) return 0;
+  const Category& category = library_.CategoryAt(from);
+  const std::int32_t count = category.PictureCount();
   if (count == 0) return 0;
-  if (settings_.sposob_wybierania != 0) return RandomChoice(count);
-  return Wrap(static_cast<std::int64_t>(library_.currentWallpaper) + 1, count);
+  const MonitorSettings primary = SettingsOfMonitor(settings_, renderer_.SpanLayout(), 0);
+  const int orientation = primary.match_orientation ? primary.orientation : 0;
+  const auto accept = [&](std::int32_t position) { return Matches(category.PictureAt(position), orientation); };
+  if (settings_.sposob_wybierania != 0)
+    return RandomChoice(from, orientation != 0 ? ShuffleRound::Accept(accept) : nullptr);
+  const std::int32_t after = LastPositionIn(from);
+  for (std::int32_t k = 1; k <= kShapeTries && k <= count; ++k) {
+    const std::int32_t candidate = Wrap(static_cast<std::int64_t>(after) + k, count);
+    if (accept(candidate)) return candidate;
+  }
+  return Wrap(static_cast<std::int64_t>(after) + 1, count);
 }
 
-ChangeResult Rotation::ChangeAutomatically() { return SetWallpaperAt(AutomaticChoice(), true); }
+ChangeResult Rotation::ChangeAutomatically() {
+  const std::int32_t choice = AutomaticChoice();
+  return ChangeTo(DrawingCategory(), choice, true);
+}
 
 ChangeResult Rotation::ChangeAtStart() {
   if (settings_.zmiana_tapety_co != 0) return ChangeResult::kNothingToChange;
-  if (library_.CurrentCategory() == nullptr) return ChangeResult::kNothingToChange;
+  if (DrawingCategory() < 0) return ChangeResult::kNothingToChange;
   return ChangeAutomatically();
 }
 
@@ -135,7 +183,7 @@ ChangeResult Rotation::SetRandomWallpaper() {
   if (count == 0) return ChangeResult::kNothingToChange;
   // A change that cannot happen takes nothing out of the round.
   if (NoRepeats() && library_.PictureListSelection() == -1) return SetWallpaperAt(0);
-  return SetWallpaperAt(RandomChoice(count));
+  return SetWallpaperAt(RandomChoice(library_.currentCategory));
 }
 
 bool Rotation::NoRepeats() const {
@@ -145,7 +193,7 @@ bool Rotation::NoRepeats() const {
 
 void Rotation::StartNewRound() {
   LearnStartPicture();
-  round_.Restart();
+  rounds_.clear();
 }
 
 void Rotation::LearnStartPicture() {
@@ -162,16 +210,24 @@ std::string Rotation::DesktopPicture() const {
   return category->PictureAt(wallpaper);
 }
 
-std::int32_t Rotation::RandomChoice(std::int32_t count) {
-  const Category* category = library_.CurrentCategory();
-  if (!NoRepeats() || category == nullptr || category->PictureCount() != count) {
-    round_.Restart();
-    return DrawBelow(count);
+std::int32_t Rotation::RandomChoice(std::int32_t from, const ShuffleRound::Accept& accept) {
+  const Category& category = library_.CategoryAt(from);
+  const std::int32_t count = category.PictureCount();
+  if (!NoRepeats()) {
+    RoundOf(from).Restart();
+    const std::int32_t first = DrawBelow(count);
+    for (int t = 1; accept && t < kShapeTries; ++t) {
+      if (accept(first)) break;
+      const std::int32_t another = DrawBelow(count);
+      if (accept(another)) return another;
+    }
+    return first;
   }
   LearnStartPicture();
-  round_.Follow(library_.currentCategory, category->pictures);
-  return round_.Pick(category->pictures, desktop_path_.empty() ? nullptr : &desktop_path_,
-                     [this](std::int32_t n) { return DrawBelow(n); });
+  ShuffleRound& round = RoundOf(from);
+  round.Follow(from, category.pictures);
+  return round.Pick(category.pictures, desktop_path_.empty() ? nullptr : &desktop_path_,
+                    [this](std::int32_t n) { return DrawBelow(n); }, accept, kShapeTries);
 }
 
 void Rotation::SeedRandom(std::uint64_t seed) {
@@ -179,25 +235,69 @@ void Rotation::SeedRandom(std::uint64_t seed) {
   seeded_ = true;
 }
 
-std::vector<std::string> Rotation::OtherMonitorPictures(const Category& category, std::int32_t index,
-                                                       std::size_t count) {
+std::vector<std::string> Rotation::OtherMonitorPictures(std::int32_t from, std::int32_t index, std::size_t count,
+                                                       std::map<std::string, std::int32_t>& positions) {
   std::vector<std::string> paths;
+  const Category& category = library_.CategoryAt(from);
   const std::int32_t pictures = category.PictureCount();
   if (pictures == 0) return paths;
   index = Wrap(index, pictures);
   const bool random = settings_.sposob_wybierania != 0;
+  const MonitorLayout layout = renderer_.SpanLayout();
   std::vector<std::int32_t> drawn;  // since every other picture was last shown
+  std::int64_t next = index;        // the last picture that followed the primary's in sequence
   for (std::size_t k = 1; k <= count; ++k) {
-    std::int32_t chosen = static_cast<std::int32_t>((index + static_cast<std::int64_t>(k)) % pictures);
+    const MonitorSettings monitor = SettingsOfMonitor(settings_, layout, k);
+    const int orientation = monitor.match_orientation ? monitor.orientation : 0;
+    const std::int32_t own = monitor.category.empty() ? -1 : library_.FindCategory(monitor.category);
+    if (own >= 0 && own != from && library_.CategoryAt(own).PictureCount() > 0) {
+      // Its own category, at its own position.
+      const Category& mine = library_.CategoryAt(own);
+      const auto accept = [&](std::int32_t p) { return Matches(mine.PictureAt(p), orientation); };
+      std::int32_t chosen;
+      if (random) {
+        chosen = RandomChoice(own, orientation != 0 ? ShuffleRound::Accept(accept) : nullptr);
+      } else {
+        const auto at = positions.find(mine.name);
+        const std::int64_t after = at == positions.end() ? -1 : at->second;
+        chosen = Wrap(after + 1, mine.PictureCount());
+        for (std::int32_t t = 1; t <= kShapeTries && t <= mine.PictureCount(); ++t) {
+          const std::int32_t candidate = Wrap(after + t, mine.PictureCount());
+          if (accept(candidate)) {
+            chosen = candidate;
+            break;
+          }
+        }
+      }
+      positions[mine.name] = chosen;
+      paths.push_back(mine.PictureAt(chosen));
+      continue;
+    }
+    const auto accept = [&](std::int32_t p) { return Matches(category.PictureAt(p), orientation); };
+    std::int32_t chosen = static_cast<std::int32_t>((next + 1) % pictures);
     if (random && pictures > 1) {
       if (drawn.size() == static_cast<std::size_t>(pictures) - 1) drawn.clear();
-      // Any picture but the primary's, drawn again while it was drawn before.
-      do {
+      // Any picture but the primary's, drawn again while it was drawn
+      // before; of the right orientation while tries are left.
+      for (int tries = 0;; ++tries) {
         chosen = DrawBelow(pictures - 1);
         if (chosen >= index) ++chosen;
-      } while (std::find(drawn.begin(), drawn.end(), chosen) != drawn.end());
+        if (std::find(drawn.begin(), drawn.end(), chosen) != drawn.end()) continue;
+        if (tries < kShapeTries && !accept(chosen)) continue;
+        break;
+      }
       drawn.push_back(chosen);
+    } else if (orientation != 0) {
+      for (std::int32_t t = 1; t <= kShapeTries && t < pictures; ++t) {
+        const std::int32_t candidate = static_cast<std::int32_t>((next + t) % pictures);
+        if (candidate == index) continue;
+        if (accept(candidate)) {
+          chosen = candidate;
+          break;
+        }
+      }
     }
+    if (!random) next = chosen;
     paths.push_back(category.PictureAt(chosen));
   }
   return paths;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,11 +60,33 @@ class Rotation {
   ChangeResult SetPreviousWallpaper();
   ChangeResult SetSelectedWallpaper();
 
-  // The index of an automatic change: the picture after the last wallpaper,
-  // or with random selection a picture drawn at random (0 for an empty
-  // category, where there is nothing to draw). With no repeats the drawn
-  // picture counts as shown in the round.
+  // The index of an automatic change in the category it draws from: the
+  // picture after the last wallpaper drawn from it, or with random
+  // selection a picture drawn at random (0 for an empty category, where
+  // there is nothing to draw). With no repeats the drawn picture counts as
+  // shown in the round. A primary monitor that takes pictures of its own
+  // orientation gets the first that matches of the next kShapeTries.
   std::int32_t AutomaticChoice();
+
+  // The category a rule of the schedule names now (its position in the
+  // library), -1 for none. While there is one, the automatic changes draw
+  // from it rather than from the current category; the lists, the
+  // selection and the current category's positions stay the user's, and
+  // its own position is kept in the library's otherPositions.
+  void SetScheduledCategory(std::int32_t position) { scheduled_ = position; }
+  // The category the automatic changes draw from: the scheduled one, else
+  // the current one (-1 for none).
+  std::int32_t DrawingCategory() const;
+
+  // How a picture's orientation is found without decoding it: +1 taller
+  // than wide, -1 wider than tall, 0 square, kUnknownShape when the file
+  // does not tell.
+  using ShapeReader = std::function<int(const std::string& path)>;
+  static constexpr int kUnknownShape = 2;
+  // How many pictures are looked at for one of the right orientation
+  // before the first of them is taken all the same.
+  static constexpr int kShapeTries = 16;
+  void SetShapeReader(ShapeReader reader) { shape_of_ = std::move(reader); }
   // An automatic change to the automatic choice (the timer's change).
   ChangeResult ChangeAutomatically();
   // The change at a start with the system: only in change mode 0 and with a
@@ -99,17 +123,35 @@ class Rotation {
   std::int32_t DrawBelow(std::int32_t count);
   void SeedRandom(std::uint64_t seed);
 
-  // The pictures of the monitors besides the primary, which shows picture
-  // index of the category (count of them): the pictures after it in list
-  // order, wrapping; with random selection ones drawn at random, none the
-  // primary's and none twice while the category has others left.
-  std::vector<std::string> OtherMonitorPictures(const Category& category, std::int32_t index, std::size_t count);
+  // The pictures of the monitors besides the primary (count of them, in the
+  // layout's order), when the primary shows picture index of category from.
+  // A monitor that follows the main rotation gets the pictures after it in
+  // list order, wrapping; with random selection ones drawn at random, none
+  // the primary's and none twice while the category has others left. A
+  // monitor with a category of its own gets that category's next picture,
+  // in sequence or at random (from its round with no repeats). A monitor
+  // that takes pictures of its own orientation gets the first that matches
+  // of up to kShapeTries of those. The positions of the own categories are
+  // written to positions (the library's otherPositions once the change is
+  // made).
+  std::vector<std::string> OtherMonitorPictures(std::int32_t from, std::int32_t index, std::size_t count,
+                                                std::map<std::string, std::int32_t>& positions);
 
  private:
+  // The change to picture index of category from (SetWallpaperAt's for the
+  // current category; for another one the selection stays).
+  ChangeResult ChangeTo(std::int32_t from, std::int32_t index, bool automatic);
   void ResetMinuteCounter();
-  // A random position below count (> 0) in the current category: from the
-  // round with no repeats, else DrawBelow's.
-  std::int32_t RandomChoice(std::int32_t count);
+  // A random position in category from (with pictures): from its round
+  // with no repeats, else DrawBelow's; with accept, as ShuffleRound::Pick.
+  std::int32_t RandomChoice(std::int32_t from, const ShuffleRound::Accept& accept = nullptr);
+  // The round of random changes of category from.
+  ShuffleRound& RoundOf(std::int32_t from) { return rounds_[from]; }
+  // Whether the picture has the orientation (0: any does).
+  bool Matches(const std::string& path, int orientation) const;
+  // The position of the last wallpaper drawn from category from (-1 when
+  // none was yet: its first picture comes next).
+  std::int32_t LastPositionIn(std::int32_t from) const;
   // The remembered wallpaper as the picture on the desktop, at the
   // rotation's first look at the library.
   void LearnStartPicture();
@@ -119,7 +161,9 @@ class Rotation {
   WallpaperRenderer& renderer_;
   std::mt19937_64 random_;
   bool seeded_ = false;
-  ShuffleRound round_;
+  std::map<std::int32_t, ShuffleRound> rounds_;
+  std::int32_t scheduled_ = -1;
+  ShapeReader shape_of_;
   std::string desktop_path_;
   bool desktop_known_ = false;
 };

@@ -72,7 +72,7 @@ void ShuffleRound::MarkShown(std::int32_t position) {
 }
 
 std::int32_t ShuffleRound::Pick(const std::vector<std::string>& pictures, const std::string* desktop_path,
-                                const Draw& draw) {
+                                const Draw& draw, const Accept& accept, int tries) {
   assert(begun_ && pictures.size() == count_ && count_ > 0);
   if (remaining_.empty()) Begin();
   const auto on_desktop = [&](std::int32_t position) {
@@ -86,16 +86,26 @@ std::int32_t ShuffleRound::Pick(const std::vector<std::string>& pictures, const 
   const bool avoid = candidates > 0;
   if (!avoid) candidates = Left();
 
-  std::int32_t wanted = draw(candidates);
-  for (const std::int32_t position : remaining_) {
-    if (avoid && on_desktop(position)) continue;
-    if (wanted-- == 0) {
-      Take(position);
-      return position;
+  const auto drawn = [&] {
+    std::int32_t wanted = draw(candidates);
+    for (const std::int32_t position : remaining_) {
+      if (avoid && on_desktop(position)) continue;
+      if (wanted-- == 0) return position;
     }
+    assert(false);
+    return remaining_.front();
+  };
+  const std::int32_t first = drawn();
+  std::int32_t chosen = first;
+  for (int t = 1; accept && !accept(chosen); ++t) {
+    if (t >= tries) {
+      chosen = first;
+      break;
+    }
+    chosen = drawn();
   }
-  assert(false);
-  return remaining_.front();
+  Take(chosen);
+  return chosen;
 }
 
 }  // namespace vistelle

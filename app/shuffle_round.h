@@ -36,7 +36,13 @@ class ShuffleRound {
   // shown. pictures are those Follow was last given, and not empty. While
   // another picture is left, the pick is never one whose path is
   // desktop_path (nullptr: none known), the picture on the desktop.
-  std::int32_t Pick(const std::vector<std::string>& pictures, const std::string* desktop_path, const Draw& draw);
+  //
+  // With accept, up to tries pictures are drawn so, and the first that it
+  // accepts is the pick (the others stay in the round); when it accepts
+  // none, the first drawn is.
+  using Accept = std::function<bool(std::int32_t position)>;
+  std::int32_t Pick(const std::vector<std::string>& pictures, const std::string* desktop_path, const Draw& draw,
+                    const Accept& accept = nullptr, int tries = 1);
 
   // The number of pictures left before the round ends.
   std::int32_t Left() const { return static_cast<std::int32_t>(remaining_.size()); }

@@ -267,14 +267,17 @@ namespace {
 
 // The position of the choice Find answers, or monitors.size().
 std::size_t FindChoice(const std::vector<MonitorChoice>& monitors, const std::string& device, std::int32_t at) {
-  std::size_t only = monitors.size(), named = 0;
+  std::size_t only = monitors.size(), named = 0, placed = monitors.size();
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     if (monitors[i].device == device && monitors[i].place == at) return i;
     if (!device.empty() && monitors[i].device == device) {
       ++named;
       only = i;
     }
+    if (monitors[i].place == at && placed == monitors.size()) placed = i;
   }
+  // A monitor without a name (the composer's) is known by its place alone.
+  if (device.empty()) return placed;
   return named == 1 ? only : monitors.size();
 }
 

@@ -123,8 +123,9 @@ struct ScreensAndTimes {
   bool Save(ProfileStore& store, const std::string& file) const;
 
   // The choice stored for the monitor at place with this device name: the
-  // one of the same name and place, else the only one of that name, else
-  // (without a name) the one at that place with no name; null for none.
+  // one of the same name and place, else the only one of that name; for a
+  // monitor without a name (the composer's) the first at that place; null
+  // for none.
   const MonitorChoice* Find(const std::string& device, std::int32_t place) const;
   // The same, made (with the defaults) when missing; one found by its name
   // alone takes the place given.

@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "base/legacy_code_page.h"
 #include "base/paths.h"
+#include "config/screens_and_times.h"
 #include "library/library_text.h"
 
 namespace vistelle {
@@ -212,6 +213,15 @@ bool WallpaperLibrary::SaveFile(std::string* reason) {
 }
 
 void WallpaperLibrary::LoadSelection() {
+  otherPositions.clear();
+  const int others = store_.GetInt(config_path_, kRotationSection, "count", 0);
+  for (int i = 1; i <= others && i <= static_cast<int>(kMaxOtherPositions); ++i) {
+    const std::string n = std::to_string(i);
+    const std::string name =
+        DecodeProfileText(store_.GetString(config_path_, kRotationSection, "category" + n, "", 1024));
+    const int position = store_.GetInt(config_path_, kRotationSection, "position" + n, 0);
+    if (!name.empty() && position >= 0) otherPositions[name] = position;
+  }
   const std::int32_t category = store_.GetInt(config_path_, kSection, kCategoryKey, 0);
   const std::int32_t wallpaper = store_.GetInt(config_path_, kSection, kCurrentWallpaperKey, 0);
   if (category < 0 || category >= CategoryCount()) return;
@@ -225,6 +235,19 @@ void WallpaperLibrary::LoadSelection() {
 bool WallpaperLibrary::SaveSelection() {
   bool ok = store_.WriteString(config_path_, kSection, kCategoryKey, std::to_string(currentCategory));
   ok = store_.WriteString(config_path_, kSection, kCurrentWallpaperKey, std::to_string(currentWallpaper)) && ok;
+  // The positions of categories that are no longer there are dropped.
+  std::size_t n = 0;
+  for (const auto& [name, position] : otherPositions) {
+    if (n == kMaxOtherPositions) break;
+    if (FindCategory(name) < 0) continue;
+    ++n;
+    ok = store_.WriteString(config_path_, kRotationSection, "category" + std::to_string(n), EncodeProfileText(name)) &&
+         ok;
+    ok = store_.WriteString(config_path_, kRotationSection, "position" + std::to_string(n), std::to_string(position)) &&
+         ok;
+  }
+  if (n > 0 || store_.GetInt(config_path_, kRotationSection, "count", 0) != 0)
+    ok = store_.WriteString(config_path_, kRotationSection, "count", std::to_string(n)) && ok;
   return ok;
 }
 

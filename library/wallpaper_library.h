@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,6 +119,13 @@ class WallpaperLibrary {
   // Whether the picture list shows the current category's pictures; "clear"
   // empties the list on screen alone.
   bool pictureListShown = false;
+
+  // The positions of the last wallpapers drawn from categories other than
+  // the current one (a monitor's own category, a schedule's), by category
+  // name; in config.ini's section "rotation".
+  std::map<std::string, std::int32_t> otherPositions;
+  static constexpr const char* kRotationSection = "rotation";
+  static constexpr std::size_t kMaxOtherPositions = 256;
 
   std::vector<Category> categories;
 

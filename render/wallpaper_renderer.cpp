@@ -9,6 +9,7 @@
 #include "image/image_codecs.h"
 #include "image/row_pipeline.h"
 #include "render/composition.h"
+#include "render/monitor_settings.h"
 #include "render/placement_sink.h"
 #include "image/preview_image.h"
 
@@ -51,10 +52,9 @@ void CopyOnto(Image& span, const Image& screen, const CanvasRect& at, const Canv
 
 }  // namespace
 
-DecodeTarget WallpaperRenderer::ScreenTarget(std::uint32_t width, std::uint32_t height) const {
+DecodeTarget WallpaperRenderer::ScreenTarget(std::uint32_t width, std::uint32_t height, int position) {
   // Fill and fit scale the picture to the screen, so a large photo need not
   // be decoded in full; the other positions place it pixel for pixel.
-  const int position = settings_.sposob_wyswietlania;
   if (position != kPositionFill && position != kPositionFit) return DecodeTarget();
   return DecodeTarget{width, height, position == kPositionFill};
 }
@@ -62,13 +62,14 @@ DecodeTarget WallpaperRenderer::ScreenTarget(std::uint32_t width, std::uint32_t 
 DecodeTarget WallpaperRenderer::CompositionTarget() { return CompositionTarget(SpanLayout()); }
 
 DecodeTarget WallpaperRenderer::CompositionTarget(const MonitorLayout& layout) {
-  const int position = settings_.sposob_wyswietlania;
+  const int position = SettingsOfMonitor(settings_, layout, 0).position;
   if (position != kPositionFill && position != kPositionFit) return DecodeTarget();
   if (layout.Empty()) {
     const ScreenSize screen = desktop_.PrimaryScreenSize();
-    return ScreenTarget(screen.width, screen.height);
+    return ScreenTarget(screen.width, screen.height, position);
   }
-  if (settings_.monitor_mode == kMonitorModeEach) return ScreenTarget(layout.Primary().width, layout.Primary().height);
+  if (settings_.monitor_mode == kMonitorModeEach)
+    return ScreenTarget(layout.Primary().width, layout.Primary().height, position);
   // Scaled to a box at least as wide and as high as every monitor, the
   // picture is no smaller than any of them needs.
   std::uint32_t width = 0, height = 0;
@@ -76,7 +77,7 @@ DecodeTarget WallpaperRenderer::CompositionTarget(const MonitorLayout& layout) {
     width = std::max(width, m.width);
     height = std::max(height, m.height);
   }
-  return ScreenTarget(width, height);
+  return ScreenTarget(width, height, position);
 }
 
 MonitorLayout WallpaperRenderer::SpanLayout() {
@@ -95,14 +96,17 @@ std::size_t WallpaperRenderer::OtherMonitorCount() {
   return layout.Empty() ? 0 : layout.Count() - 1;
 }
 
-DecodeAhead::Job WallpaperRenderer::OtherMonitorJob(const Monitor& m, const std::string& path) const {
+DecodeAhead::Job WallpaperRenderer::OtherMonitorJob(const MonitorLayout& layout, std::size_t i,
+                                                   const std::string& path) const {
+  const Monitor& m = layout.Monitors()[i];
+  const MonitorSettings look = SettingsOfMonitor(settings_, layout, i);
   DecodeAhead::Job job;
   job.path = path;
-  job.target = ScreenTarget(m.width, m.height);
+  job.target = ScreenTarget(m.width, m.height, look.position);
   job.width = m.width;
   job.height = m.height;
-  job.position = settings_.sposob_wyswietlania;
-  job.background = settings_.color_background;
+  job.position = look.position;
+  job.background = look.background;
   return job;
 }
 
@@ -112,7 +116,7 @@ void WallpaperRenderer::SetOtherMonitorPictures(std::vector<std::string> paths) 
   const MonitorLayout layout = SpanLayout();
   if (settings_.monitor_mode == kMonitorModeEach && !layout.Empty()) {
     for (std::size_t i = 0; i < other_paths_.size() && i + 1 < layout.Count(); ++i) {
-      jobs.push_back(OtherMonitorJob(layout.Monitors()[i + 1], other_paths_[i]));
+      jobs.push_back(OtherMonitorJob(layout, i + 1, other_paths_[i]));
     }
   }
   ahead_.Start(std::move(jobs));
@@ -128,11 +132,14 @@ std::vector<ScreenSize> WallpaperRenderer::CurrentScreens(const MonitorLayout& l
   return screens;
 }
 
-bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, const DecodeTarget& target,
-                                     const std::string& path, RowSink* preview) {
+bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, const MonitorLayout& layout,
+                                     const DecodeTarget& target, const std::string& path, RowSink* preview) {
   placed_for_.clear();
   canvases_.resize(screens.size());
-  const int position = settings_.sposob_wyswietlania;
+  // Several screens show the current picture only in mode 1, where each has
+  // the Options page's position; in mode 2 it is the primary's alone.
+  const MonitorSettings look = SettingsOfMonitor(settings_, layout, 0);
+  const int position = look.position;
   std::vector<PlacementSink> placements;
   placements.reserve(screens.size());
   std::vector<RowSink*> sinks;
@@ -140,7 +147,7 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     // Every pixel is written: by the picture or by the background.
     if (!canvases_[i].CreateUninitialised(screens[i].width, screens[i].height)) return false;
     // Each stretched picture with alpha needs a scratch of its own.
-    placements.emplace_back(canvases_[i], position, settings_.color_background, i == 0 ? &scratch_ : nullptr);
+    placements.emplace_back(canvases_[i], position, look.background, i == 0 ? &scratch_ : nullptr);
     sinks.push_back(&placements.back());
   }
   if (preview != nullptr) sinks.push_back(preview);
@@ -168,7 +175,7 @@ bool WallpaperRenderer::LoadCurrentPicture(const std::string& path, bool make_pr
   Image preview;
   PreviewSink preview_sink(preview_width_, preview_height_, preview);
   current_.Clear();
-  if (!PlaceCurrent(CurrentScreens(layout), CompositionTarget(layout), path,
+  if (!PlaceCurrent(CurrentScreens(layout), layout, CompositionTarget(layout), path,
                     make_preview ? &preview_sink : nullptr)) {
     // No change follows: the pictures decoding ahead for it are not needed.
     ahead_.Drop();
@@ -237,11 +244,12 @@ void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar) {
 
 const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
   const std::vector<ScreenSize> screens{{width, height}};
-  if (!PlaceCurrent(screens, ScreenTarget(width, height), current_path_, nullptr)) {
+  const int position = settings_.sposob_wyswietlania;
+  if (!PlaceCurrent(screens, MonitorLayout(), ScreenTarget(width, height, position), current_path_, nullptr)) {
     // Without a picture the canvas shows what it would around one.
     canvases_.resize(1);
     if (!canvases_[0].CreateUninitialised(width, height)) return canvases_[0];
-    PlacementSink::FillBackground(canvases_[0], settings_.sposob_wyswietlania, settings_.color_background);
+    PlacementSink::FillBackground(canvases_[0], position, settings_.color_background);
   }
   placed_for_.clear();
   FinishScreen(canvases_[0], true);
@@ -262,7 +270,6 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
   const bool each = settings_.monitor_mode == kMonitorModeEach;
   const CanvasRect primary = layout.InCanvas(0);
   const std::size_t count = layout.Count();
-  const int position = settings_.sposob_wyswietlania;
   // Monitor by monitor, the primary first. The current picture's canvases
   // are placed already; in mode 2 each other picture is given back as soon
   // as it is placed (the worker may meanwhile hold the next ones it has
@@ -278,7 +285,7 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
       // size; that gone meanwhile, the background.
       bool placed = false;
       if (i - 1 < other_paths_.size()) {
-        const DecodeAhead::Job job = OtherMonitorJob(m, other_paths_[i - 1]);
+        const DecodeAhead::Job job = OtherMonitorJob(layout, i, other_paths_[i - 1]);
         switch (ahead_.Take(i - 1, job, canvas_)) {
           case DecodeAhead::Taken::kLoaded: placed = true; break;
           case DecodeAhead::Taken::kFailed: break;
@@ -286,10 +293,11 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
         }
         if (!placed) ++failed_others_;
       }
-      if (!placed && !current_path_.empty()) placed = PlaceFile(canvas_, OtherMonitorJob(m, current_path_));
+      if (!placed && !current_path_.empty()) placed = PlaceFile(canvas_, OtherMonitorJob(layout, i, current_path_));
       if (!placed) {
         if (!canvas_.CreateUninitialised(m.width, m.height)) continue;
-        PlacementSink::FillBackground(canvas_, position, settings_.color_background);
+        const MonitorSettings look = SettingsOfMonitor(settings_, layout, i);
+        PlacementSink::FillBackground(canvas_, look.position, look.background);
       }
       FinishScreen(canvas_, false);
     }
@@ -315,11 +323,12 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // meanwhile, the canvas shows what it would with no picture: the
   // background and the calendar.
   if (!same(placed_for_, screens) &&
-      !PlaceCurrent(screens, CompositionTarget(layout), current_path_, nullptr)) {
+      !PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr)) {
+    const MonitorSettings look = SettingsOfMonitor(settings_, layout, 0);
     canvases_.resize(screens.size());
     for (std::size_t i = 0; i < screens.size(); ++i)
       if (canvases_[i].CreateUninitialised(screens[i].width, screens[i].height))
-        PlacementSink::FillBackground(canvases_[i], settings_.sposob_wyswietlania, settings_.color_background);
+        PlacementSink::FillBackground(canvases_[i], look.position, look.background);
   }
   placed_for_.clear();
   const bool span = !layout.Empty();

@@ -193,11 +193,12 @@ class WallpaperRenderer {
   // canvas of each size with its background; with a preview sink, makes
   // the preview in the same decode. False when the file does not decode,
   // with the canvases in no defined state.
-  bool PlaceCurrent(const std::vector<ScreenSize>& screens, const DecodeTarget& target, const std::string& path,
-                    RowSink* preview);
-  // What the other monitor m is placed with: the picture at path in the
-  // position and background of the settings, decoded for its size.
-  DecodeAhead::Job OtherMonitorJob(const Monitor& m, const std::string& path) const;
+  // The position and background are those of the layout's primary monitor.
+  bool PlaceCurrent(const std::vector<ScreenSize>& screens, const MonitorLayout& layout, const DecodeTarget& target,
+                    const std::string& path, RowSink* preview);
+  // What monitor i of the layout is placed with: the picture at path in its
+  // position and background, decoded for its size.
+  DecodeAhead::Job OtherMonitorJob(const MonitorLayout& layout, std::size_t i, const std::string& path) const;
   // The job done on this thread, onto canvas (made at the job's size).
   bool PlaceFile(Image& canvas, const DecodeAhead::Job& job);
   // The effects and, with_calendar, the calendar on a placed canvas.
@@ -209,8 +210,9 @@ class WallpaperRenderer {
   // as each monitor in mode 1 (the picture serves them all).
   DecodeTarget CompositionTarget();
   DecodeTarget CompositionTarget(const MonitorLayout& layout);
-  // What a picture is decoded for to be shown on a screen of that size.
-  DecodeTarget ScreenTarget(std::uint32_t width, std::uint32_t height) const;
+  // What a picture is decoded for to be shown on a screen of that size in
+  // that position.
+  static DecodeTarget ScreenTarget(std::uint32_t width, std::uint32_t height, int position);
 };
 
 }  // namespace vistelle

@@ -85,6 +85,11 @@ write_config each-centre.ini 2 monitor_mode=2
 write_config each-fill.ini 3 monitor_mode=2 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
 write_config each-fit.ini 4 monitor_mode=2 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
 write_config primary-only.ini 0 monitor_mode=0
+# Each monitor with a position and background of its own (known by its
+# place in the layout's order); a monitor named nowhere takes the defaults.
+write_config each-own.ini 3 monitor_mode=2 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90 \
+  '[monitors]' count=3 monitor1_place=0 monitor1_position=4 monitor1_background=200,40,40 \
+  monitor2_place=2 monitor2_position=2 monitor2_background=0,0,128 monitor3_place=3 monitor3_position=0
 
 failures=0
 cases=0
@@ -205,6 +210,7 @@ run_monitors_case span-fit.ini "$stacked" 1024x1536 panorama.bmp
 run_monitors_case each-stretch.ini "$three" 1800x600 wide.bmp alpha.png small.png
 run_monitors_case each-fill.ini "$three" 1800x600 holes.png
 run_monitors_case primary-only.ini "$three" 640x480 wide.bmp
+run_monitors_case each-own.ini 1024x768+0+0,600x1000+1024+0,800x600-800+0 2424x1000 panorama.bmp wide.bmp alpha.png
 
 echo "$((cases - failures)) of $cases wallpapers match"
 [ "$failures" -eq 0 ]
