@@ -162,24 +162,24 @@ bool ParseDegrees(std::string_view text, double limit, double& degrees) {
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  double value = 0, scale = 0;
-  bool digits = false;
+  // The digits as one whole number, divided once at the end, so that what
+  // FormatDegrees wrote reads back as the same number.
+  std::int64_t whole = 0, scale = 1;
+  bool digits = false, point = false;
   for (; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '.' && scale == 0) {
-      scale = 1;
+    if (c == '.' && !point) {
+      point = true;
       continue;
     }
     if (c < '0' || c > '9') return false;
     digits = true;
-    if (scale == 0) {
-      value = value * 10 + (c - '0');
-      if (value > 1000) return false;
-    } else if (scale < 1e9) {
-      scale *= 10;
-      value += (c - '0') / scale;
-    }
+    if (point && scale >= 1000000000) continue;  // finer than anyone types
+    if (whole > 1000000000000) return false;
+    whole = whole * 10 + (c - '0');
+    if (point) scale *= 10;
   }
+  const double value = static_cast<double>(whole) / static_cast<double>(scale);
   if (!digits || value > limit) return false;
   degrees = negative ? -value : value;
   return true;
@@ -266,7 +266,8 @@ bool ScreensAndTimes::Save(ProfileStore& store, const std::string& file) const {
 namespace {
 
 // The position of the choice Find answers, or monitors.size().
-std::size_t FindChoice(const std::vector<MonitorChoice>& monitors, const std::string& device, std::int32_t at) {
+std::size_t FindChoice(const std::vector<MonitorChoice>& monitors, const std::string& device, std::int32_t at,
+                       bool unique) {
   std::size_t only = monitors.size(), named = 0, placed = monitors.size();
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     if (monitors[i].device == device && monitors[i].place == at) return i;
@@ -278,18 +279,18 @@ std::size_t FindChoice(const std::vector<MonitorChoice>& monitors, const std::st
   }
   // A monitor without a name (the composer's) is known by its place alone.
   if (device.empty()) return placed;
-  return named == 1 ? only : monitors.size();
+  return unique && named == 1 ? only : monitors.size();
 }
 
 }  // namespace
 
-const MonitorChoice* ScreensAndTimes::Find(const std::string& device, std::int32_t at) const {
-  const std::size_t i = FindChoice(monitors, device, at);
+const MonitorChoice* ScreensAndTimes::Find(const std::string& device, std::int32_t at, bool unique) const {
+  const std::size_t i = FindChoice(monitors, device, at, unique);
   return i < monitors.size() ? &monitors[i] : nullptr;
 }
 
-MonitorChoice& ScreensAndTimes::FindOrAdd(const std::string& device, std::int32_t at) {
-  const std::size_t i = FindChoice(monitors, device, at);
+MonitorChoice& ScreensAndTimes::FindOrAdd(const std::string& device, std::int32_t at, bool unique) {
+  const std::size_t i = FindChoice(monitors, device, at, unique);
   if (i < monitors.size()) {
     monitors[i].place = at;  // a monitor found by its name alone has moved
     return monitors[i];

@@ -123,13 +123,15 @@ struct ScreensAndTimes {
   bool Save(ProfileStore& store, const std::string& file) const;
 
   // The choice stored for the monitor at place with this device name: the
-  // one of the same name and place, else the only one of that name; for a
-  // monitor without a name (the composer's) the first at that place; null
-  // for none.
-  const MonitorChoice* Find(const std::string& device, std::int32_t place) const;
+  // one of the same name and place, else, when no other monitor now has
+  // that name (unique), the only one stored of that name (the monitor has
+  // moved); for a monitor without a name (the composer's) the first at that
+  // place; null for none. Identical monitors can share a name, and Wine
+  // gives every monitor the same one.
+  const MonitorChoice* Find(const std::string& device, std::int32_t place, bool unique = false) const;
   // The same, made (with the defaults) when missing; one found by its name
   // alone takes the place given.
-  MonitorChoice& FindOrAdd(const std::string& device, std::int32_t place);
+  MonitorChoice& FindOrAdd(const std::string& device, std::int32_t place, bool unique = false);
 };
 
 // "07:30", "sunrise", "sunset-45", "sunrise+90".

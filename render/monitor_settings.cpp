@@ -1,5 +1,7 @@
 #include "render/monitor_settings.h"
 
+#include <algorithm>
+
 namespace vistelle {
 
 MonitorSettings SettingsOfMonitor(const TConfig& settings, const MonitorLayout& layout, std::size_t i) {
@@ -12,7 +14,9 @@ MonitorSettings SettingsOfMonitor(const TConfig& settings, const MonitorLayout& 
   // A portrait monitor beside the primary takes portrait pictures unless
   // told otherwise; the primary's picture is the main rotation's.
   out.match_orientation = i > 0 && out.orientation > 0;
-  const MonitorChoice* choice = settings.screens.Find(m.device, static_cast<std::int32_t>(i));
+  const bool unique = std::count_if(layout.Monitors().begin(), layout.Monitors().end(),
+                                    [&](const Monitor& other) { return other.device == m.device; }) == 1;
+  const MonitorChoice* choice = settings.screens.Find(m.device, static_cast<std::int32_t>(i), unique);
   if (choice == nullptr) return out;
   if (choice->position != MonitorChoice::kOptionsPage) out.position = choice->position;
   if (choice->background != MonitorChoice::kOptionsPage) out.background = static_cast<ColorRef>(choice->background);
