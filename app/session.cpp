@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/countdown.h"
+#include "app/local_clock.h"
 #include "app/tray_tip.h"
 #include "base/file_io.h"
 #include "base/paths.h"
@@ -111,9 +112,27 @@ bool Session::KeepWallpaperShown() {
   return true;
 }
 
+bool Session::FollowSchedule() {
+  const ScreensAndTimes& screens = settings_.screens;
+  std::int32_t category = -1;
+  if (!screens.rules.empty()) {
+    const std::int32_t rule = RuleInForce(screens.rules, screens.place, clock_ ? clock_() : LocalMomentNow());
+    if (rule >= 0) category = library_.FindCategory(screens.rules[static_cast<std::size_t>(rule)].category);
+    if (category >= 0 && library_.CategoryAt(category).PictureCount() == 0) category = -1;
+  }
+  rotation_.SetScheduledCategory(category);
+  const std::string name = category >= 0 ? library_.CategoryAt(category).name : std::string();
+  const bool changed = schedule_known_ && name != scheduled_;
+  schedule_known_ = true;
+  scheduled_ = name;
+  return changed;
+}
+
 bool Session::MinuteTick(const Surroundings& now) {
+  const bool boundary = FollowSchedule();
   if (Paused()) return false;
-  const bool due = vistelle::MinuteTick(settings_, library_.CurrentCategory() != nullptr) || change_held_;
+  const bool counted = vistelle::MinuteTick(settings_, rotation_.DrawingCategory() >= 0);
+  const bool due = counted || boundary || change_held_;
   if (!due) return false;
   change_held_ = ChangeWaits(now, settings_);
   return !change_held_;

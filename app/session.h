@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/rotation.h"
+#include "app/schedule.h"
 #include "app/surroundings.h"
 #include "base/folder_listing.h"
 #include "base/user_messages.h"
@@ -60,16 +61,25 @@ class Session {
   Outcome SetPreviousWallpaper() { return Changed(rotation_.SetPreviousWallpaper()); }
   Outcome SetSelectedWallpaper() { return Changed(rotation_.SetSelectedWallpaper()); }
   Outcome SetRandomWallpaper() { return Changed(rotation_.SetRandomWallpaper()); }
-  Outcome ChangeAutomatically() { return Changed(rotation_.ChangeAutomatically()); }
+  // The automatic changes draw from the category the schedule names now.
+  Outcome ChangeAutomatically() {
+    FollowSchedule();
+    return Changed(rotation_.ChangeAutomatically());
+  }
   // Nothing while paused.
-  Outcome ChangeAtStart() { return Paused() ? Outcome() : Changed(rotation_.ChangeAtStart()); }
+  Outcome ChangeAtStart() {
+    FollowSchedule();
+    return Paused() ? Outcome() : Changed(rotation_.ChangeAtStart());
+  }
   // After a resume, an unlock or a restart of Explorer: a desktop that no
   // longer shows the wallpaper gets it again, handed over as it is, or
   // composed again when its file was replaced. True when it had lost it.
   bool KeepWallpaperShown();
 
-  // One tick of the minute timer: true when the wallpaper is to change now.
-  // While paused the minutes are not counted. A change that falls due while
+  // One tick of the minute timer: true when the wallpaper is to change now,
+  // as the interval falls due or as the schedule names another category
+  // (once at each such boundary, whatever the interval and the change
+  // mode). While paused the minutes are not counted. A change that falls due while
   // the surroundings ask it to wait is held, and comes once they no longer
   // do (HeldChangeMayCome), never as a burst.
   bool MinuteTick(const Surroundings& now = Surroundings());
@@ -84,6 +94,14 @@ class Session {
   // now; the preview and the countdown stay. False when nothing is on the
   // desktop yet.
   bool ComposeAgain();
+
+  // Tells the rotation the category the schedule names now: the first rule
+  // that holds, when its category is there and has pictures; else none
+  // (the selected category). True when that differs from what it named at
+  // the last look (not at the first).
+  bool FollowSchedule();
+  // The clock the schedule is read by (the system's local time unless set).
+  void SetClock(std::function<LocalMoment()> clock) { clock_ = std::move(clock); }
 
   // A click in the category list: the category at position becomes current
   // and previews its first picture. Nothing for a position out of range.
@@ -164,6 +182,9 @@ class Session {
   bool unsaved_ = false;
   bool change_held_ = false;
   bool wallpaper_error_told_ = false;
+  bool schedule_known_ = false;
+  std::string scheduled_;  // the category the schedule named at the last look
+  std::function<LocalMoment()> clock_;
   Desktop& desktop_;
   ReplacingProfileStore store_;
   TConfig settings_;

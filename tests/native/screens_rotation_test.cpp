@@ -131,5 +131,44 @@ TEST_F(ScreensTest, AtRandomWithoutRepeatsTheRightOrientationComesFirstAndEveryP
   }
 }
 
+TEST_F(ScreensTest, AtARulesBoundaryTheWallpaperChangesOnceFromItsCategory) {
+  // "Own" from 08:00 to 20:00, every day; a long interval.
+  TConfig& settings = session->MutableSettings();
+  settings.monitor_mode = 0;
+  settings.zmiana_tapety_co = 1, settings.co_ile_sek_godz = 24, settings.godz_sek = 0;
+  settings.screens.rules = {ScheduleRule{"Own", DayTime{DayTime::Kind::kClock, 8 * 60}, DayTime{DayTime::Kind::kClock, 20 * 60}}};
+  LocalMoment now;
+  now.year = 2026, now.month = 12, now.day = 10, now.weekday = 3;
+  session->SetClock([&now] { return now; });
+  struct Tick {
+    std::int32_t minute;
+    bool paused;
+    bool change;
+    int picture;  // of the change
+  };
+  const Tick ticks[] = {
+      {7 * 60 + 59, false, false, 0}, {8 * 60, false, true, 10}, {8 * 60 + 1, false, false, 0},
+      {19 * 60 + 59, false, false, 0}, {20 * 60, false, true, 1}, {20 * 60 + 1, false, false, 0},
+      {8 * 60, true, false, 0},  // paused: the boundary passes
+      {8 * 60 + 1, false, false, 0},
+  };
+  for (const Tick& t : ticks) {
+    now.minute = t.minute;
+    session->SetPaused(t.paused);
+    const bool change = session->MinuteTick();
+    EXPECT_EQ(change, t.change) << t.minute;
+    if (change) {
+      session->ChangeAutomatically();
+      EXPECT_EQ(rotation->DesktopPicture(), f.Picture(t.picture)) << t.minute;
+    }
+  }
+  // The change at start, within the rule, comes from its category too.
+  settings.zmiana_tapety_co = 0;
+  now.minute = 12 * 60;
+  session->ChangeAtStart();
+  EXPECT_EQ(rotation->DesktopPicture(), f.Picture(11));
+  EXPECT_EQ(session->Library().currentCategory, 0);
+}
+
 }  // namespace
 }  // namespace vistelle
