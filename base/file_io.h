@@ -14,6 +14,11 @@ namespace vistelle {
 // is larger than max_bytes.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes);
 
+// Reads the file's first max_bytes bytes, or the whole file when it is
+// shorter (out then holds fewer than max_bytes). False when it cannot be
+// opened or read.
+bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out);
+
 // Writes data to a temporary file in the same folder, flushes it to the disk
 // and then puts it in the place of path in one step. Whoever opens path sees
 // either the old file or the complete new one, never a part, also after a

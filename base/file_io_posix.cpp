@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "base/file_io.h"
 #include "base/write_stop.h"
@@ -57,6 +58,30 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
     out.resize(done);  // a file that shrank meanwhile is read as it is now
   }
   ::close(fd);
+  return ok;
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  std::vector<std::uint8_t> data;
+  if (ok) {
+    const auto file_size = static_cast<std::uint64_t>(st.st_size);
+    data.resize(static_cast<std::size_t>(file_size < max_bytes ? file_size : max_bytes));
+    std::size_t done = 0;
+    while (ok && done < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;  // the file shrank meanwhile: take it as it is now
+      done += static_cast<std::size_t>(n);
+    }
+    data.resize(done);
+  }
+  ::close(fd);
+  if (ok) out = std::move(data);
   return ok;
 }
 

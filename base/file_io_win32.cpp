@@ -94,6 +94,32 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
   return true;
 }
 
+bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
+  const std::wstring name = Widen(path);
+  if (name.empty()) return false;
+  KernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  if (GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+  const auto file_size = static_cast<std::uint64_t>(size.QuadPart);
+
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(file_size < max_bytes ? file_size : max_bytes));
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const std::size_t left = data.size() - done;
+    const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), data.data() + done, want, &got, nullptr)) return false;
+    if (got == 0) break;  // the file shrank meanwhile: take it as it is now
+    done += got;
+  }
+  data.resize(done);
+  out = std::move(data);
+  return true;
+}
+
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
   return WriteFileReplacing(path, std::vector<ByteRange>{{data, size}});
 }

@@ -1,7 +1,9 @@
 // libFuzzer target for the picture decoders: the content-recognising entry
-// point, each of the program's own decoders on the raw bytes, and the EXIF
-// reader. Any crash, sanitizer report, leak or oversized allocation is a
-// finding.
+// point, each of the program's own decoders on the raw bytes, the EXIF
+// reader and the header reader of picture shapes. Any crash, sanitizer
+// report, leak or oversized allocation is a finding, and so is a shape from
+// the header that differs from the picture decoded (but for a GIF, whose
+// frames may reach past the screen the header declares).
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "image/image.h"
 #include "image/image_codecs.h"
+#include "image/picture_shape.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vistelle;
@@ -33,6 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Image img;
     if (decode(data, size, img) && !img.IsValid()) std::abort();
   }
+  PictureShape shape;
+  if (ReadPictureShape(data, size, shape) && full.IsValid() && DetectImageFormat(data, size) != ImageFormat::kGif &&
+      (shape.width != full.GetWidth() || shape.height != full.GetHeight()))
+    std::abort();
   const int orientation = ReadExifOrientation(data, size);
   if (orientation < 1 || orientation > 8) std::abort();
   return 0;

@@ -3,6 +3,7 @@
 #include "image/byte_reader.h"
 #include "image/decoders_internal.h"
 #include "image/image_codecs.h"
+#include "image/picture_shape.h"
 
 namespace vistelle {
 
@@ -65,36 +66,6 @@ ImageFormat DetectImageFormat(const std::uint8_t* data, std::size_t size) {
 
 namespace {
 
-// The size a JPEG declares in its frame header (SOF0..SOF15 but for the
-// DHT, JPG and DAC markers); false when there is none.
-bool JpegSize(const std::uint8_t* data, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
-  std::size_t pos = 2;
-  while (bytes::Fits(pos, 4, size)) {
-    if (data[pos] != 0xFF) return false;
-    const std::uint8_t marker = data[pos + 1];
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
-    }
-    const std::size_t length = bytes::Be16(data + pos + 2);
-    if (length < 2) return false;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (frame) {
-      if (length < 7 || !bytes::Fits(pos + 4, 5, size)) return false;
-      height = bytes::Be16(data + pos + 5);
-      width = bytes::Be16(data + pos + 7);
-      return width != 0 && height != 0;
-    }
-    if (marker == 0xDA || marker == 0xD9) return false;  // the scan, or the end, before any frame
-    pos += 2 + length;
-  }
-  return false;
-}
-
-}  // namespace
-
-namespace {
-
 // A decode into a sink, made into a decode into a picture in memory, which
 // is only replaced once the decode succeeded.
 template <typename Decode>
@@ -116,7 +87,7 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, RowSink& sink, cons
   if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) orientation = ReadExifOrientation(data, size);
   if (format == ImageFormat::kJpeg) {
     std::uint32_t width = 0, height = 0;
-    if (target.Any() && JpegSize(data, size, width, height))
+    if (target.Any() && ReadJpegFrameSize(data, size, width, height))
       eighths = DecodeEighths(width, height, target, orientation >= 5);
   }
   const auto decode = [&](RowSink& into) {
