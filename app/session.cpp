@@ -8,6 +8,8 @@
 #include "app/tray_tip.h"
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "image/picture_shape.h"
+#include "render/monitor_settings.h"
 
 namespace vistelle {
 
@@ -65,7 +67,15 @@ Session::Session(std::string program_dir, Desktop& desktop, ProfileStore& store)
       renderer_(program_dir_, desktop_, settings_),
       library_(program_dir_, store_),
       rotation_(library_, settings_, renderer_),
-      editing_(library_) {}
+      editing_(library_) {
+  // A monitor that wants pictures of its own orientation learns a
+  // picture's from its file's header, without decoding it.
+  rotation_.SetShapeReader([](const std::string& path) {
+    PictureShape shape;
+    if (!ReadPictureShapeFromFile(path, shape)) return Rotation::kUnknownShape;
+    return OrientationOf(shape.width, shape.height);
+  });
+}
 
 Outcome Session::ReadLibrary() {
   library_.Load();

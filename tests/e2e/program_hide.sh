@@ -26,6 +26,28 @@ wait_program 20
 check "\"Close\" ends it with code 0 (got $program_status)" test "$program_status" = 0
 check "the new wallpaper is remembered" test "$(config_value "$app/config.ini" current_wallpaper)" = 2
 
+# A rule of the schedule that holds all day, every day, names "Sea": the
+# change at start comes from it, and the user's category and selection stay.
+write_config zmiana_tapety_co=0 sposob_wybierania=0 category=0 current_wallpaper=1 Cactivecalendar=0 \
+  '[schedule]' rules=1 rule1_category=Sea rule1_from=00:00 rule1_to=00:00 rule1_days=MTWTFSS
+start_program hide
+check "with a schedule: the main window is created" ctl wait-window 20
+check "the wallpaper is composed at start" wait_file "$app/pictora.bmp" 20
+ctl list 203
+check "the category list keeps \"Mountains\" selected ($(tail -1 <<<"$out"))" test "$(tail -1 <<<"$out")" = "selected 0"
+ctl list 202
+check "and the picture list its selection" test "$(tail -1 <<<"$out")" = "selected 1"
+ctl close
+wait_program 20
+top=$(convert "$app/pictora.bmp" -format "%[pixel:p{512,2}]" info: 2>/dev/null)
+IFS='(,)' read -r _ red green blue <<<"$top"
+check "the wallpaper is the first of \"Sea\" (top $top, waves.jpg begins #003060)" \
+  test "${red:-255}" -lt 8 -a "${green:-0}" -gt 40 -a "${green:-0}" -lt 56 -a "${blue:-0}" -gt 88 -a "${blue:-0}" -lt 104
+check "its place in \"Sea\" is remembered" test "$(config_value "$app/config.ini" category1)" = Sea -a \
+  "$(config_value "$app/config.ini" position1)" = 0
+check "the user's wallpaper position stays" test "$(config_value "$app/config.ini" current_wallpaper)" = 1
+rm -f "$app/pictora.bmp"
+
 for argument in HIDE " hide" "hide x" ""; do
   rm -f "$app/pictora.bmp"
   if [ "$argument" = "hide x" ]; then start_program hide x
