@@ -656,7 +656,10 @@ void TSkin::RunSettingsFlow() {
   // The file holds the settings as they are when the sheet opens, the
   // minute counter included.
   session_.SaveSettings();
-  const std::optional<SheetResult> result = RunSettingsSheet(hwnd_, session_.Settings(), program_dir_);
+  const std::vector<Monitor> monitors =
+      desktop_ ? MonitorLayout(desktop_->Monitors()).Monitors() : std::vector<Monitor>();
+  const std::optional<SheetResult> result =
+      RunSettingsSheet(hwnd_, session_.Settings(), program_dir_, monitors, session_.Library().CategoryListItems());
   if (!result) return;  // a sheet was open already
   // What the sheet edits comes from it; what happened meanwhile (a change
   // by the timer or a hotkey) stays.

@@ -1,5 +1,6 @@
-// Resource and control ids of the settings sheet's pages
-// (resources/settings.rc), shared with the code in settings/.
+// Resource and control ids of the settings sheet's pages and of the
+// schedule rule dialog (resources/settings.rc), shared with the code in
+// settings/.
 #pragma once
 
 // The sheet's icon (resources/app.rc).
@@ -68,3 +69,37 @@
 // Made by the page at run time, not in the template.
 #define IDC_CAL_BACKGROUND 119
 #define IDI_CALENDAR_PAGE 128
+
+// Screens and times page.
+#define IDD_SCREENS_PAGE 111
+#define IDC_SCR_MONITORS_GROUP 1101
+#define IDC_SCR_LAYOUT_FRAME 1102
+#define IDC_SCR_MONITOR_NAME 1103
+#define IDC_SCR_CATEGORY_LABEL 1104
+#define IDC_SCR_CATEGORY 1105
+#define IDC_SCR_POSITION_LABEL 1106
+#define IDC_SCR_POSITION 1107
+#define IDC_SCR_BACKGROUND_LABEL 1108
+#define IDC_SCR_BACKGROUND_OPTIONS 1109
+#define IDC_SCR_PORTRAIT 1110
+#define IDC_SCR_MODE_NOTE 1111
+#define IDC_SCR_RULES 1120
+#define IDC_SCR_ADD 1121
+#define IDC_SCR_EDIT 1122
+#define IDC_SCR_REMOVE 1123
+#define IDC_SCR_UP 1124
+#define IDC_SCR_DOWN 1125
+#define IDC_SCR_LATITUDE 1126
+#define IDC_SCR_LONGITUDE 1127
+
+// The schedule rule dialog of the Screens and times page. The seven day
+// boxes, Monday to Sunday, are 1210 to 1216.
+#define IDD_SCHEDULE_RULE 112
+#define IDC_RULE_CATEGORY 1201
+#define IDC_RULE_FROM_KIND 1202
+#define IDC_RULE_FROM_TIME 1203
+#define IDC_RULE_FROM_UNIT 1204
+#define IDC_RULE_TO_KIND 1205
+#define IDC_RULE_TO_TIME 1206
+#define IDC_RULE_TO_UNIT 1207
+#define IDC_RULE_MONDAY 1210

@@ -96,8 +96,13 @@ struct OptionsPage : PageBase {
     return TRUE;
   }
 
+  // The Screens and times page follows the monitor mode as it is shown.
   void OnCommand(HWND page, int, int code) {
-    if (code == BN_CLICKED) EnableDependentControls(page);
+    if (code != BN_CLICKED) return;
+    EnableDependentControls(page);
+    if (Checked(page, IDC_OPT_MONITORS_SPAN)) sheet.monitor_mode_shown = kMonitorModeSpan;
+    else if (Checked(page, IDC_OPT_MONITORS_EACH)) sheet.monitor_mode_shown = kMonitorModeEach;
+    else if (Checked(page, IDC_OPT_MONITORS_PRIMARY)) sheet.monitor_mode_shown = kMonitorModePrimary;
   }
 
   void OnPaint(HWND, HDC dc) { swatch.Paint(dc); }

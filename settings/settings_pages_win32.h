@@ -1,5 +1,5 @@
 // The inside of the settings sheet: the record the open sheet edits, how a
-// page keeps its state, the three pages' dialog procedures and the choosers
+// page keeps its state, the four pages' dialog procedures and the choosers
 // they share.
 #pragma once
 
@@ -8,10 +8,12 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "base/win32/handle_win32.h"
 #include "config/config.h"
 #include "image/image.h"
+#include "render/monitor_layout.h"
 #include "settings/settings_values.h"
 #include "settings/startup_entry_win32.h"
 
@@ -19,10 +21,15 @@ namespace vistelle {
 
 // The open sheet: its own settings record, a copy of the program's made when
 // it opens, and the program's folder, where the pages find their sample
-// pictures.
+// pictures; the monitors (in the layout's order) and the library's category
+// names, as they were when it opened, for the Screens and times page.
 struct SettingsSheet {
   TConfig settings;
   std::string program_folder;
+  std::vector<Monitor> monitors;
+  std::vector<std::string> categories;
+  // The monitor mode the Options page shows now, chosen or not yet stored.
+  int monitor_mode_shown = 0;
   bool applied = false;  // OK was pressed (PSN_APPLY)
 };
 
@@ -45,6 +52,11 @@ struct PageBase {
   void OnCommand(HWND, int /*id*/, int /*code*/) {}
   void OnHScroll(HWND, int /*request*/, HWND /*bar*/) {}
   void OnLButtonUp(HWND, POINT) {}
+  // The page comes to the front (PSN_SETACTIVE).
+  void OnSetActive(HWND) {}
+  // The page is about to be left, or OK was pressed on it (PSN_KILLACTIVE):
+  // false keeps the page, after it said what is wrong.
+  bool OnKillActive(HWND) { return true; }
   // True when the page handled WM_CLOSE.
   bool OnClose() { return false; }
 };
@@ -79,10 +91,20 @@ INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wparam, LPARAM lp
       state->OnLButtonUp(page, MousePosition(lparam));
       return FALSE;
     case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header == nullptr) return FALSE;
+      if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
+        state->OnSetActive(page);
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+        return TRUE;
+      }
+      if (header->code == static_cast<UINT>(PSN_KILLACTIVE)) {
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, state->OnKillActive(page) ? FALSE : TRUE);
+        return TRUE;
+      }
+      if (header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
       // OK: the page copies its controls into the sheet's record, the sheet
       // learns that OK was pressed, and the page answers without objection.
-      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
       state->OnApply(page);
       state->sheet.applied = true;
       SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
@@ -102,6 +124,7 @@ INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wparam, LPARAM lp
 INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK CalendarPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK ScreensPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The system colour dialog for one colour, opened over owner with the
 // colour preselected and the program's 16 custom colours, which stay for
@@ -148,6 +171,11 @@ inline POINT FrameClientOrigin(HWND page, int frame_id) {
 
 // The page's dialog base units, for placing what the page draws itself.
 PageScale ScaleOf(HWND page);
+
+// A control's whole text as UTF-8, read in UTF-16.
+std::string ControlText(HWND control);
+// Makes the items of a drop-down list these (UTF-8) texts, in order.
+void FillList(HWND list, const std::vector<std::string>& items);
 
 // The small Arial font of the pages' drop-down lists.
 HFONT CreateListFont();

@@ -1,4 +1,4 @@
-// The settings sheet: three pages over one settings record of its own, a
+// The settings sheet: four pages over one settings record of its own, a
 // copy of the program's settings made when the sheet opens and handed back
 // when it closes, by OK or Cancel.
 #include "settings/settings_sheet_win32.h"
@@ -13,6 +13,7 @@
 
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
+#include "base/win32/utf16_win32.h"
 #include "image/image_draw_win32.h"
 #include "resources/settings_ids.h"
 #include "settings/picture_chooser_win32.h"
@@ -67,7 +68,9 @@ PROPSHEETPAGEA MakePage(HINSTANCE instance, int template_id, DLGPROC procedure, 
 
 const TConfig* OpenSheetSettings() { return g_open != nullptr ? &g_open->settings : nullptr; }
 
-std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir) {
+std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir,
+                                            const std::vector<Monitor>& monitors,
+                                            const std::vector<std::string>& categories) {
   if (g_open != nullptr) {
     if (g_sheet != nullptr) SetForegroundWindow(g_sheet);
     return std::nullopt;
@@ -75,13 +78,17 @@ std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings,
   SettingsSheet sheet;
   sheet.program_folder = program_dir;
   sheet.settings = settings;
+  sheet.monitors = monitors;
+  sheet.categories = categories;
+  sheet.monitor_mode_shown = settings.monitor_mode;
   g_open = &sheet;
 
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  PROPSHEETPAGEA pages[3] = {
+  PROPSHEETPAGEA pages[] = {
       MakePage(instance, IDD_OPTIONS_PAGE, OptionsPageProc, sheet),
       MakePage(instance, IDD_EFFECTS_PAGE, EffectsPageProc, sheet),
       MakePage(instance, IDD_CALENDAR_PAGE, CalendarPageProc, sheet),
+      MakePage(instance, IDD_SCREENS_PAGE, ScreensPageProc, sheet),
   };
 
   PROPSHEETHEADERA header = {};
@@ -92,7 +99,7 @@ std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings,
   header.hInstance = instance;
   header.pszIcon = MAKEINTRESOURCEA(IDI_SETTINGS_SHEET);
   header.pszCaption = kSheetCaption;
-  header.nPages = 3;
+  header.nPages = static_cast<UINT>(sizeof pages / sizeof pages[0]);
   header.nStartPage = 0;
   header.ppsp = pages;
   header.pfnCallback = SheetCallback;
@@ -183,6 +190,21 @@ PageScale ScaleOf(HWND page) {
     scale.base_y = units.bottom;
   }
   return scale;
+}
+
+std::string ControlText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  if (length <= 0) return std::string();
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(control, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return win32::Narrow(text);
+}
+
+void FillList(HWND list, const std::vector<std::string>& items) {
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items)
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Widen(item).c_str()));
 }
 
 HFONT CreateListFont() { return CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"); }

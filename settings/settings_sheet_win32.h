@@ -1,12 +1,14 @@
-// The settings sheet (Options, Effects, Calendar).
+// The settings sheet (Options, Effects, Calendar, Screens and times).
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/config.h"
+#include "render/monitor_layout.h"
 
 namespace vistelle {
 
@@ -21,8 +23,12 @@ struct SheetResult {
 
 // Runs the sheet modally over owner on a copy of settings; program_dir is
 // where its sample pictures are, and whose Pictora.exe the start with the
-// system starts. Nothing while a sheet is open already (the tray menu works
+// system starts. monitors are the desktop's in the layout's order
+// (MonitorLayout) and categories the library's names, both for the Screens
+// and times page. Nothing while a sheet is open already (the tray menu works
 // meanwhile): that sheet is brought forward instead.
-std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir);
+std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir,
+                                            const std::vector<Monitor>& monitors,
+                                            const std::vector<std::string>& categories);
 
 }  // namespace vistelle

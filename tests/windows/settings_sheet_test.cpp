@@ -25,6 +25,7 @@
 #include "config/config.h"
 #include "config/profile_store.h"
 #include "render/effects.h"
+#include "render/monitor_layout.h"
 #include "image/image.h"
 #include "resources/settings_ids.h"
 #include "settings/settings_pages_win32.h"
@@ -47,6 +48,7 @@ constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 constexpr int kOptionsPage = 0;
 constexpr int kEffectsPage = 1;
 constexpr int kCalendarPage = 2;
+constexpr int kScreensPage = 3;
 
 // The colour dialog's red, green and blue fields.
 constexpr int kColourRed = 706;
@@ -203,6 +205,15 @@ class SheetScript {
     steps_.push_back(std::move(step));
     return *this;
   }
+  // The monitors and category names the sheet is opened with (none unless
+  // given).
+  SheetScript& With(std::vector<Monitor> monitors, std::vector<std::string> categories) {
+    monitors_ = std::move(monitors);
+    categories_ = std::move(categories);
+    return *this;
+  }
+  // What the sheet closed with, after Run.
+  const TConfig& Closed() const { return closed_; }
 
   // Runs the sheet to its end on the settings of the current folder's
   // config.ini, and writes what it closed with back; true when OK closed it.
@@ -214,12 +225,13 @@ class SheetScript {
     settings.Load(*store);
     running_ = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, &SheetScript::Tick);
-    const std::optional<SheetResult> result = RunSettingsSheet(owner, settings, folder);
+    const std::optional<SheetResult> result = RunSettingsSheet(owner, settings, folder, monitors_, categories_);
     KillTimer(nullptr, timer);
     running_ = nullptr;
     EXPECT_EQ(next_, steps_.size()) << "the sheet closed before every step ran";
     EXPECT_FALSE(timed_out_) << "the sheet stayed open and was cancelled";
     if (!result) return false;
+    closed_ = result->settings;
     result->settings.Save(*store);
     return result->ok;
   }
@@ -252,6 +264,9 @@ class SheetScript {
 
   static SheetScript* running_;
   std::vector<Step> steps_;
+  std::vector<Monitor> monitors_;
+  std::vector<std::string> categories_;
+  TConfig closed_;
   std::size_t next_ = 0;
   bool busy_ = false;
   int idle_ = 0;
@@ -512,7 +527,7 @@ TEST_F(SettingsSheetTest, ASecondRequestWhileOpenLeavesTheOpenSheetAlone) {
     const HWND page = CurrentPage(sheet);
     Click(page, IDC_OPT_CENTER);
     // The tray menu still works while the sheet is open.
-    EXPECT_FALSE(RunSettingsSheet(nullptr, TConfig(), CurrentFolder()).has_value());
+    EXPECT_FALSE(RunSettingsSheet(nullptr, TConfig(), CurrentFolder(), {}, {}).has_value());
     EXPECT_TRUE(IsWindow(sheet));
     EXPECT_TRUE(IsChecked(page, IDC_OPT_CENTER));
     PressOk(sheet);
@@ -986,6 +1001,26 @@ TEST_F(SettingsSheetTest, EffectsPreviewShowsTheTickedEffects) {
 }
 
 // ---------------------------------------------------------------------------
+// The Screens and times page.
+
+// Two monitors, the second taller than wide, and two categories: what the
+// Screens and times page shows about them.
+std::vector<Monitor> TwoMonitors() {
+  Monitor primary;
+  primary.width = 1024;
+  primary.height = 768;
+  primary.primary = true;
+  primary.device = "\\\\?\\DISPLAY#ONE";
+  Monitor portrait;
+  portrait.x = 1024;
+  portrait.width = 768;
+  portrait.height = 1024;
+  portrait.device = "\\\\?\\DISPLAY#TWO";
+  return MonitorLayout({primary, portrait}).Monitors();
+}
+const std::vector<std::string> kTwoCategories = {"Landscapes", "Night skies over the mountains"};
+
+// ---------------------------------------------------------------------------
 // The pages' layout as it comes out in the pages' own font: every text shows
 // whole, no control covers another or a swatch the page paints, each swatch
 // sits beside its label, and the previews stay inside their frames.
@@ -1135,6 +1170,7 @@ struct SwatchAt {
 
 const SwatchAt kOptionsSwatches[] = {{{126, 177, 161, 191}, L"background color:"}};
 const SwatchAt kEffectsSwatches[] = {{{120, 22, 160, 42}, L"gamma"}};
+const SwatchAt kScreensSwatches[] = {{{246, 115, 281, 130}, L"Background:"}};
 const SwatchAt kCalendarSwatches[] = {
     {{108, 55, 128, 69}, L"days:"},
     {{108, 72, 128, 86}, L"saturday:"},
@@ -1213,10 +1249,11 @@ void ExpectPreviewInsideFrame(const char* page_name, HWND page, int frame_id) {
 
 TEST_F(SettingsSheetTest, EveryTextOfEveryPageShowsWhole) {
   SheetScript script;
-  script.Then([](HWND sheet) {
+  script.With(TwoMonitors(), kTwoCategories).Then([](HWND sheet) {
     ExpectEveryTextWhole("Options", ShowPage(sheet, kOptionsPage));
     ExpectEveryTextWhole("Effects", ShowPage(sheet, kEffectsPage));
     ExpectEveryTextWhole("Calendar", ShowPage(sheet, kCalendarPage));
+    ExpectEveryTextWhole("Screens and times", ShowPage(sheet, kScreensPage));
     PressCancel(sheet);
   });
   script.Run();
@@ -1224,7 +1261,7 @@ TEST_F(SettingsSheetTest, EveryTextOfEveryPageShowsWhole) {
 
 TEST_F(SettingsSheetTest, NothingOnAPageCoversAnythingElse) {
   SheetScript script;
-  script.Then([](HWND sheet) {
+  script.With(TwoMonitors(), kTwoCategories).Then([](HWND sheet) {
     ExpectNothingCovered("Options", ShowPage(sheet, kOptionsPage), kOptionsSwatches);
     const HWND effects = ShowPage(sheet, kEffectsPage);
     ExpectNothingCovered("Effects", effects, kEffectsSwatches);
@@ -1232,9 +1269,118 @@ TEST_F(SettingsSheetTest, NothingOnAPageCoversAnythingElse) {
     const HWND calendar = ShowPage(sheet, kCalendarPage);
     ExpectNothingCovered("Calendar", calendar, kCalendarSwatches);
     ExpectPreviewInsideFrame("Calendar", calendar, IDC_CAL_PREVIEW_FRAME);
+    const HWND screens = ShowPage(sheet, kScreensPage);
+    ExpectNothingCovered("Screens and times", screens, kScreensSwatches);
+    ExpectPreviewInsideFrame("Screens and times", screens, IDC_SCR_LAYOUT_FRAME);
     PressCancel(sheet);
   });
   script.Run();
+}
+
+// A monitor clicked in the page's drawing: the point at fraction (fx, fy)
+// of the frame.
+void ClickInLayout(HWND page, double fx, double fy) {
+  RECT frame{};
+  GetWindowRect(GetDlgItem(page, IDC_SCR_LAYOUT_FRAME), &frame);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&frame), 2);
+  const int x = frame.left + static_cast<int>((frame.right - frame.left) * fx);
+  const int y = frame.top + static_cast<int>((frame.bottom - frame.top) * fy);
+  SendMessageA(page, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// An item chosen in a drop-down list as the user does it.
+void ChooseItem(HWND window, int id, int item) {
+  SendDlgItemMessageW(window, id, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+TEST_F(SettingsSheetTest, ScreensPageStoresTheMonitorsChoicesTheRulesAndThePlaceOnOk) {
+  WriteConfig("monitor_mode=0\r\n");
+  testing::DialogCatcher catcher(0);
+  const testing::DialogHandler answer_box = catcher.AnswerBox(IDOK);
+  int rule_dialogs = 0;
+  HWND rule_dialog = nullptr;
+  HWND sheet_shown = nullptr;
+  catcher.Otherwise([&](HWND dialog) {
+    if (FindWindowExA(dialog, nullptr, "SysTabControl32", nullptr) != nullptr) return;  // the sheet
+    if (GetDlgItem(dialog, IDC_RULE_CATEGORY) == nullptr) {
+      answer_box(dialog);
+      return;
+    }
+    // Category "Landscapes", from sunset + 30 to 07:00, Monday to Friday;
+    // first with no day ticked, which the dialog refuses.
+    ++rule_dialogs;
+    rule_dialog = dialog;
+    ExpectEveryTextWhole("Schedule rule", dialog);
+    ChooseItem(dialog, IDC_RULE_FROM_KIND, 2);
+    SetDlgItemTextA(dialog, IDC_RULE_FROM_TIME, "30");
+    ChooseItem(dialog, IDC_RULE_TO_KIND, 0);
+    SetDlgItemTextA(dialog, IDC_RULE_TO_TIME, "7:00");
+    for (int d = 0; d < 7; ++d) CheckDlgButton(dialog, IDC_RULE_MONDAY + d, BST_UNCHECKED);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindow(dialog));
+    for (int d = 0; d < 5; ++d) CheckDlgButton(dialog, IDC_RULE_MONDAY + d, BST_CHECKED);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  SheetScript script;
+  script.With(TwoMonitors(), kTwoCategories)
+      .Then([&](HWND sheet) {
+        sheet_shown = sheet;
+        // With one picture for all the monitors' group is greyed ...
+        const HWND page = ShowPage(sheet, kScreensPage);
+        EXPECT_FALSE(IsEnabled(page, IDC_SCR_POSITION));
+        // ... until the Options page gives each monitor its own.
+        Click(ShowPage(sheet, kOptionsPage), IDC_OPT_MONITORS_EACH);
+      })
+      .Then([](HWND sheet) {
+        const HWND page = ShowPage(sheet, kScreensPage);
+        EXPECT_TRUE(IsEnabled(page, IDC_SCR_POSITION));
+        // The primary's picture is the main rotation's.
+        EXPECT_FALSE(IsEnabled(page, IDC_SCR_CATEGORY));
+        EXPECT_FALSE(IsChecked(page, IDC_SCR_PORTRAIT));
+        ClickInLayout(page, 0.8, 0.5);
+        EXPECT_EQ(Text(page, IDC_SCR_MONITOR_NAME).rfind("Monitor 2", 0), 0u) << Text(page, IDC_SCR_MONITOR_NAME);
+        EXPECT_TRUE(IsEnabled(page, IDC_SCR_CATEGORY));
+        EXPECT_TRUE(IsChecked(page, IDC_SCR_PORTRAIT));  // taller than wide
+        ChooseItem(page, IDC_SCR_CATEGORY, 2);
+        ChooseItem(page, IDC_SCR_POSITION, 2);  // "Fit"
+        Click(page, IDC_SCR_ADD);
+        EXPECT_EQ(testing::Items(GetDlgItem(page, IDC_SCR_RULES)),
+                  std::vector<std::string>{"Landscapes: sunset+30 to 07:00, Mon\xE2\x80\x93" "Fri"});
+        // A longitude that does not read keeps the sheet open.
+        SetDlgItemTextA(page, IDC_SCR_LATITUDE, "52.2297");
+        SetDlgItemTextA(page, IDC_SCR_LONGITUDE, "east");
+        PressOk(sheet);
+        EXPECT_TRUE(IsWindow(sheet));
+      })
+      .Then([](HWND sheet) {
+        SetDlgItemTextA(CurrentPage(sheet), IDC_SCR_LONGITUDE, "-21.0122");
+        PressOk(sheet);
+      });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(rule_dialogs, 1);
+  // No day ticked, over the dialog; the longitude, over the sheet.
+  ASSERT_EQ(catcher.Boxes().size(), 2u);
+  EXPECT_EQ(catcher.Boxes()[0].owner, rule_dialog);
+  EXPECT_EQ(catcher.Boxes()[1].owner, sheet_shown);
+
+  const ScreensAndTimes& screens = script.Closed().screens;
+  MonitorChoice second;
+  second.device = TwoMonitors()[1].device;
+  second.place = 1;
+  second.category = kTwoCategories[1];
+  second.position = 4;
+  EXPECT_EQ(screens.monitors, std::vector<MonitorChoice>{second});
+  ScheduleRule rule;
+  rule.category = kTwoCategories[0];
+  rule.from = DayTime{DayTime::Kind::kSunset, 30};
+  rule.to = DayTime{DayTime::Kind::kClock, 7 * 60};
+  rule.days = 0x1F;
+  EXPECT_EQ(screens.rules, std::vector<ScheduleRule>{rule});
+  EXPECT_TRUE(screens.place.known);
+  EXPECT_DOUBLE_EQ(screens.place.latitude, 52.2297);
+  EXPECT_DOUBLE_EQ(screens.place.longitude, -21.0122);
+  EXPECT_EQ(ReadConfig().screens, screens);
 }
 
 }  // namespace
@@ -1243,7 +1389,7 @@ TEST_F(SettingsSheetTest, NothingOnAPageCoversAnythingElse) {
 namespace vistelle {
 namespace {
 
-// Pictures of the three pages for a person to look at: with
+// Pictures of the four pages for a person to look at: with
 // VISTELLE_SHEET_SHOTS naming a folder, each page is shown in turn; the
 // test writes "shot-N.ready" there and waits (at most 20 s) for
 // "shot-N.done", which whoever takes the picture writes.
@@ -1267,8 +1413,13 @@ TEST_F(SettingsSheetTest, ShowsEachPageForAPicture) {
       Sleep(20);
     }
   };
+  dir_.Write("config.ini",
+             "[setting]\r\nmonitor_mode=2\r\n[schedule]\r\nlatitude=52.2297\r\nlongitude=21.0122\r\nrules=2\r\n"
+             "rule1_category=Night skies over the mountains\r\nrule1_from=sunset+30\r\nrule1_to=07:00\r\n"
+             "rule1_days=MTWTFSS\r\nrule2_category=Landscapes\r\nrule2_from=09:00\r\nrule2_to=17:00\r\n"
+             "rule2_days=MTWTF--\r\n");
   SheetScript script;
-  script.Then([&](HWND sheet) {
+  script.With(TwoMonitors(), kTwoCategories).Then([&](HWND sheet) {
     // Move the sheet clear of the screen's corner for the picture.
     SetWindowPos(sheet, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     hold(sheet, kOptionsPage);
@@ -1278,6 +1429,7 @@ TEST_F(SettingsSheetTest, ShowsEachPageForAPicture) {
     Click(page, IDC_FX_BLUR);
     hold(sheet, kEffectsPage);
     hold(sheet, kCalendarPage);
+    hold(sheet, kScreensPage);
     PressCancel(sheet);
   });
   script.Run();
