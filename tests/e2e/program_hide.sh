@@ -33,7 +33,8 @@ write_config zmiana_tapety_co=0 sposob_wybierania=0 category=0 current_wallpaper
 start_program hide
 check "with a schedule: the main window is created" ctl wait-window 20
 check "the wallpaper is composed at start" wait_file "$app/pictora.bmp" 20
-ctl list 203
+# The lists are made after the window, once the skin is loaded.
+for _ in $(seq 50); do ctl list 203 && break; ctl sleep 200; done
 check "the category list keeps \"Mountains\" selected ($(tail -1 <<<"$out"))" test "$(tail -1 <<<"$out")" = "selected 0"
 ctl list 202
 check "and the picture list its selection" test "$(tail -1 <<<"$out")" = "selected 1"
