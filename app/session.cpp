@@ -102,6 +102,7 @@ Outcome Session::PreviewSelected(unsigned views) {
 }
 
 Outcome Session::Changed(ChangeResult result) {
+  schedule_change_owed_ = false;
   Outcome outcome(kChangeViews, NoticeOf(result));
   if (result == ChangeResult::kChanged || result == ChangeResult::kPictureMissing) unsaved_ = true;
   const std::string& error = renderer_.WallpaperWriteError();
@@ -141,8 +142,11 @@ bool Session::FollowSchedule() {
 bool Session::MinuteTick(const Surroundings& now) {
   const bool boundary = FollowSchedule();
   if (Paused()) return false;
+  // A boundary's change is owed until a change comes (one may be under way
+  // now, and this tick's change then comes at the next).
+  if (boundary) schedule_change_owed_ = true;
   const bool counted = vistelle::MinuteTick(settings_, rotation_.DrawingCategory() >= 0);
-  const bool due = counted || boundary || change_held_;
+  const bool due = counted || schedule_change_owed_ || change_held_;
   if (!due) return false;
   change_held_ = ChangeWaits(now, settings_);
   return !change_held_;

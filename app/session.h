@@ -183,6 +183,7 @@ class Session {
   bool change_held_ = false;
   bool wallpaper_error_told_ = false;
   bool schedule_known_ = false;
+  bool schedule_change_owed_ = false;
   std::string scheduled_;  // the category the schedule named at the last look
   std::function<LocalMoment()> clock_;
   Desktop& desktop_;

@@ -13,6 +13,7 @@
 # Each target keeps its corpus in build/fuzz/corpus/<name>, seeded from the
 # hand-made inputs in fuzz/corpus/<name> (without the _fuzz) and from the
 # files in tests/data; crash inputs go to build/fuzz/artifacts/<name>/.
+# A target with a dictionary (fuzz/<name>.dict, without the _fuzz) is given it.
 # Exits non-zero when a target does not build or finds a crash.
 set -u
 
@@ -74,9 +75,11 @@ for name in "${targets[@]}"; do
   for dir in "$seeds" tests/data; do
     [ -d "$dir" ] && find "$dir" -maxdepth 1 -type f -exec cp -n {} "$corpus/" \;
   done
+  dictionary=()
+  [ -f "fuzz/${name%_fuzz}.dict" ] && dictionary=(-dict="fuzz/${name%_fuzz}.dict")
   echo "== $name: $what"
   # Pictures up to the image layer's limit may legitimately take about 2 GB.
-  if ! "$target" "${limits[@]}" -timeout=30 -rss_limit_mb=4096 \
+  if ! "$target" "${limits[@]}" "${dictionary[@]}" -timeout=30 -rss_limit_mb=4096 \
       -artifact_prefix="$artifacts/" -print_final_stats=1 "$corpus"; then
     echo "== $name: FAILED (see $artifacts)" >&2
     status=1

@@ -151,13 +151,16 @@ TEST_F(ScreensTest, AtARulesBoundaryTheWallpaperChangesOnceFromItsCategory) {
       {19 * 60 + 59, false, false, 0}, {20 * 60, false, true, 1}, {20 * 60 + 1, false, false, 0},
       {8 * 60, true, false, 0},  // paused: the boundary passes
       {8 * 60 + 1, false, false, 0},
+      // A boundary while a change is under way (none follows the tick):
+      // the change is owed at the next tick.
+      {20 * 60, false, true, -1}, {20 * 60 + 1, false, true, 2}, {20 * 60 + 2, false, false, 0},
   };
   for (const Tick& t : ticks) {
     now.minute = t.minute;
     session->SetPaused(t.paused);
     const bool change = session->MinuteTick();
     EXPECT_EQ(change, t.change) << t.minute;
-    if (change) {
+    if (change && t.picture >= 0) {
       session->ChangeAutomatically();
       EXPECT_EQ(rotation->DesktopPicture(), f.Picture(t.picture)) << t.minute;
     }
