@@ -7,7 +7,14 @@ namespace vistelle {
 
 namespace {
 
-constexpr std::size_t kBuffer = 1024;  // the longest value read, with its terminator
+constexpr std::size_t kBuffer = 4096;  // the longest value read, with its terminator
+
+// A category's name as the library can hold one: a line of the library
+// file, of at most 254 characters (three bytes each at most in UTF-8), so
+// that its encoded form, at most three times as long, fits the buffer.
+bool CategoryName(const std::string& name) {
+  return name.size() <= 3 * 254 && name.find_first_of(std::string("\0\r\n", 3)) == std::string::npos;
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -151,11 +158,14 @@ bool ParseDays(std::string_view text, std::uint8_t& days) {
 }
 
 std::string FormatDegrees(double degrees) {
-  const long long tenths = std::llround(std::fabs(degrees) * 10000.0);
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%lld.%04lld", degrees < 0 && tenths != 0 ? "-" : "", tenths / 10000,
-                tenths % 10000);
-  return text;
+  const long long millionths = std::llround(std::fabs(degrees) * 1e6);
+  char text[40];
+  std::snprintf(text, sizeof text, "%s%lld.%06lld", degrees < 0 && millionths != 0 ? "-" : "", millionths / 1000000,
+                millionths % 1000000);
+  std::string out = text;
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out;
 }
 
 bool ParseDegrees(std::string_view text, double limit, double& degrees) {
@@ -174,7 +184,7 @@ bool ParseDegrees(std::string_view text, double limit, double& degrees) {
     }
     if (c < '0' || c > '9') return false;
     digits = true;
-    if (point && scale >= 1000000000) continue;  // finer than anyone types
+    if (point && scale >= 1000000) continue;  // a millionth of a degree is 11 cm
     if (whole > 1000000000000) return false;
     whole = whole * 10 + (c - '0');
     if (point) scale *= 10;
@@ -199,6 +209,7 @@ void ScreensAndTimes::Load(ProfileStore& store, const std::string& file) {
     if (placed < 0 || static_cast<std::size_t>(placed) >= kMaxMonitors) continue;
     c.place = placed;
     c.category = DecodeProfileText(store.GetString(file, m, Key("monitor", n, "category").c_str(), "", kBuffer));
+    if (!CategoryName(c.category)) c.category.clear();
     const int position = store.GetInt(file, m, Key("monitor", n, "position").c_str(), -1);
     c.position = position >= 0 && position <= 4 ? position : MonitorChoice::kOptionsPage;
     c.background = ParseColor(store.GetString(file, m, Key("monitor", n, "background").c_str(), "", kBuffer));
@@ -217,7 +228,7 @@ void ScreensAndTimes::Load(ProfileStore& store, const std::string& file) {
     const std::size_t n = static_cast<std::size_t>(i);
     ScheduleRule r;
     r.category = DecodeProfileText(store.GetString(file, s, Key("rule", n, "category").c_str(), "", kBuffer));
-    if (r.category.empty()) continue;
+    if (r.category.empty() || !CategoryName(r.category)) continue;
     if (!ParseDayTime(store.GetString(file, s, Key("rule", n, "from").c_str(), "", kBuffer), r.from)) continue;
     if (!ParseDayTime(store.GetString(file, s, Key("rule", n, "to").c_str(), "", kBuffer), r.to)) continue;
     if (!ParseDays(store.GetString(file, s, Key("rule", n, "days").c_str(), "MTWTFSS", kBuffer), r.days)) continue;

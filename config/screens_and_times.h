@@ -116,7 +116,8 @@ struct ScreensAndTimes {
 
   // Reads both sections of file; a missing one gives nothing. Values out of
   // range load as their defaults; a rule whose times or days do not read is
-  // left out, and so is a rule without a category.
+  // left out, and so is a rule without a category or with a text no
+  // category can be named (a monitor with one follows the main rotation).
   void Load(ProfileStore& store, const std::string& file);
   // Writes both sections (the counts say how many entries count; entries
   // past them in the file are ignored). False when a write failed.
@@ -141,9 +142,10 @@ bool ParseDayTime(std::string_view text, DayTime& time);
 // for the others.
 std::string FormatDays(std::uint8_t days);
 bool ParseDays(std::string_view text, std::uint8_t& days);
-// Degrees as stored, "52.2297" (four decimals, '.' whatever the locale),
-// and read back; false for anything but an optional sign, digits and one
-// '.', or a value beyond limit.
+// Degrees as stored, "52.2297" (up to six decimals, '.' whatever the
+// locale), and read back (decimals past the sixth ignored, so that what is
+// read is written back the same); false for anything but an optional sign,
+// digits and one '.', or a value beyond limit.
 std::string FormatDegrees(double degrees);
 bool ParseDegrees(std::string_view text, double limit, double& degrees);
 

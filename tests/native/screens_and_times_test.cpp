@@ -61,6 +61,7 @@ TEST(ScreensAndTimes, WhatIsSavedLoadsTheSameAndHostileValuesLoadAsDefaults) {
       {"schedule", "rule1_to", "7:5", 7, 7, true},
       {"schedule", "rule1_days", "MTWTFSX", 7, 7, true},
       {"schedule", "rule1_category", "", 7, 7, true},
+      {"schedule", "rule1_category", "two%0Dlines", 7, 7, true},  // no category is named so
       {"schedule", "latitude", "91", 7, 8, false},
       {"schedule", "longitude", "12,5", 7, 8, false},
       {"schedule", "latitude", "1e3", 7, 8, false},
@@ -77,6 +78,14 @@ TEST(ScreensAndTimes, WhatIsSavedLoadsTheSameAndHostileValuesLoadAsDefaults) {
     EXPECT_EQ(loaded.rules.size(), c.rules) << c.key << "=" << c.value;
     EXPECT_EQ(loaded.place.known, c.place_known) << c.key << "=" << c.value;
   }
+  // What was read is written back as it was read: degrees typed finer.
+  store->WriteString(file, "schedule", "latitude", "69.649219999");
+  loaded.Load(*store, file);
+  ASSERT_TRUE(loaded.Save(*store, file));
+  ScreensAndTimes again;
+  again.Load(*store, file);
+  EXPECT_TRUE(again == loaded) << again.place.latitude << " " << loaded.place.latitude;
+
   // Out of range within an entry: that value is the Options page's.
   ASSERT_TRUE(saved.Save(*store, file));
   store->WriteString(file, "monitors", "monitor2_position", "5");
