@@ -25,6 +25,8 @@ TEST(SystemDesktop, MonitorsAreTheDisplayModes) {
   for (const Monitor& m : monitors) {
     EXPECT_GT(m.width, 0u);
     EXPECT_GT(m.height, 0u);
+    // The device interface name the monitor's own settings are kept by.
+    EXPECT_EQ(m.device.rfind("\\\\?\\", 0), 0u) << m.device;
     if (!m.primary) continue;
     ++primaries;
     const ScreenSize size = desktop->PrimaryScreenSize();
