@@ -61,28 +61,6 @@ TEST(ScreensLayout, AClickHitsTheMonitorUnderIt) {
     EXPECT_EQ(MonitorAtPoint(rects, c.x, c.y), c.expected) << c.x << "," << c.y;
 }
 
-TEST(ScreensChoices, PortraitAndPositionAsShown) {
-  MonitorChoice off;
-  off.portrait = 0;
-  MonitorChoice on;
-  on.portrait = 1;
-  const MonitorChoice defaults;
-  const Monitor tall = At(0, 0, 600, 800), wide = At(0, 0, 800, 600), tall_primary = At(0, 0, 600, 800, true);
-  EXPECT_TRUE(PortraitPictures(nullptr, tall));
-  EXPECT_TRUE(PortraitPictures(&defaults, tall));
-  EXPECT_FALSE(PortraitPictures(nullptr, wide));
-  EXPECT_FALSE(PortraitPictures(nullptr, tall_primary));
-  EXPECT_FALSE(PortraitPictures(&off, tall));
-  EXPECT_TRUE(PortraitPictures(&on, wide));
-
-  // Every stored position has its item, and back; anything else is the
-  // Options page's.
-  for (std::int32_t position = -1; position <= 4; ++position)
-    EXPECT_EQ(kPositionItems[PositionItemOf(position)].position, position);
-  EXPECT_EQ(PositionItemOf(5), 0);
-  EXPECT_EQ(PositionItemOf(-7), 0);
-}
-
 TEST(ScheduleLines, DaysAndRulesReadShort) {
   struct Case {
     std::uint8_t days;
