@@ -1,14 +1,18 @@
-// The EXIF orientation reader on arbitrary bytes: as they come (a JPEG's
-// segments or a TIFF file), as the directory of a TIFF header in either
-// byte order, and as the EXIF block of a JPEG's APP1 segment, so that most
-// inputs get past the headers. Besides crashes and sanitizer reports, an
-// orientation outside 1..8, or a TIFF structure that reads differently on
-// its own than inside a JPEG, is a finding.
+// The EXIF readers (the orientation, and the caption's title, artist and
+// date) on arbitrary bytes: as they come (a JPEG's segments or a TIFF
+// file), as the directory of a TIFF header in either byte order, and as the
+// EXIF block of a JPEG's APP1 segment, so that most inputs get past the
+// headers. Besides crashes and sanitizer reports, an orientation outside
+// 1..8, a tag that is not clean UTF-8 or a date not YYYY-MM-DD, or a TIFF
+// structure that reads differently on its own than inside a JPEG, is a
+// finding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "image/exif_tags.h"
 #include "image/image_codecs.h"
 
 namespace {
@@ -41,11 +45,38 @@ bool Jpeg(const Bytes& tiff, Bytes& out) {
   return true;
 }
 
+// Tags are UTF-8 without control characters or blanks at the ends, and a
+// date is YYYY-MM-DD.
+bool Clean(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) return false;
+    std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return text.empty() || (text.front() != ' ' && text.back() != ' ');
+}
+
+vistelle::ExifTags Tags(const Bytes& b) {
+  const vistelle::ExifTags tags = vistelle::ReadExifTags(b.data(), b.size());
+  if (!Clean(tags.title) || !Clean(tags.artist)) std::abort();
+  if (!tags.date.empty() && (tags.date.size() != 10 || tags.date[4] != '-' || tags.date[7] != '-')) std::abort();
+  return tags;
+}
+
+bool Same(const vistelle::ExifTags& a, const vistelle::ExifTags& b) {
+  return a.title == b.title && a.artist == b.artist && a.date == b.date;
+}
+
 // The structure on its own and inside a JPEG read the same.
 void Agree(const Bytes& tiff) {
   const int alone = Orientation(tiff);
+  const vistelle::ExifTags tags = Tags(tiff);
   Bytes jpeg;
-  if (Jpeg(tiff, jpeg) && Orientation(jpeg) != alone) std::abort();
+  if (Jpeg(tiff, jpeg) && (Orientation(jpeg) != alone || !Same(Tags(jpeg), tags))) std::abort();
 }
 
 }  // namespace
@@ -57,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes raw(data, data + size);
   if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) {
     Orientation(raw);
+    Tags(raw);
   } else {
     Agree(raw);
   }
@@ -67,5 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Bytes segments = {0xFF, 0xD8};
   segments.insert(segments.end(), data, data + size);
   Orientation(segments);
+  Tags(segments);
   return 0;
 }

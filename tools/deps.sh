@@ -4,7 +4,7 @@
 set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config libgtest-dev libjpeg62-turbo-dev libpng-dev libgif-dev
-        libfreetype-dev fonts-liberation imagemagick)
+        libfreetype-dev fonts-liberation imagemagick libimage-exiftool-perl)
 windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine64 xvfb xauth
          x11-utils imagemagick fonts-liberation python3)
 fuzz=(clang libclang-rt-14-dev)
