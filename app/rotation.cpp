@@ -133,6 +133,21 @@ ChangeResult Rotation::ChangeTo(std::int32_t from, std::int32_t index, bool auto
   return loaded ? ChangeResult::kChanged : ChangeResult::kPictureMissing;
 }
 
+ChangeResult Rotation::ShowPicture(const std::string& path) {
+  ResetMinuteCounter();
+  try {
+    if (!renderer_.LoadCurrentPicture(path)) return ChangeResult::kPictureMissing;
+    renderer_.RefreshCalendarDate();
+    renderer_.ComposeWallpaper();
+  } catch (const std::bad_alloc&) {
+    renderer_.ReleasePictures();
+    return ChangeResult::kOutOfMemory;
+  }
+  desktop_path_ = path;
+  desktop_known_ = true;
+  return ChangeResult::kChanged;
+}
+
 // Past the largest position is past the last picture, and before the
 // smallest one before the first: the wrapping takes care of both.
 ChangeResult Rotation::SetNextWallpaper() {

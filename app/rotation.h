@@ -55,6 +55,11 @@ class Rotation {
   // picture before it. The minute counter is 0 afterwards in every case.
   ChangeResult SetWallpaperAt(std::int32_t index, bool automatic = false);
 
+  // Makes the picture at path the wallpaper as a manual change that moves
+  // no position ("Back" and "Forward"); the other monitors keep theirs.
+  // kPictureMissing, with nothing changed, when it does not load.
+  ChangeResult ShowPicture(const std::string& path);
+
   // The user's commands: the picture after, before and at the one selected.
   ChangeResult SetNextWallpaper();
   ChangeResult SetPreviousWallpaper();

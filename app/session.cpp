@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -79,6 +80,11 @@ Session::Session(std::string program_dir, Desktop& desktop, ProfileStore& store)
 
 Outcome Session::ReadLibrary() {
   library_.Load();
+  std::vector<std::uint8_t> history;
+  if (ReadWholeFile(JoinPath(program_dir_, WallpaperHistory::kFileName), history, 1 << 20))
+    history_.Parse(std::string_view(reinterpret_cast<const char*>(history.data()), history.size()));
+  // The remembered wallpaper is where "Back" from the first change goes.
+  if (history_.Paths().empty()) history_.Shown(rotation_.DesktopPicture());
   // The remembered wallpaper is on the desktop: a new round starts from it.
   rotation_.StartNewRound();
   if (library_.CurrentCategory() == nullptr) return Outcome(kBothLists | kPreview | kWallpaper);
@@ -101,10 +107,14 @@ Outcome Session::PreviewSelected(unsigned views) {
   return Outcome(views | kPreview, Notice::Error(Rotation::kErrorNoFile, Rotation::kErrorCaption));
 }
 
-Outcome Session::Changed(ChangeResult result) {
+Outcome Session::Changed(ChangeResult result, bool remembered) {
   schedule_change_owed_ = false;
   Outcome outcome(kChangeViews, NoticeOf(result));
   if (result == ChangeResult::kChanged || result == ChangeResult::kPictureMissing) unsaved_ = true;
+  if (result == ChangeResult::kChanged && remembered) {
+    history_.Shown(rotation_.DesktopPicture());
+    history_unsaved_ = true;
+  }
   const std::string& error = renderer_.WallpaperWriteError();
   if (error.empty()) {
     wallpaper_error_told_ = false;
@@ -114,6 +124,37 @@ Outcome Session::Changed(ChangeResult result) {
                                    Rotation::kErrorCaption);
   }
   return outcome;
+}
+
+Outcome Session::ShowFromHistory(std::string path) {
+  if (path.empty()) return Outcome();
+  history_unsaved_ = true;
+  return Changed(rotation_.ShowPicture(path), false);
+}
+
+Outcome Session::ShowBack() { return ShowFromHistory(history_.Back(FileExists)); }
+Outcome Session::ShowForward() { return ShowFromHistory(history_.Forward(FileExists)); }
+
+Outcome Session::AddToFavourites() {
+  const std::string picture = rotation_.DesktopPicture();
+  if (picture.empty()) return Outcome();
+  std::int32_t favourites = library_.FindCategory(kFavourites);
+  unsigned views = 0;
+  if (favourites < 0) {
+    Category made;
+    made.name = kFavourites;
+    library_.categories.push_back(std::move(made));
+    library_.CategoriesChanged();
+    favourites = library_.CategoryCount() - 1;
+    views |= kCategoryList | kCategorySelection;
+  }
+  auto& pictures = library_.CategoryAt(favourites).pictures;
+  if (std::find(pictures.begin(), pictures.end(), picture) != pictures.end()) return Outcome(views);
+  pictures.push_back(picture);
+  if (favourites == library_.currentCategory && library_.pictureListShown) views |= kPictureList | kPictureSelection;
+  rotation_.StartNewRound();
+  unsaved_ = true;
+  return Outcome(views);
 }
 
 bool Session::KeepWallpaperShown() {
@@ -264,6 +305,13 @@ std::vector<SaveFailure> Session::Save(bool library) {
   if (staged && !store_.Commit()) {
     written = false;
     reason = LastWriteError();
+  }
+  // The history is a convenience: a folder that takes no files loses it
+  // silently (the box tells of config.ini and the library already).
+  if (history_unsaved_) {
+    const std::string text = history_.Serialize();
+    if (WriteFileReplacing(JoinPath(program_dir_, WallpaperHistory::kFileName), text.data(), text.size()))
+      history_unsaved_ = false;
   }
   if (!written) failures.insert(failures.begin(), {config, reason.empty() ? "it could not be written" : reason});
   return failures;

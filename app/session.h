@@ -15,6 +15,7 @@
 
 #include "app/rotation.h"
 #include "app/schedule.h"
+#include "app/wallpaper_history.h"
 #include "app/surroundings.h"
 #include "base/folder_listing.h"
 #include "base/user_messages.h"
@@ -66,6 +67,18 @@ class Session {
     FollowSchedule();
     return Changed(rotation_.ChangeAutomatically());
   }
+  // The wallpaper before or after the one on the desktop among those shown
+  // lately (pictures gone meanwhile are passed over): manual changes that
+  // move no position of the rotation. Nothing when there is none.
+  Outcome ShowBack();
+  Outcome ShowForward();
+  const WallpaperHistory& History() const { return history_; }
+  // Adds the picture on the desktop to the category "Favourites" (made, at
+  // the end, when there is none); nothing when it is there already or no
+  // picture is on the desktop.
+  static constexpr const char* kFavourites = "Favourites";
+  Outcome AddToFavourites();
+
   // Nothing while paused.
   Outcome ChangeAtStart() {
     FollowSchedule();
@@ -171,7 +184,8 @@ class Session {
   static TConfig LoadSettings(const std::string& program_dir, ProfileStore& store);
   // The views and the message of a change; a wallpaper file that could not
   // be written is told once, until it can be again.
-  Outcome Changed(ChangeResult result);
+  Outcome Changed(ChangeResult result, bool remembered = true);
+  Outcome ShowFromHistory(std::string path);
   // Writes the settings (and with the library the selection and its file).
   std::vector<SaveFailure> Save(bool library);
   // Previews the current category's selected picture (the placeholder for
@@ -184,6 +198,8 @@ class Session {
   bool wallpaper_error_told_ = false;
   bool schedule_known_ = false;
   bool schedule_change_owed_ = false;
+  WallpaperHistory history_;
+  bool history_unsaved_ = false;
   std::string scheduled_;  // the category the schedule named at the last look
   std::function<LocalMoment()> clock_;
   Desktop& desktop_;

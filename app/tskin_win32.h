@@ -60,6 +60,9 @@ class TSkin : public SkinDialog {
     kMenuSettings = 7,
     kMenuRandom = 8,
     kMenuPause = 9,
+    kMenuBack = 10,
+    kMenuForward = 11,
+    kMenuFavourite = 12,
     kMenuSeparator = 4444,
     kCommandHide = 20,
     kCommandMinimize,
@@ -235,6 +238,9 @@ class TSkin : public SkinDialog {
   void SetSelectedWallpaper() { Change(&Session::SetSelectedWallpaper); }
   void SetNextWallpaper() { Change(&Session::SetNextWallpaper); }
   void SetRandomWallpaper() { Change(&Session::SetRandomWallpaper); }
+  void ShowBack() { Change(&Session::ShowBack); }
+  void ShowForward() { Change(&Session::ShowForward); }
+  void AddToFavourites() { Show(session_.AddToFavourites()); }
   void RunSettingsFlow();
   void ShowAbout();
 

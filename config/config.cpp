@@ -107,6 +107,9 @@ const std::vector<SettingKey>& SettingKeys() {
       Flag(set, "wait_fullscreen", &T::wait_fullscreen, 1),
       Flag(set, "wait_battery_saver", &T::wait_battery_saver, 1),
       Flag(set, "wait_remote", &T::wait_remote, 1),
+      Text(set, "hotkey_back", &T::hotkey_back, T::kDefaultHotkeyBack, false),
+      Text(set, "hotkey_forward", &T::hotkey_forward, "", false),
+      Text(set, "hotkey_favourite", &T::hotkey_favourite, "", false),
   };
   return keys;
 }

@@ -51,6 +51,7 @@ class TConfig {
   static constexpr const char* kDefaultHotkeyNext = "Ctrl+Alt+Shift+Right";
   static constexpr const char* kDefaultHotkeyPrevious = "Ctrl+Alt+Shift+Left";
   static constexpr const char* kDefaultHotkeyRandom = "Ctrl+Alt+Shift+Down";
+  static constexpr const char* kDefaultHotkeyBack = "Ctrl+Alt+Shift+Up";
 
   std::string path;
 
@@ -102,6 +103,10 @@ class TConfig {
   std::string hotkey_next;
   std::string hotkey_previous;
   std::string hotkey_random;
+  // "Back" and "Forward" through the wallpapers shown, "Add to favourites".
+  std::string hotkey_back;
+  std::string hotkey_forward;
+  std::string hotkey_favourite;
 
   // 0 one canvas of the primary monitor's size, 1 one canvas across every
   // monitor with the same picture on each, 2 the same with a picture for

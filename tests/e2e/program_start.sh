@@ -83,4 +83,33 @@ check "category 0 is remembered" test "$(config_value "$app/config.ini" category
 check "the last wallpaper is remembered" test "$(config_value "$app/config.ini" current_wallpaper)" = 0
 check "pictora.txt is written back unchanged" test "$(cat "$app/pictora.txt")" = "$library_before"
 check "no temporary file is left" test -z "$(ls "$app" | grep -E '\.(tmp|saving)$')"
+
+# The tray's "Back" and "Forward" go through the wallpapers shown, over a
+# restart too, and leave the lists alone; "Add to favourites" keeps the one
+# shown in a category of its own.
+start_program
+check "it starts again" ctl wait-window 20
+for _ in $(seq 50); do ctl list 202 && break; ctl sleep 200; done
+ctl command 5
+first=$(md5sum <"$app/pictora.bmp")
+ctl command 5
+second=$(md5sum <"$app/pictora.bmp")
+ctl command 10
+check "\"Back\" shows the wallpaper before again" test "$(md5sum <"$app/pictora.bmp")" = "$first"
+ctl list 202
+check "the picture list keeps its selection" test "$(tail -1 <<<"$out")" = "selected 2"
+ctl command 12
+ctl command 3
+wait_program 20
+check "\"Add to favourites\" keeps it in \"Favourites\"" \
+  grep -q "^Favourites"$'\r'"\$" "$app/pictora.txt" -a "$(tail -c 200 "$app/pictora.txt" | grep -c meadow.png)" = 1
+check "the others are as they were" test "$(head -c ${#library_before} "$app/pictora.txt")" = "$library_before"
+start_program
+check "and it starts once more" ctl wait-window 20
+for _ in $(seq 50); do ctl list 202 && break; ctl sleep 200; done
+ctl command 11
+check "\"Forward\" after a restart shows the wallpaper that came after" \
+  test "$(md5sum <"$app/pictora.bmp")" = "$second"
+ctl command 3
+wait_program 20
 finish
