@@ -98,7 +98,11 @@ ChangeResult Rotation::ChangeTo(std::int32_t from, std::int32_t index, bool auto
   const bool known_before = desktop_known_;
   const std::int32_t selected_before = library_.selectedPicture, wallpaper_before = library_.currentWallpaper;
   desktop_known_ = true;
-  if (loaded) desktop_path_ = category->PictureAt(index);
+  const std::string category_before = desktop_category_;
+  if (loaded) {
+    desktop_path_ = category->PictureAt(index);
+    desktop_category_ = category->name;
+  }
   if (NoRepeats()) {
     RoundOf(from).Follow(from, category->pictures);
     RoundOf(from).MarkShown(index);
@@ -119,6 +123,7 @@ ChangeResult Rotation::ChangeTo(std::int32_t from, std::int32_t index, bool auto
     renderer.ComposeWallpaper();
   } catch (const std::bad_alloc&) {
     desktop_path_ = desktop_before;
+    desktop_category_ = category_before;
     desktop_known_ = known_before;
     library_.selectedPicture = selected_before;
     library_.currentWallpaper = wallpaper_before;
@@ -144,6 +149,7 @@ ChangeResult Rotation::ShowPicture(const std::string& path) {
     return ChangeResult::kOutOfMemory;
   }
   desktop_path_ = path;
+  desktop_category_.clear();
   desktop_known_ = true;
   return ChangeResult::kChanged;
 }

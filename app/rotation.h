@@ -121,6 +121,9 @@ class Rotation {
   // wallpaper of the library (the current category's current wallpaper when
   // the rotation first looked); empty when there is none.
   std::string DesktopPicture() const;
+  // The name of the category the rotation last drew the picture on the
+  // desktop from; empty when it came from elsewhere ("Back", the start).
+  const std::string& DesktopCategory() const { return desktop_category_; }
 
   // A position drawn uniformly below count (count > 0). The generator is
   // seeded from the C library's rand() at its first use, so the program's
@@ -170,6 +173,7 @@ class Rotation {
   std::int32_t scheduled_ = -1;
   ShapeReader shape_of_;
   std::string desktop_path_;
+  std::string desktop_category_;
   bool desktop_known_ = false;
 };
 

@@ -154,7 +154,85 @@ Outcome Session::AddToFavourites() {
   if (favourites == library_.currentCategory && library_.pictureListShown) views |= kPictureList | kPictureSelection;
   rotation_.StartNewRound();
   unsaved_ = true;
+  ++edits_;
   return Outcome(views);
+}
+
+namespace {
+
+// Where path stands in category c, or -1.
+std::int32_t PositionIn(const WallpaperLibrary& library, std::int32_t c, const std::string& path) {
+  if (c < 0 || c >= library.CategoryCount()) return -1;
+  const auto& pictures = library.CategoryAt(c).pictures;
+  const auto found = std::find(pictures.begin(), pictures.end(), path);
+  return found == pictures.end() ? -1 : static_cast<std::int32_t>(found - pictures.begin());
+}
+
+// The positions in category c after the picture at position left it (step
+// -1) or came back there (+1): those after it move with it. The rotation's
+// last position at the picture that left moves to the one before, so that
+// the next in sequence is the one after it.
+void Shift(WallpaperLibrary& library, std::int32_t c, std::int32_t position, int step) {
+  const auto moved = [&](std::int32_t at, bool last) {
+    if (step < 0) return at > position || (last && at == position) ? at - 1 : at;
+    return at >= position ? at + 1 : at;
+  };
+  if (c == library.currentCategory) {
+    library.currentWallpaper = moved(library.currentWallpaper, true);
+    library.selectedPicture = std::max(moved(library.selectedPicture, false), 0);
+  }
+  const auto other = library.otherPositions.find(library.CategoryAt(c).name);
+  if (other != library.otherPositions.end()) other->second = moved(other->second, true);
+}
+
+}  // namespace
+
+Outcome Session::NeverShow(UserChoices& choices) {
+  if (rotation_.DesktopPicture().empty()) return Outcome();
+  if (settings_.confirm_never_show) {
+    bool stop_asking = false;
+    if (choices.ConfirmOrStopAsking(kNeverShowQuestion, stop_asking) != Confirmation::kYes) return Outcome();
+    if (stop_asking) {
+      settings_.confirm_never_show = 0;
+      unsaved_ = true;
+    }
+  }
+  // Found after the answer: the library may have changed meanwhile. The
+  // category it was drawn from, else the current one, else the first that
+  // holds it.
+  const std::string picture = rotation_.DesktopPicture();
+  std::int32_t c = library_.FindCategory(rotation_.DesktopCategory());
+  if (PositionIn(library_, c, picture) < 0) c = library_.currentCategory;
+  for (std::int32_t i = 0; PositionIn(library_, c, picture) < 0 && i < library_.CategoryCount(); ++i) c = i;
+  const std::int32_t position = PositionIn(library_, c, picture);
+  if (position < 0) return Outcome();
+  auto& pictures = library_.CategoryAt(c).pictures;
+  pictures.erase(pictures.begin() + position);
+  Shift(library_, c, position, -1);
+  ++edits_;
+  removed_ = Removed{library_.CategoryAt(c).name, position, picture, edits_};
+  rotation_.StartNewRound();
+  unsaved_ = true;
+  Outcome outcome = ChangeAutomatically();
+  outcome.views |= kBothLists;
+  return outcome;
+}
+
+bool Session::CanUndoNeverShow() const {
+  return removed_ && removed_->edits == edits_ && library_.FindCategory(removed_->category) >= 0;
+}
+
+Outcome Session::UndoNeverShow() {
+  if (!CanUndoNeverShow()) return Outcome();
+  const std::int32_t c = library_.FindCategory(removed_->category);
+  auto& pictures = library_.CategoryAt(c).pictures;
+  const std::int32_t position = std::min<std::int32_t>(removed_->position, static_cast<std::int32_t>(pictures.size()));
+  pictures.insert(pictures.begin() + position, removed_->path);
+  Shift(library_, c, position, +1);
+  removed_.reset();
+  rotation_.StartNewRound();
+  unsaved_ = true;
+  return Outcome(kBothLists);
 }
 
 bool Session::KeepWallpaperShown() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,6 +79,15 @@ class Session {
   // picture is on the desktop.
   static constexpr const char* kFavourites = "Favourites";
   Outcome AddToFavourites();
+  // "Never show this picture": after a question (unless the user stopped
+  // it), the picture on the desktop leaves the category it came from (its
+  // file stays) and the wallpaper changes to the next. UndoNeverShow puts
+  // it back where it was, while the library has not been edited since.
+  static constexpr const char* kNeverShowQuestion =
+      "Vistelle will not show this picture again: it leaves its category (the file stays where it is). Go on?";
+  Outcome NeverShow(UserChoices& choices);
+  Outcome UndoNeverShow();
+  bool CanUndoNeverShow() const;
 
   // Nothing while paused.
   Outcome ChangeAtStart() {
@@ -130,6 +140,7 @@ class Session {
     const Outcome outcome = (editing_.*command)(std::forward<Args>(args)...);
     rotation_.StartNewRound();
     if (outcome.views != 0) unsaved_ = true;
+    ++edits_;
     return outcome;
   }
 
@@ -199,6 +210,15 @@ class Session {
   bool schedule_known_ = false;
   bool schedule_change_owed_ = false;
   WallpaperHistory history_;
+  // What "Undo never show" puts back, and the edit count it is good for.
+  struct Removed {
+    std::string category;
+    std::int32_t position = 0;
+    std::string path;
+    std::uint64_t edits = 0;
+  };
+  std::optional<Removed> removed_;
+  std::uint64_t edits_ = 0;  // edits of the library by the user
   bool history_unsaved_ = false;
   std::string scheduled_;  // the category the schedule named at the last look
   std::function<LocalMoment()> clock_;

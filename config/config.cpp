@@ -110,6 +110,8 @@ const std::vector<SettingKey>& SettingKeys() {
       Text(set, "hotkey_back", &T::hotkey_back, T::kDefaultHotkeyBack, false),
       Text(set, "hotkey_forward", &T::hotkey_forward, "", false),
       Text(set, "hotkey_favourite", &T::hotkey_favourite, "", false),
+      Text(set, "hotkey_never", &T::hotkey_never, "", false),
+      Flag(set, "confirm_never_show", &T::confirm_never_show, 1, false),
   };
   return keys;
 }

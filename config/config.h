@@ -107,6 +107,9 @@ class TConfig {
   std::string hotkey_back;
   std::string hotkey_forward;
   std::string hotkey_favourite;
+  std::string hotkey_never;
+  // "Never show this picture" asks first (until "Don't ask again").
+  std::uint8_t confirm_never_show;
 
   // 0 one canvas of the primary monitor's size, 1 one canvas across every
   // monitor with the same picture on each, 2 the same with a picture for

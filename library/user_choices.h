@@ -33,6 +33,12 @@ class UserChoices {
   virtual ~UserChoices() = default;
   // "Are you sure?" and the like, with Yes and No.
   virtual Confirmation Confirm(const char* question) = 0;
+  // The same with a "Don't ask again" box, which sets dont_ask_again when
+  // ticked; without one, Confirm's question.
+  virtual Confirmation ConfirmOrStopAsking(const char* question, bool& dont_ask_again) {
+    (void)dont_ask_again;
+    return Confirm(question);
+  }
   // One or more picture files.
   virtual ChosenFiles ChoosePictures() = 0;
   // A folder of pictures; nothing when the user cancelled.

@@ -137,7 +137,7 @@ config_keys=(Blur CRGB_background_B CRGB_background_G CRGB_background_R CRGB_mf_
   Cshadow Gray Lighten LightenInt Negativ Noise NoiseInt Pseudocolors Sharpen Smartblur co_ile_sek_godz
   godz_sek second_counter sposob_wybierania sposob_wyswietlania zmiana_tapety_co monitor_mode no_repeat hotkey_next
   hotkey_previous hotkey_random paused wait_fullscreen wait_battery_saver wait_remote hotkey_back hotkey_forward
-  hotkey_favourite category current_wallpaper)
+  hotkey_favourite hotkey_never confirm_never_show category current_wallpaper)
 config_has_keys() {
   local file=$1 key
   [ -f "$file" ] || return 1

@@ -1,10 +1,13 @@
 // The way back through the wallpapers shown lately, and the favourites.
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/wallpaper_history.h"
+#include "library/user_choices.h"
 #include "tests/native/library_fixture.h"
 
 namespace vistelle {
@@ -88,6 +91,66 @@ TEST(WallpaperHistory, TheSessionGoesBackWithoutMovingTheRotationAndKeepsFavouri
   session->ShowForward();
   session->ShowForward();
   EXPECT_EQ(session->WallpaperRotation().DesktopPicture(), f.Picture(2));
+}
+
+// Answers the question with what it is given, and counts the questions.
+class Answers final : public UserChoices {
+ public:
+  Confirmation answer = Confirmation::kYes;
+  bool stop_asking = false;
+  int asked = 0;
+  Confirmation Confirm(const char*) override { return ++asked, answer; }
+  Confirmation ConfirmOrStopAsking(const char*, bool& dont_ask_again) override {
+    dont_ask_again = stop_asking;
+    return ++asked, answer;
+  }
+  ChosenFiles ChoosePictures() override { return ChosenFiles(); }
+  std::optional<std::string> ChooseFolder() override { return std::nullopt; }
+  std::optional<std::string> NewCategoryName() override { return std::nullopt; }
+};
+
+TEST(NeverShow, ThePictureLeavesItsCategoryUntilUndoneAndTheFileStays) {
+  testing::LibraryFixture f;
+  f.WriteLibrary("Three\r\n" + f.Picture(0) + "\r\n" + f.Picture(1) + "\r\n" + f.Picture(2) + "\r\n");
+  f.WriteSelection(0, 0);
+  auto session = f.MakeSession();
+  const WallpaperLibrary& library = session->Library();
+  const auto pictures = [&] { return library.CategoryAt(0).pictures; };
+  session->SetNextWallpaper();  // picture 1
+  Answers answers;
+  struct Step {
+    const char* what;
+    Confirmation answer;
+    bool stop_asking;
+    int asked;                   // questions so far
+    std::vector<int> left;       // the category's pictures after it
+    int desktop;                 // the picture on the desktop
+    bool undo;                   // whether it can be undone
+  };
+  const Step steps[] = {
+      {"no", Confirmation::kNo, false, 1, {0, 1, 2}, 1, false},
+      {"yes, and stop asking", Confirmation::kYes, true, 2, {0, 2}, 2, true},
+      {"undo", Confirmation::kYes, false, 2, {0, 1, 2}, 2, false},
+      {"without a question now", Confirmation::kNo, false, 2, {0, 1}, 0, true},
+      {"an edit ends the undo", Confirmation::kYes, false, 2, {0, 1}, 0, false},
+  };
+  for (const Step& s : steps) {
+    answers.answer = s.answer;
+    answers.stop_asking = s.stop_asking;
+    if (std::string(s.what) == "undo") session->UndoNeverShow();
+    else if (std::string(s.what) == "an edit ends the undo") session->AddToFavourites();
+    else session->NeverShow(answers);
+    std::vector<std::string> left;
+    for (int p : s.left) left.push_back(f.Picture(p));
+    EXPECT_EQ(pictures(), left) << s.what;
+    EXPECT_EQ(answers.asked, s.asked) << s.what;
+    EXPECT_EQ(session->WallpaperRotation().DesktopPicture(), f.Picture(s.desktop)) << s.what;
+    EXPECT_EQ(session->CanUndoNeverShow(), s.undo) << s.what;
+  }
+  EXPECT_TRUE(std::filesystem::exists(f.Picture(2)));
+  EXPECT_EQ(session->Settings().confirm_never_show, 0);
+  session->UndoNeverShow();
+  EXPECT_EQ(pictures().size(), 2u);
 }
 
 }  // namespace

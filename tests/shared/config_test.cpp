@@ -64,7 +64,7 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
       "Ccalendar_background_user=", "monitor_mode=0", "no_repeat=1", "hotkey_next=Ctrl+Alt+Shift+Right",
       "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down", "paused=0", "wait_fullscreen=1",
       "wait_battery_saver=1", "wait_remote=1", "hotkey_back=Ctrl+Alt+Shift+Up", "hotkey_forward=",
-      "hotkey_favourite="};
+      "hotkey_favourite=", "hotkey_never=", "confirm_never_show=1"};
   EXPECT_EQ(lines.size(), SettingKeys().size());
   for (const std::string& line : lines) {
     const std::string key = line.substr(0, line.find('='));
@@ -148,7 +148,8 @@ TEST_P(ConfigTest, TheSheetsFieldsComeOverAndTheOthersStay) {
   expected.hotkey_previous = "Win+F2";
   expected.hotkey_random = TConfig::kDefaultHotkeyRandom;
   expected.hotkey_back = TConfig::kDefaultHotkeyBack;
-  expected.hotkey_forward = expected.hotkey_favourite = "";
+  expected.hotkey_forward = expected.hotkey_favourite = expected.hotkey_never = "";
+  expected.confirm_never_show = 1;
   expected.paused = 0;
 
   CopySheetFields(sheet, running);
