@@ -22,6 +22,9 @@ class MainWindowChoices final : public UserChoices {
   void SetMainWindow(HWND window) { window_ = window; }
 
   Confirmation Confirm(const char* question) override { return boxes_.Confirm(question); }
+  Confirmation ConfirmOrStopAsking(const char* question, bool& dont_ask_again) override {
+    return boxes_.ConfirmOrStopAsking(question, dont_ask_again);
+  }
   ChosenFiles ChoosePictures() override;
   std::optional<std::string> ChooseFolder() override;
   std::optional<std::string> NewCategoryName() override;

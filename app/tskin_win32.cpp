@@ -49,7 +49,10 @@ const TSkin::Command TSkin::kCommands[] = {
     {kMenuPause, nullptr, "Pause changes", 0, nullptr, true, &TSkin::TogglePause, false, &TSkin::Paused},
     {kMenuBack, nullptr, "Back", 0, &TConfig::hotkey_back, false, &TSkin::ShowBack},
     {kMenuForward, nullptr, "Forward", 0, &TConfig::hotkey_forward, false, &TSkin::ShowForward},
-    {kMenuFavourite, nullptr, "Add to favourites", 0, &TConfig::hotkey_favourite, true, &TSkin::AddToFavourites},
+    {kMenuFavourite, nullptr, "Add to favourites", 0, &TConfig::hotkey_favourite, false, &TSkin::AddToFavourites},
+    {kMenuNever, nullptr, "Never show this picture", 0, &TConfig::hotkey_never, false, &TSkin::NeverShow},
+    {kMenuUndoNever, nullptr, "Undo never show", 0, nullptr, true, &TSkin::UndoNeverShow, false, nullptr,
+     &TSkin::CanUndoNeverShow},
     {kMenuSettings, "BUTTON_OPTIONS", "Settings", 138, nullptr, false, &TSkin::RunSettingsFlow},
     {kMenuAbout, "BUTTON_ABOUT", "About", 134, nullptr, true, &TSkin::ShowAbout},
     {kMenuClose, nullptr, "Close", 139, nullptr, false, &TSkin::RequestClose},
@@ -500,6 +503,15 @@ void TSkin::Minimize() { ShowWindow(hwnd_, SW_MINIMIZE); }
 
 void TSkin::RequestClose() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
+void TSkin::NeverShow() {
+  // A change meanwhile could put another picture on the desktop than the
+  // one the question was about: one at a time, as every change.
+  if (changing_ || session_ended_) return;
+  changing_ = true;
+  Show(session_.NeverShow(choices_));
+  changing_ = false;
+}
+
 void TSkin::TogglePause() {
   session_.SetPaused(!session_.Paused());
   Show(Outcome());
@@ -596,6 +608,11 @@ void TSkin::ShowTrayMenu() {
   const int height = GetSystemMetrics(SM_CYMENUCHECK);
   for (const Command& command : kCommands) {
     if (command.menu_text == nullptr || (command.while_adding && !session_.Adding())) continue;
+    if (command.offered != nullptr && !(this->*command.offered)()) {
+      // The separator after it still ends its group.
+      if (command.separator_after) AppendMenuA(m, MF_SEPARATOR, kMenuSeparator, "");
+      continue;
+    }
     const bool ticked = command.checked != nullptr && (this->*command.checked)();
     AppendMenuA(m, MF_STRING | (ticked ? MF_CHECKED : 0), command.id, command.menu_text);
     win32::Bitmap picture(static_cast<HBITMAP>(

@@ -63,6 +63,8 @@ class TSkin : public SkinDialog {
     kMenuBack = 10,
     kMenuForward = 11,
     kMenuFavourite = 12,
+    kMenuNever = 13,
+    kMenuUndoNever = 14,
     kMenuSeparator = 4444,
     kCommandHide = 20,
     kCommandMinimize,
@@ -172,6 +174,7 @@ class TSkin : public SkinDialog {
     void (TSkin::*handler)();
     bool while_adding = false;  // in the tray menu only while pictures are being added
     bool (TSkin::*checked)() const = nullptr;  // the menu entry's tick
+    bool (TSkin::*offered)() const = nullptr;  // null: always in the tray menu
   };
   static const Command kCommands[];
   static const Command* FindCommand(UINT id);
@@ -241,6 +244,9 @@ class TSkin : public SkinDialog {
   void ShowBack() { Change(&Session::ShowBack); }
   void ShowForward() { Change(&Session::ShowForward); }
   void AddToFavourites() { Show(session_.AddToFavourites()); }
+  void NeverShow();
+  void UndoNeverShow() { Show(session_.UndoNeverShow()); }
+  bool CanUndoNeverShow() const { return session_.CanUndoNeverShow(); }
   void RunSettingsFlow();
   void ShowAbout();
 

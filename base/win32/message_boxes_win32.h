@@ -44,6 +44,10 @@ class MessageBoxes final {
   // A question with Yes and No buttons and the question icon, titled
   // kConfirmCaption; kFailed when the box could not be shown.
   Confirmation Confirm(const std::string& text) const;
+  // The same with a "Don't ask again" box under the question (a task
+  // dialog), which sets stop_asking when ticked; where the system has no
+  // task dialogs, Confirm's box.
+  Confirmation ConfirmOrStopAsking(const std::string& text, bool& stop_asking) const;
 
   // A box over any owner: the framework's own failures ("Error tray").
   // Answers MessageBoxA's button id, 0 when it could not be shown.

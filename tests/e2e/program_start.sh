@@ -110,6 +110,20 @@ for _ in $(seq 50); do ctl list 202 && break; ctl sleep 200; done
 ctl command 11
 check "\"Forward\" after a restart shows the wallpaper that came after" \
   test "$(md5sum <"$app/pictora.bmp")" = "$second"
+# "Never show this picture" asks, then takes stripes.bmp out of "Mountains"
+# and changes; "Undo never show" puts it back where it was.
+ctl post command 13
+ctl answer-box 10 6
+check "\"Never show this picture\" asks first ($out)" grep -q "will not show this picture again" <<<"$out"
+check "and changes the wallpaper" ctl sleep 500 + no-box
+check "to another picture" test "$(md5sum <"$app/pictora.bmp")" != "$second"
+ctl list 202
+check "the picture leaves the list ($(head -3 <<<"$out" | tr '\n' ' '))" test "$(head -3 <<<"$out")" = $'dawn.jpg\nmeadow.png\nselected 0'
+ctl command 14
+ctl list 202
+check "\"Undo never show\" puts it back" test "$(head -3 <<<"$out")" = $'dawn.jpg\nmeadow.png\nstripes.bmp'
+check "the file was never touched" test -f "$work/pictures/stripes.bmp"
 ctl command 3
 wait_program 20
+check "pictora.txt holds it again" test "$(head -c ${#library_before} "$app/pictora.txt")" = "$library_before"
 finish
