@@ -11,9 +11,7 @@ MonitorSettings SettingsOfMonitor(const TConfig& settings, const MonitorLayout& 
   if (settings.monitor_mode != kMonitorModeEach || i >= layout.Count()) return out;
   const Monitor& m = layout.Monitors()[i];
   out.orientation = OrientationOf(m.width, m.height);
-  // A portrait monitor beside the primary takes portrait pictures unless
-  // told otherwise; the primary's picture is the main rotation's.
-  out.match_orientation = i > 0 && out.orientation > 0;
+  out.match_orientation = OrientationMatchedByDefault(m, i);
   const bool unique = std::count_if(layout.Monitors().begin(), layout.Monitors().end(),
                                     [&](const Monitor& other) { return other.device == m.device; }) == 1;
   const MonitorChoice* choice = settings.screens.Find(m.device, static_cast<std::int32_t>(i), unique);

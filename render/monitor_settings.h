@@ -35,4 +35,11 @@ inline int OrientationOf(std::uint64_t width, std::uint64_t height) {
   return height > width ? 1 : width > height ? -1 : 0;
 }
 
+// Whether the monitor at place of the layout takes pictures of its own
+// orientation when nothing is set for it: a portrait monitor beside the
+// primary does; the primary's picture is the main rotation's.
+inline bool OrientationMatchedByDefault(const Monitor& m, std::size_t place) {
+  return place > 0 && OrientationOf(m.width, m.height) > 0;
+}
+
 }  // namespace vistelle

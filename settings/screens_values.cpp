@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/monitor_settings.h"
+
 namespace vistelle {
 
 namespace {
@@ -63,7 +65,7 @@ int MonitorAtPoint(const std::vector<BoxRect>& rects, int x, int y) {
 
 bool PortraitPictures(const MonitorChoice* choice, const Monitor& monitor) {
   if (choice != nullptr && choice->portrait != MonitorChoice::kOptionsPage) return choice->portrait != 0;
-  return !monitor.primary && monitor.height > monitor.width;
+  return OrientationMatchedByDefault(monitor, monitor.primary ? 0 : 1);
 }
 
 int PositionItemOf(std::int32_t position) {
