@@ -176,15 +176,22 @@ std::int32_t Rotation::AutomaticChoice() {
   if (count == 0) return 0;
   const MonitorSettings primary = SettingsOfMonitor(settings_, renderer_.SpanLayout(), 0);
   const int orientation = primary.match_orientation ? primary.orientation : 0;
-  const auto accept = [&](std::int32_t position) { return Matches(category.PictureAt(position), orientation); };
-  if (settings_.sposob_wybierania != 0)
+  if (settings_.sposob_wybierania != 0) {
+    const auto accept = [&](std::int32_t position) { return Matches(category.PictureAt(position), orientation); };
     return RandomChoice(from, orientation != 0 ? ShuffleRound::Accept(accept) : nullptr);
-  const std::int32_t after = LastPositionIn(from);
-  for (std::int32_t k = 1; k <= kShapeTries && k <= count; ++k) {
-    const std::int32_t candidate = Wrap(static_cast<std::int64_t>(after) + k, count);
-    if (accept(candidate)) return candidate;
   }
-  return Wrap(static_cast<std::int64_t>(after) + 1, count);
+  return NextInOrder(category, LastPositionIn(from), orientation, -1);
+}
+
+std::int32_t Rotation::NextInOrder(const Category& category, std::int64_t after, int orientation,
+                                   std::int32_t skip) const {
+  const std::int32_t count = category.PictureCount();
+  const std::int32_t tries = std::min<std::int32_t>(kShapeTries, skip >= 0 ? count - 1 : count);
+  for (std::int32_t t = 1; orientation != 0 && t <= tries; ++t) {
+    const std::int32_t candidate = Wrap(after + t, count);
+    if (candidate != skip && Matches(category.PictureAt(candidate), orientation)) return candidate;
+  }
+  return Wrap(after + 1, count);
 }
 
 ChangeResult Rotation::ChangeAutomatically() {
@@ -275,28 +282,19 @@ std::vector<std::string> Rotation::OtherMonitorPictures(std::int32_t from, std::
       // Its own category, at its own position.
       const Category& mine = library_.CategoryAt(own);
       const auto accept = [&](std::int32_t p) { return Matches(mine.PictureAt(p), orientation); };
-      std::int32_t chosen;
-      if (random) {
-        chosen = RandomChoice(own, orientation != 0 ? ShuffleRound::Accept(accept) : nullptr);
-      } else {
-        const auto at = positions.find(mine.name);
-        const std::int64_t after = at == positions.end() ? -1 : at->second;
-        chosen = Wrap(after + 1, mine.PictureCount());
-        for (std::int32_t t = 1; t <= kShapeTries && t <= mine.PictureCount(); ++t) {
-          const std::int32_t candidate = Wrap(after + t, mine.PictureCount());
-          if (accept(candidate)) {
-            chosen = candidate;
-            break;
-          }
-        }
-      }
+      const auto at = positions.find(mine.name);
+      const std::int32_t chosen =
+          random ? RandomChoice(own, orientation != 0 ? ShuffleRound::Accept(accept) : nullptr)
+                 : NextInOrder(mine, at == positions.end() ? -1 : at->second, orientation, -1);
       positions[mine.name] = chosen;
       paths.push_back(mine.PictureAt(chosen));
       continue;
     }
     const auto accept = [&](std::int32_t p) { return Matches(category.PictureAt(p), orientation); };
-    std::int32_t chosen = static_cast<std::int32_t>((next + 1) % pictures);
-    if (random && pictures > 1) {
+    std::int32_t chosen = 0;
+    if (!random || pictures == 1) {
+      chosen = NextInOrder(category, next, orientation, index);
+    } else {
       if (drawn.size() == static_cast<std::size_t>(pictures) - 1) drawn.clear();
       // Any picture but the primary's, drawn again while it was drawn
       // before; of the right orientation while tries are left.
@@ -308,15 +306,6 @@ std::vector<std::string> Rotation::OtherMonitorPictures(std::int32_t from, std::
         break;
       }
       drawn.push_back(chosen);
-    } else if (orientation != 0) {
-      for (std::int32_t t = 1; t <= kShapeTries && t < pictures; ++t) {
-        const std::int32_t candidate = static_cast<std::int32_t>((next + t) % pictures);
-        if (candidate == index) continue;
-        if (accept(candidate)) {
-          chosen = candidate;
-          break;
-        }
-      }
     }
     if (!random) next = chosen;
     paths.push_back(category.PictureAt(chosen));

@@ -155,6 +155,10 @@ class Rotation {
   std::int32_t RandomChoice(std::int32_t from, const ShuffleRound::Accept& accept = nullptr);
   // The round of random changes of category from.
   ShuffleRound& RoundOf(std::int32_t from) { return rounds_[from]; }
+  // The picture after position after in category (with pictures),
+  // wrapping: with an orientation, the first of the next kShapeTries that
+  // has it, never skip (-1: none); else, or when none has it, the next.
+  std::int32_t NextInOrder(const Category& category, std::int64_t after, int orientation, std::int32_t skip) const;
   // Whether the picture has the orientation (0: any does).
   bool Matches(const std::string& path, int orientation) const;
   // The position of the last wallpaper drawn from category from (-1 when

@@ -506,10 +506,7 @@ void TSkin::RequestClose() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 void TSkin::NeverShow() {
   // A change meanwhile could put another picture on the desktop than the
   // one the question was about: one at a time, as every change.
-  if (changing_ || session_ended_) return;
-  changing_ = true;
-  Show(session_.NeverShow(choices_));
-  changing_ = false;
+  Change([this] { return session_.NeverShow(choices_); });
 }
 
 void TSkin::TogglePause() {
@@ -642,11 +639,15 @@ int TSkin::HandleSkinCommand(const char* name) {
 }
 
 void TSkin::Change(Outcome (Session::*change)()) {
+  Change([this, change] { return (session_.*change)(); });
+}
+
+void TSkin::Change(const std::function<Outcome()>& change) {
   // One change at a time: not while another, or the message it ended
   // with, is still open; and none once the session is over.
   if (changing_ || session_ended_) return;
   changing_ = true;
-  Show((session_.*change)());
+  Show(change());
   changing_ = false;
 }
 

@@ -253,6 +253,7 @@ class TSkin : public SkinDialog {
   // A wallpaper change, then what it answered. Nothing happens while
   // another change (or its message) is open.
   void Change(Outcome (Session::*change)());
+  void Change(const std::function<Outcome()>& change);
   template <typename... Params, typename... Args>
   void Edit(Outcome (EditingCommands::*command)(Params...), Args&&... args) {
     Show(session_.Edit(command, std::forward<Args>(args)...));

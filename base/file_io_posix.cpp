@@ -40,36 +40,21 @@ bool CanWriteIn(const std::string& folder, std::string* reason) {
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::uint64_t>(st.st_size) <= max_bytes;
-  if (ok) {
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < out.size()) {
-      const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    out.resize(done);  // a file that shrank meanwhile is read as it is now
-  }
-  ::close(fd);
-  return ok;
-}
+namespace {
 
-bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
+// The first limit bytes of a regular file, all of it when it is shorter;
+// with whole, a longer file is refused. A read that fails is a failure, not
+// a shorter file; out stays as it was on failure.
+bool ReadUpTo(const std::string& path, std::uint64_t limit, bool whole, std::vector<std::uint8_t>& out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const auto file_size = static_cast<std::uint64_t>(ok ? st.st_size : 0);
+  ok = ok && !(whole && file_size > limit);
   std::vector<std::uint8_t> data;
   if (ok) {
-    const auto file_size = static_cast<std::uint64_t>(st.st_size);
-    data.resize(static_cast<std::size_t>(file_size < max_bytes ? file_size : max_bytes));
+    data.resize(static_cast<std::size_t>(file_size < limit ? file_size : limit));
     std::size_t done = 0;
     while (ok && done < data.size()) {
       const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
@@ -83,6 +68,16 @@ bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<
   ::close(fd);
   if (ok) out = std::move(data);
   return ok;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
+  return ReadUpTo(path, max_bytes, true, out);
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
+  return ReadUpTo(path, max_bytes, false, out);
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {

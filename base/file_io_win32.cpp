@@ -67,7 +67,11 @@ bool CanWriteIn(const std::string& folder, std::string* reason) {
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
+namespace {
+
+// The first limit bytes of a regular file, all of it when it is shorter;
+// with whole, a longer file is refused. out stays as it was on failure.
+bool ReadUpTo(const std::string& path, std::uint64_t limit, bool whole, std::vector<std::uint8_t>& out) {
   const std::wstring name = Widen(path);
   if (name.empty()) return false;
   KernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -76,10 +80,12 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
   if (GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
-  const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-  if (bytes > max_bytes || bytes > static_cast<std::uint64_t>(SIZE_MAX)) return false;
+  const auto file_size = static_cast<std::uint64_t>(size.QuadPart);
+  if (whole && file_size > limit) return false;
+  const std::uint64_t wanted = file_size < limit ? file_size : limit;
+  if (wanted > static_cast<std::uint64_t>(SIZE_MAX)) return false;
 
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(wanted));
   std::size_t done = 0;
   while (done < data.size()) {
     const std::size_t left = data.size() - done;
@@ -94,30 +100,14 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
   return true;
 }
 
-bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
-  const std::wstring name = Widen(path);
-  if (name.empty()) return false;
-  KernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
-  if (GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
-  const auto file_size = static_cast<std::uint64_t>(size.QuadPart);
+}  // namespace
 
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(file_size < max_bytes ? file_size : max_bytes));
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const std::size_t left = data.size() - done;
-    const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), data.data() + done, want, &got, nullptr)) return false;
-    if (got == 0) break;  // the file shrank meanwhile: take it as it is now
-    done += got;
-  }
-  data.resize(done);
-  out = std::move(data);
-  return true;
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t max_bytes) {
+  return ReadUpTo(path, max_bytes, true, out);
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<std::uint8_t>& out) {
+  return ReadUpTo(path, max_bytes, false, out);
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {

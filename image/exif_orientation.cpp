@@ -2,6 +2,7 @@
 
 #include "image/byte_reader.h"
 #include "image/image_codecs.h"
+#include "image/jpeg_segments.h"
 
 namespace vistelle {
 
@@ -39,42 +40,15 @@ int OrientationFromTiff(const std::uint8_t* tiff, std::size_t size) {
   return 1;
 }
 
-int OrientationFromJpeg(const std::uint8_t* data, std::size_t size) {
-  std::size_t pos = 2;  // after SOI
-  while (pos + 4 <= size) {
-    if (data[pos] != 0xFF) return 1;
-    const std::uint8_t marker = data[pos + 1];
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
-    }
-    // Markers without a length.
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      pos += 2;
-      continue;
-    }
-    // The metadata sits before the first scan.
-    if (marker == 0xDA || marker == 0xD9) return 1;
-    const std::size_t length = bytes::Be16(data + pos + 2);
-    if (length < 2 || !bytes::Fits(pos + 2, length, size)) return 1;
-    const std::uint8_t* payload = data + pos + 4;
-    const std::size_t payload_size = length - 2;
-    static const std::uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (marker == 0xE1 && payload_size >= 6) {
-      bool exif = true;
-      for (int i = 0; i < 6; ++i) exif = exif && payload[i] == kExif[i];
-      if (exif) return OrientationFromTiff(payload + 6, payload_size - 6);
-    }
-    pos += 2 + length;
-  }
-  return 1;
-}
-
 }  // namespace
 
 int ReadExifOrientation(const std::uint8_t* data, std::size_t size) {
   if (data == nullptr || size < 4) return 1;
-  if (data[0] == 0xFF && data[1] == 0xD8) return OrientationFromJpeg(data, size);
+  if (data[0] == 0xFF && data[1] == 0xD8) {
+    const std::uint8_t* tiff = nullptr;
+    std::size_t tiff_size = 0;
+    return FindJpegExif(data, size, tiff, tiff_size) ? OrientationFromTiff(tiff, tiff_size) : 1;
+  }
   return OrientationFromTiff(data, size);
 }
 

@@ -1,11 +1,11 @@
 #include "image/exif_tags.h"
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "base/file_io.h"
 #include "image/byte_reader.h"
+#include "image/jpeg_segments.h"
 
 namespace vistelle {
 
@@ -189,28 +189,9 @@ ExifTags FromTiff(const std::uint8_t* data, std::size_t size) {
 ExifTags ReadExifTags(const std::uint8_t* data, std::size_t size) {
   if (data == nullptr || size < 4) return ExifTags();
   if (!(data[0] == 0xFF && data[1] == 0xD8)) return FromTiff(data, size);
-  std::size_t pos = 2;
-  while (pos + 4 <= size) {
-    if (data[pos] != 0xFF) break;
-    const std::uint8_t marker = data[pos + 1];
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
-    }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      pos += 2;
-      continue;
-    }
-    if (marker == 0xDA || marker == 0xD9) break;
-    const std::size_t length = bytes::Be16(data + pos + 2);
-    if (length < 2 || !bytes::Fits(pos + 2, length, size)) break;
-    const std::uint8_t* payload = data + pos + 4;
-    static const std::uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (marker == 0xE1 && length - 2 >= 6 && std::equal(kExif, kExif + 6, payload))
-      return FromTiff(payload + 6, length - 8);
-    pos += 2 + length;
-  }
-  return ExifTags();
+  const std::uint8_t* tiff = nullptr;
+  std::size_t tiff_size = 0;
+  return FindJpegExif(data, size, tiff, tiff_size) ? FromTiff(tiff, tiff_size) : ExifTags();
 }
 
 ExifTags ReadExifTagsFromFile(const std::string& path) {

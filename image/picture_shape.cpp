@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "image/byte_reader.h"
 #include "image/image_codecs.h"
+#include "image/jpeg_segments.h"
 
 namespace vistelle {
 
@@ -35,36 +36,24 @@ Header Sides(std::uint64_t width, std::uint64_t height, PictureShape& shape) {
 // The markers from the start of the file to the first frame header
 // (SOF0..SOF15, which share their codes with DHT, JPG and DAC).
 Header JpegFrame(const std::uint8_t* data, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
-  std::size_t pos = 2;  // after SOI
-  for (;;) {
-    if (!bytes::Fits(pos, 2, size)) return Header::kShort;
-    if (data[pos] != 0xFF) return Header::kBad;
-    const std::uint8_t marker = data[pos + 1];
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
-    }
-    // Markers without a length.
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      pos += 2;
-      continue;
-    }
-    // A second start, the end, or the scan before any frame.
-    if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) return Header::kBad;
-    if (!bytes::Fits(pos, 4, size)) return Header::kShort;
-    const std::size_t length = bytes::Be16(data + pos + 2);
-    if (length < 2) return Header::kBad;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (frame) {
-      // Precision, then height and width.
-      if (length < 7) return Header::kBad;
-      if (!bytes::Fits(pos + 4, 5, size)) return Header::kShort;
+  Header found = Header::kBad;
+  const JpegWalk walk = WalkJpegSegments(data, size, [&](std::uint8_t marker, std::size_t pos, std::size_t length) {
+    if (marker < 0xC0 || marker > 0xCF || marker == 0xC4 || marker == 0xC8 || marker == 0xCC) return true;
+    // Precision, then height and width.
+    if (length < 7) {
+      found = Header::kBad;
+    } else if (!bytes::Fits(pos + 4, 5, size)) {
+      found = Header::kShort;
+    } else {
       height = bytes::Be16(data + pos + 5);
       width = bytes::Be16(data + pos + 7);
-      return width != 0 && height != 0 ? Header::kFound : Header::kBad;
+      found = width != 0 && height != 0 ? Header::kFound : Header::kBad;
     }
-    pos += 2 + length;
-  }
+    return false;
+  });
+  // A scan (or the end, or a second start) before any frame is no picture.
+  if (walk == JpegWalk::kShort) return Header::kShort;
+  return walk == JpegWalk::kStopped ? found : Header::kBad;
 }
 
 Header JpegShape(const std::uint8_t* data, std::size_t size, PictureShape& shape) {

@@ -32,8 +32,12 @@ TEST(WallpaperHistory, BackAndForwardGoThroughWhatWasShown) {
   };
   for (const Step& s : steps) {
     if (s.what == 's') h.Shown(s.path);
-    if (s.what == 'b') EXPECT_EQ(h.Back(exists), s.gives);
-    if (s.what == 'f') EXPECT_EQ(h.Forward(exists), s.gives);
+    if (s.what == 'b') {
+      EXPECT_EQ(h.Back(exists), s.gives);
+    }
+    if (s.what == 'f') {
+      EXPECT_EQ(h.Forward(exists), s.gives);
+    }
   }
   EXPECT_EQ(h.Paths(), (std::vector<std::string>{"a", "c"}));
 
