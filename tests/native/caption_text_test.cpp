@@ -40,9 +40,8 @@ TEST(CaptionText, PatternsFillTheirFieldsAndEmptyResultsAreEmpty) {
   EXPECT_EQ(CaptionFieldsOf("/home/ann/pictures/.hidden", "", ExifTags()).name, ".hidden");
 }
 
-// Tags as exiftool writes them, and the bytes a camera or a hostile file
-// may hold.
-TEST(ExifTags, ReadAsACommonToolWritesThemAndSafelyFromAnything) {
+// Tags as exiftool writes them (hostile bytes are exif_fuzz's).
+TEST(ExifTags, ReadAsACommonToolWritesThem) {
   if (std::system("exiftool -ver >/dev/null 2>&1") != 0) GTEST_FAIL() << "exiftool is missing (tools/deps.sh native)";
   testing::TestDir dir;
   const std::string source = std::string(VISTELLE_SOURCE_DIR) + "/tests/data/ref.jpg";
@@ -68,19 +67,6 @@ TEST(ExifTags, ReadAsACommonToolWritesThemAndSafelyFromAnything) {
     EXPECT_EQ(tags.title, c.expected.title) << c.arguments;
     EXPECT_EQ(tags.artist, c.expected.artist) << c.arguments;
     EXPECT_EQ(tags.date, c.expected.date) << c.arguments;
-  }
-
-  // The first file cut at every length, and its directory's offsets and
-  // counts turned to nonsense: never more than the tags, never a crash.
-  const std::string bytes = dir.Read("tagged1.jpg");
-  for (std::size_t length = 0; length < 400 && length < bytes.size(); ++length) {
-    const ExifTags cut = ReadExifTags(reinterpret_cast<const std::uint8_t*>(bytes.data()), length);
-    EXPECT_TRUE(cut.title.empty() || cut.title == "Żółw na plaży") << length;
-  }
-  for (std::size_t at = 0; at < 300 && at < bytes.size(); ++at) {
-    std::string broken = bytes;
-    broken[at] = static_cast<char>(0xFF);
-    (void)ReadExifTags(reinterpret_cast<const std::uint8_t*>(broken.data()), broken.size());
   }
 }
 
