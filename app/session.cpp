@@ -76,6 +76,19 @@ Session::Session(std::string program_dir, Desktop& desktop, ProfileStore& store)
     if (!ReadPictureShapeFromFile(path, shape)) return Rotation::kUnknownShape;
     return OrientationOf(shape.width, shape.height);
   });
+  // The caption's {category}: the selected category when the picture is in
+  // it, else the first that holds it.
+  renderer_.SetCategoryOf([this](const std::string& path) {
+    const auto holds = [&](std::int32_t c) {
+      const auto& pictures = library_.CategoryAt(c).pictures;
+      return std::find(pictures.begin(), pictures.end(), path) != pictures.end();
+    };
+    const std::int32_t count = library_.CategoryCount(), current = library_.currentCategory;
+    if (current >= 0 && current < count && holds(current)) return library_.CategoryAt(current).name;
+    for (std::int32_t c = 0; c < count; ++c)
+      if (holds(c)) return library_.CategoryAt(c).name;
+    return std::string();
+  });
 }
 
 Outcome Session::ReadLibrary() {

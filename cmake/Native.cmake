@@ -18,6 +18,7 @@ elseif(VISTELLE_SANITIZE)
 endif()
 
 add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_NATIVE_SOURCES})
+target_include_directories(vistelle_core SYSTEM PRIVATE ${VISTELLE_STB_DIR})
 target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vistelle_core PUBLIC JPEG::JPEG PNG::PNG GIF::GIF Freetype::Freetype Threads::Threads)
 

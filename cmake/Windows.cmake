@@ -19,6 +19,7 @@ configure_file(resources/version.h.in ${VISTELLE_GENERATED_DIR}/vistelle_version
 configure_file(resources/pictora.manifest.in ${VISTELLE_GENERATED_DIR}/pictora.manifest @ONLY)
 
 add_library(vistelle_core STATIC ${VISTELLE_PORTABLE_SOURCES} ${VISTELLE_WIN32_CORE_SOURCES})
+target_include_directories(vistelle_core SYSTEM PRIVATE ${VISTELLE_STB_DIR})
 target_include_directories(vistelle_core PUBLIC ${CMAKE_SOURCE_DIR} ${VISTELLE_GENERATED_DIR})
 find_package(Threads REQUIRED)
 target_link_libraries(vistelle_core PUBLIC ${VISTELLE_WIN32_LIBS} Threads::Threads)

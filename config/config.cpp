@@ -112,6 +112,15 @@ const std::vector<SettingKey>& SettingKeys() {
       Text(set, "hotkey_favourite", &T::hotkey_favourite, "", false),
       Text(set, "hotkey_never", &T::hotkey_never, "", false),
       Flag(set, "confirm_never_show", &T::confirm_never_show, 1, false),
+      Flag(set, "caption", &T::caption, 0),
+      Text(set, "caption_pattern", &T::caption_pattern, T::kDefaultCaptionPattern),
+      Ranged(set, "caption_position", &T::caption_position, 8, 0, 8),
+      Ranged(set, "caption_size", &T::caption_size, 20, 6, 144),
+      Ranged(set, "caption_r", &T::caption_r, 255, 0, 255),
+      Ranged(set, "caption_g", &T::caption_g, 255, 0, 255),
+      Ranged(set, "caption_b", &T::caption_b, 255, 0, 255),
+      Flag(set, "caption_shadow", &T::caption_shadow, 1),
+      Flag(set, "caption_plate", &T::caption_plate, 0),
   };
   return keys;
 }
@@ -136,6 +145,7 @@ void TConfig::DeriveColors() {
   color_sunday = Pack(sunday_r, sunday_g, sunday_b);
   color_background = Pack(background_r, background_g, background_b);
   color_shadow = Pack(shadow_r, shadow_g, shadow_b);
+  color_caption = Pack(caption_r, caption_g, caption_b);
 }
 
 void TConfig::Load(ProfileStore& store) {

@@ -52,6 +52,9 @@ class TConfig {
   static constexpr const char* kDefaultHotkeyPrevious = "Ctrl+Alt+Shift+Left";
   static constexpr const char* kDefaultHotkeyRandom = "Ctrl+Alt+Shift+Down";
   static constexpr const char* kDefaultHotkeyBack = "Ctrl+Alt+Shift+Up";
+  // The caption's text: the picture's title, else its file name (see
+  // render/caption_text.h).
+  static constexpr const char* kDefaultCaptionPattern = "{title|name}";
 
   std::string path;
 
@@ -124,6 +127,18 @@ class TConfig {
   std::uint8_t wait_fullscreen;
   std::uint8_t wait_battery_saver;
   std::uint8_t wait_remote;
+
+  // The caption drawn on the wallpaper (render/caption.h): on or off, its
+  // pattern, place (0..8 as the calendar's), size in points, colour, a
+  // shadow and a translucent plate behind it.
+  std::uint8_t caption;
+  std::string caption_pattern;
+  std::int32_t caption_position;
+  std::int32_t caption_size;
+  ColorRef color_caption;
+  std::int32_t caption_r, caption_g, caption_b;
+  std::uint8_t caption_shadow;
+  std::uint8_t caption_plate;
 
   // What each monitor shows, the schedule and the place for its sun times
   // (sections "monitors" and "schedule", loaded and saved with the rest;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "image/built_in_font.h"
 #include "image/text_raster.h"
 
 namespace vistelle {
@@ -16,23 +17,26 @@ bool DrawStringEx(Image& image, std::int64_t x, std::int64_t y, const TextInfo& 
   if (!image.IsValid()) return false;
   if (info.text.empty()) return true;
   TextMask mask;
-  if (!RasterizeText(info, mask)) return false;
-  if (mask.width <= 0 || mask.height <= 0) return true;
-
+  if (!(info.built_in_font ? RasterizeBuiltInText(info, mask) : RasterizeText(info, mask))) return false;
   std::int64_t pen = x;
   if (info.align == kTextAlignCenter)
     pen = x - mask.advance / 2;
   else if (info.align == kTextAlignRight)
     pen = x - mask.advance;
+  DrawTextMask(image, pen, y, mask, info.color);
+  return true;
+}
 
+void DrawTextMask(Image& image, std::int64_t x, std::int64_t y, const TextMask& mask, ColorRef color) {
+  if (!image.IsValid() || mask.width <= 0 || mask.height <= 0) return;
   const std::int64_t W = image.GetWidth(), H = image.GetHeight();
-  const std::int64_t left = pen + mask.left;  // image column of mask column 0
-  const std::int64_t top = y + mask.top;      // row from the top of mask row 0
+  const std::int64_t left = x + mask.left;  // image column of mask column 0
+  const std::int64_t top = y + mask.top;    // row from the top of mask row 0
   const std::int64_t c0 = std::max<std::int64_t>(0, -left), c1 = std::min<std::int64_t>(mask.width, W - left);
   const std::int64_t r0 = std::max<std::int64_t>(0, -top), r1 = std::min<std::int64_t>(mask.height, H - top);
-  if (c0 >= c1 || r0 >= r1) return true;
+  if (c0 >= c1 || r0 >= r1) return;
 
-  const int blue = ColorRefBlue(info.color), green = ColorRefGreen(info.color), red = ColorRefRed(info.color);
+  const int blue = ColorRefBlue(color), green = ColorRefGreen(color), red = ColorRefRed(color);
   for (std::int64_t r = r0; r < r1; ++r) {
     // Rows are stored bottom-up.
     std::uint8_t* d = image.Row(static_cast<std::uint32_t>(H - 1 - (top + r))) + (left + c0) * 3;
@@ -50,7 +54,6 @@ bool DrawStringEx(Image& image, std::int64_t x, std::int64_t y, const TextInfo& 
       d[2] = static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
     }
   }
-  return true;
 }
 
 }  // namespace vistelle

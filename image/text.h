@@ -1,7 +1,8 @@
 // Text drawn into an Image: a small text-style record (face, height, weight,
 // colour, alignment) and DrawStringEx, which draws antialiased text with it.
 // Natively the text is set with FreeType in Liberation Sans (Arial's
-// metrics); on Windows GDI draws it with the named face.
+// metrics); on Windows GDI draws it with the named face; either way, text
+// may ask for the font built into the program instead.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,9 @@ struct TextInfo {
   int weight = 400;            // 100..900; 600 and above is bold
   ColorRef color = 0;          // text colour, red + 256 green + 65536 blue
   int align = kTextAlignLeft;  // kTextAlign...
+  // Set in the font built into the program (image/built_in_font.h), the
+  // same pixels in every build, instead of the platform's face.
+  bool built_in_font = false;
 };
 
 // The record as the calendar sets it up: face "Arial" (at most 31

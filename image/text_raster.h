@@ -24,4 +24,9 @@ struct TextMask {
 
 bool RasterizeText(const TextInfo& info, TextMask& mask);
 
+// Blends the mask into the image in the colour, each pixel by its coverage,
+// with the pen origin at column x on the baseline y (rows from the top).
+// What falls outside the image is cut.
+void DrawTextMask(Image& image, std::int64_t x, std::int64_t y, const TextMask& mask, ColorRef color);
+
 }  // namespace vistelle

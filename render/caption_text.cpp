@@ -68,6 +68,9 @@ std::string CaptionText(const std::string& pattern, const CaptionFields& fields)
     }
     out += pattern[i++];
   }
+  // One line: line breaks and other control characters in a tag are blanks.
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   const std::size_t first = out.find_first_not_of(" \t");
   if (first == std::string::npos) return std::string();
   return out.substr(first, out.find_last_not_of(" \t") - first + 1);

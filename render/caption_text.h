@@ -11,11 +11,10 @@
 
 #include <string>
 
+#include "config/config.h"
 #include "image/exif_tags.h"
 
 namespace vistelle {
-
-constexpr const char* kDefaultCaptionPattern = "{title|name}";
 
 struct CaptionFields {
   std::string name;
@@ -29,8 +28,9 @@ struct CaptionFields {
 // The fields of the picture at path (either kind of slash) in a category.
 CaptionFields CaptionFieldsOf(const std::string& path, const std::string& category, const ExifTags& tags);
 
-// The pattern filled in, without blanks at either end; empty when nothing
-// but blanks is left (the caption is then not drawn).
+// The pattern filled in, on one line (control characters become blanks),
+// without blanks at either end; empty when nothing but blanks is left (the
+// caption is then not drawn).
 std::string CaptionText(const std::string& pattern, const CaptionFields& fields);
 
 }  // namespace vistelle

@@ -8,6 +8,9 @@
 #include "base/paths.h"
 #include "image/image_codecs.h"
 #include "image/row_pipeline.h"
+#include "image/exif_tags.h"
+#include "render/caption.h"
+#include "render/caption_text.h"
 #include "render/composition.h"
 #include "render/monitor_settings.h"
 #include "render/placement_sink.h"
@@ -236,23 +239,33 @@ void WallpaperRenderer::LoadConfiguredCalendarBackground() {
     LoadCalendarBackground(std::string(), settings_.calendar_background_prog);
 }
 
-void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar) {
+std::string WallpaperRenderer::CaptionOf(const std::string& path) const {
+  if (path.empty()) return std::string();
+  const std::string category = category_of_ ? category_of_(path) : std::string();
+  return CaptionText(settings_.caption_pattern, CaptionFieldsOf(path, category, ReadExifTagsFromFile(path)));
+}
+
+void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar, const std::string& shown) {
   effects_.ApplyConfigured(canvas, settings_);
-  // The calendar lies on top of everything, effects included.
+  // The calendar and the caption lie on top of everything, effects
+  // included; the caption tells of the picture the screen shows.
   if (with_calendar && settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
+  if (settings_.caption && !shown.empty()) DrawCaption(canvas, CaptionOf(shown), CaptionLookOf(settings_));
 }
 
 const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
   const std::vector<ScreenSize> screens{{width, height}};
   const int position = settings_.sposob_wyswietlania;
-  if (!PlaceCurrent(screens, MonitorLayout(), ScreenTarget(width, height, position), current_path_, nullptr)) {
+  const bool placed =
+      PlaceCurrent(screens, MonitorLayout(), ScreenTarget(width, height, position), current_path_, nullptr);
+  if (!placed) {
     // Without a picture the canvas shows what it would around one.
     canvases_.resize(1);
     if (!canvases_[0].CreateUninitialised(width, height)) return canvases_[0];
     PlacementSink::FillBackground(canvases_[0], position, settings_.color_background);
   }
   placed_for_.clear();
-  FinishScreen(canvases_[0], true);
+  FinishScreen(canvases_[0], true, placed ? current_path_ : std::string());
   return canvases_[0];
 }
 
@@ -262,7 +275,7 @@ bool WallpaperRenderer::PlaceFile(Image& canvas, const DecodeAhead::Job& job) {
   return DecodeImageFile(job.path, sink, job.target);
 }
 
-const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
+const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout, bool current_placed) {
   failed_others_ = 0;
   const VirtualRect box = layout.Bounds();
   // Black where no monitor is.
@@ -278,12 +291,13 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
     const Monitor& m = layout.Monitors()[i];
     Image* canvas = i < canvases_.size() ? &canvases_[i] : &canvas_;
     if (i == 0 || !each) {
-      FinishScreen(*canvas, i == 0);
+      FinishScreen(*canvas, i == 0, i == 0 && current_placed ? current_path_ : std::string());
     } else {
       // The monitor's own picture, placed ahead or now; without one, or
       // when it does not load, the current picture decoded again for its
       // size; that gone meanwhile, the background.
       bool placed = false;
+      std::string shown;
       if (i - 1 < other_paths_.size()) {
         const DecodeAhead::Job job = OtherMonitorJob(layout, i, other_paths_[i - 1]);
         switch (ahead_.Take(i - 1, job, canvas_)) {
@@ -291,15 +305,19 @@ const Image& WallpaperRenderer::ComposeSpan(const MonitorLayout& layout) {
           case DecodeAhead::Taken::kFailed: break;
           case DecodeAhead::Taken::kNotAhead: placed = PlaceFile(canvas_, job); break;
         }
+        if (placed) shown = other_paths_[i - 1];
         if (!placed) ++failed_others_;
       }
-      if (!placed && !current_path_.empty()) placed = PlaceFile(canvas_, OtherMonitorJob(layout, i, current_path_));
+      if (!placed && !current_path_.empty()) {
+        placed = PlaceFile(canvas_, OtherMonitorJob(layout, i, current_path_));
+        if (placed) shown = current_path_;
+      }
       if (!placed) {
         if (!canvas_.CreateUninitialised(m.width, m.height)) continue;
         const MonitorSettings look = SettingsOfMonitor(settings_, layout, i);
         PlacementSink::FillBackground(canvas_, look.position, look.background);
       }
-      FinishScreen(canvas_, false);
+      FinishScreen(canvas_, false, shown);
     }
     if (canvas->IsValid()) CopyOnto(span_, *canvas, layout.InCanvas(i), i == 0 ? nullptr : &primary);
     // Each canvas is given back once it is on the span.
@@ -322,8 +340,9 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // composition, it is decoded again from its file. Should that be gone
   // meanwhile, the canvas shows what it would with no picture: the
   // background and the calendar.
-  if (!same(placed_for_, screens) &&
-      !PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr)) {
+  const bool placed =
+      same(placed_for_, screens) || PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr);
+  if (!placed) {
     const MonitorSettings look = SettingsOfMonitor(settings_, layout, 0);
     canvases_.resize(screens.size());
     for (std::size_t i = 0; i < screens.size(); ++i)
@@ -334,10 +353,10 @@ bool WallpaperRenderer::ComposeWallpaper() {
   const bool span = !layout.Empty();
   const Image* canvas = &span_;
   if (span) {
-    ComposeSpan(layout);
+    ComposeSpan(layout, placed);
   } else {
     failed_others_ = 0;
-    FinishScreen(canvases_[0], true);
+    FinishScreen(canvases_[0], true, placed ? current_path_ : std::string());
     canvas = &canvases_[0];
   }
   // The wallpaper can always be composed again, so it is not forced to the

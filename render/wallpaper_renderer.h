@@ -11,7 +11,8 @@
 // across the bounding box of all monitors (black where none is). Each
 // monitor's rectangle on it is composed as a screen of its own size would
 // be: its background, its picture in the position, the effects; the
-// calendar only on the primary monitor's. Mode 1 shows the current picture
+// calendar only on the primary monitor's, the caption on the primary's and
+// on each picture of its own (render/caption.h). Mode 1 shows the current picture
 // on every monitor, mode 2 the current one on the primary and pictures of
 // their own on the others. On one monitor both give exactly what mode 0
 // gives.
@@ -19,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -131,6 +133,16 @@ class WallpaperRenderer {
   const Image& ComposeCanvas(std::uint32_t width, std::uint32_t height);
 
   CalendarState& Calendar() { return calendar_; }
+
+  // Names the category a picture is shown from, for the caption's
+  // {category}; unset, or empty for a picture, there is none.
+  void SetCategoryOf(std::function<std::string(const std::string& path)> category_of) {
+    category_of_ = std::move(category_of);
+  }
+  // The caption the picture at path gets with the settings now (drawn only
+  // while the caption is on): its pattern filled from the picture's name,
+  // folder, category and EXIF tags.
+  std::string CaptionOf(const std::string& path) const;
   const TEffects& Effects() const { return effects_; }
   // A current picture held in memory (set by the caller; a picture loaded
   // from its file is never held whole): compositions place it rather than
@@ -173,6 +185,7 @@ class WallpaperRenderer {
   std::vector<std::string> other_paths_;
   DecodeAhead ahead_;  // the other monitors' pictures, decoding
   std::size_t failed_others_ = 0;
+  std::function<std::string(const std::string&)> category_of_;
   std::uint32_t decoded_width_ = 0, decoded_height_ = 0;
   // Kept from a composition until ReleasePictures, so that compositions in
   // a row (the settings' previews, the benchmarks) reuse their memory:
@@ -201,10 +214,12 @@ class WallpaperRenderer {
   DecodeAhead::Job OtherMonitorJob(const MonitorLayout& layout, std::size_t i, const std::string& path) const;
   // The job done on this thread, onto canvas (made at the job's size).
   bool PlaceFile(Image& canvas, const DecodeAhead::Job& job);
-  // The effects and, with_calendar, the calendar on a placed canvas.
-  void FinishScreen(Image& canvas, bool with_calendar);
-  // The wallpaper across the layout's monitors, in span_.
-  const Image& ComposeSpan(const MonitorLayout& layout);
+  // The effects, with_calendar the calendar, and the caption of the picture
+  // shown (none when empty) on a placed canvas.
+  void FinishScreen(Image& canvas, bool with_calendar, const std::string& shown);
+  // The wallpaper across the layout's monitors, in span_; current_placed
+  // tells whether the primary's canvas shows the current picture.
+  const Image& ComposeSpan(const MonitorLayout& layout, bool current_placed);
   // What the current picture is decoded for: in fill and fit the screen,
   // or with a span layout its primary monitor in mode 2 and a box as large
   // as each monitor in mode 1 (the picture serves them all).

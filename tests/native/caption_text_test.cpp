@@ -26,8 +26,8 @@ TEST(CaptionText, PatternsFillTheirFieldsAndEmptyResultsAreEmpty) {
     const char* expected;
   };
   const Case cases[] = {
-      {full, kDefaultCaptionPattern, "Harbour at dusk"},
-      {bare, kDefaultCaptionPattern, "x.tar"},  // no title: the file's name
+      {full, TConfig::kDefaultCaptionPattern, "Harbour at dusk"},
+      {bare, TConfig::kDefaultCaptionPattern, "x.tar"},  // no title: the file's name
       {full, "{name} in {folder} ({category}), {date}", "IMG_0042 in Gdańsk 2021 (Sea), 2021-07-04"},
       {full, "{artist|title|name}", "Harbour at dusk"},
       {bare, "{folder}{artist}", ""},  // a drive's root is no folder
