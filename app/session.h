@@ -190,6 +190,9 @@ class Session {
   std::string CountdownText() const;
   std::string TrayTip() const;
   const Image& Preview() const { return renderer_.Preview(); }
+  // What the caption of the picture on the desktop now is made from, for
+  // the sheet's preview of it (all empty before the first change).
+  CaptionFields DesktopCaptionFields() const { return renderer_.CaptionFieldsFor(rotation_.DesktopPicture()); }
 
  private:
   static TConfig LoadSettings(const std::string& program_dir, ProfileStore& store);

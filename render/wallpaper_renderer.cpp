@@ -239,10 +239,14 @@ void WallpaperRenderer::LoadConfiguredCalendarBackground() {
     LoadCalendarBackground(std::string(), settings_.calendar_background_prog);
 }
 
-std::string WallpaperRenderer::CaptionOf(const std::string& path) const {
-  if (path.empty()) return std::string();
+CaptionFields WallpaperRenderer::CaptionFieldsFor(const std::string& path) const {
+  if (path.empty()) return CaptionFields();
   const std::string category = category_of_ ? category_of_(path) : std::string();
-  return CaptionText(settings_.caption_pattern, CaptionFieldsOf(path, category, ReadExifTagsFromFile(path)));
+  return CaptionFieldsOf(path, category, ReadExifTagsFromFile(path));
+}
+
+std::string WallpaperRenderer::CaptionOf(const std::string& path) const {
+  return path.empty() ? std::string() : CaptionText(settings_.caption_pattern, CaptionFieldsFor(path));
 }
 
 void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar, const std::string& shown) {

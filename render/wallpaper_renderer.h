@@ -28,6 +28,7 @@
 #include "base/file_io.h"
 #include "config/config.h"
 #include "render/calendar.h"
+#include "render/caption_text.h"
 #include "render/decode_ahead.h"
 #include "render/desktop.h"
 #include "render/effects.h"
@@ -143,6 +144,8 @@ class WallpaperRenderer {
   // while the caption is on): its pattern filled from the picture's name,
   // folder, category and EXIF tags.
   std::string CaptionOf(const std::string& path) const;
+  // The fields that caption is filled from (all empty for no path).
+  CaptionFields CaptionFieldsFor(const std::string& path) const;
   const TEffects& Effects() const { return effects_; }
   // A current picture held in memory (set by the caller; a picture loaded
   // from its file is never held whole): compositions place it rather than

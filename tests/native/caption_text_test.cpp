@@ -35,6 +35,7 @@ TEST(CaptionText, PatternsFillTheirFieldsAndEmptyResultsAreEmpty) {
       {full, "{nothing} {title", "{nothing} {title"},  // not fields: as written
       {full, "{}{|}{name|}", "{}{|}{name|}"},
       {full, "", ""},
+      {full, "{title}\r\n{date}\t", "Harbour at dusk  2021-07-04"},  // one line
   };
   for (const Case& c : cases) EXPECT_EQ(CaptionText(c.pattern, c.fields), c.expected) << c.pattern;
   EXPECT_EQ(CaptionFieldsOf("/home/ann/pictures/.hidden", "", ExifTags()).name, ".hidden");

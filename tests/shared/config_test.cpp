@@ -20,7 +20,10 @@ TConfig AwayFromTheDefaults() {
   for (const SettingKey& k : SettingKeys()) {
     ++n;
     const std::int32_t number = n % 2 ? -n : 1000 * n;
-    if (k.number) c.*k.number = number < k.lowest || number > k.highest ? k.highest : number;
+    if (k.number) {
+      c.*k.number = number < k.lowest || number > k.highest ? k.highest : number;
+      if (c.*k.number == k.default_number) c.*k.number = k.lowest;
+    }
     if (k.flag) c.*k.flag = k.default_number != 0 ? 0 : 1;
     if (k.text) c.*k.text = "C:\\Obrazy\\Zażółć gęślą jaźń\\" + std::to_string(n);
   }
@@ -64,7 +67,9 @@ TEST_P(ConfigTest, MissingFileGivesTheDefaults) {
       "Ccalendar_background_user=", "monitor_mode=0", "no_repeat=1", "hotkey_next=Ctrl+Alt+Shift+Right",
       "hotkey_previous=Ctrl+Alt+Shift+Left", "hotkey_random=Ctrl+Alt+Shift+Down", "paused=0", "wait_fullscreen=1",
       "wait_battery_saver=1", "wait_remote=1", "hotkey_back=Ctrl+Alt+Shift+Up", "hotkey_forward=",
-      "hotkey_favourite=", "hotkey_never=", "confirm_never_show=1"};
+      "hotkey_favourite=", "hotkey_never=", "confirm_never_show=1", "caption=0",
+      "caption_pattern={title|name}", "caption_position=8", "caption_size=20", "caption_r=255", "caption_g=255",
+      "caption_b=255", "caption_shadow=1", "caption_plate=0"};
   EXPECT_EQ(lines.size(), SettingKeys().size());
   for (const std::string& line : lines) {
     const std::string key = line.substr(0, line.find('='));
