@@ -9,7 +9,8 @@
 # run the whole script under tools/with-xvfb to share one wineserver). A
 # second composer that is not an .exe runs as it is, which compares two
 # native builds (one from before a change with one from after it).
-# The calendar is off: its text comes from each platform's own font engine.
+# The calendar is off: its text comes from each platform's own font engine
+# (the caption's, from the font built into the program, is compared).
 set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -91,6 +92,19 @@ write_config each-own.ini 3 monitor_mode=2 CRGB_background_R=30 CRGB_background_
   '[monitors]' count=3 monitor1_place=0 monitor1_position=4 monitor1_background=200,40,40 \
   monitor2_place=2 monitor2_position=2 monitor2_background=0,0,128 monitor3_place=3 monitor3_position=0
 
+# The caption: the text of a picture's EXIF tags or of its name, in the
+# font built into the program, so the same in both builds.
+write_config caption.ini 3 caption=1 'caption_pattern={title|name} - {artist}, {date} ({folder})' caption_plate=1
+write_config caption-top.ini 2 caption=1 caption_position=0 caption_size=36 caption_r=250 caption_g=200 \
+  caption_b=40 caption_shadow=0
+write_config each-caption.ini 3 monitor_mode=2 caption=1 caption_position=7 caption_plate=1
+cp "$root/tests/data/ref.jpg" tagged.jpg
+exiftool -q -overwrite_original -ImageDescription='Harbour at dusk, Gdańsk' -Artist='Ann Lee' \
+  -DateTimeOriginal='2021:07:14 19:32:00' tagged.jpg ||
+  { echo "compose_matches_native: exiftool is needed" >&2; exit 2; }
+long_name="Café Übersee, a name much too long for the screen that the caption cuts.bmp"
+cp wide.bmp "$long_name"
+
 failures=0
 cases=0
 run_case() {  # config picture screen
@@ -159,6 +173,9 @@ for config in fill.ini fit.ini; do
   run_case "$config" bmp/v5-bitfields32-alpha.bmp 97x1201
 done
 run_case fit-effects.ini holes.png 1024x768
+run_case caption.ini tagged.jpg 1024x768
+run_case caption.ini "$long_name" 801x599
+run_case caption-top.ini alpha.png 640x480
 # Every decoder that hands its rows over one at a time, and those that
 # decode whole first (interlaced, turned by EXIF, animated), in each
 # position; a photo large enough for the scaled JPEG decode. A CMYK JPEG
@@ -210,6 +227,7 @@ run_monitors_case span-fit.ini "$stacked" 1024x1536 panorama.bmp
 run_monitors_case each-stretch.ini "$three" 1800x600 wide.bmp alpha.png small.png
 run_monitors_case each-fill.ini "$three" 1800x600 holes.png
 run_monitors_case primary-only.ini "$three" 640x480 wide.bmp
+run_monitors_case each-caption.ini "$mixed" 1824x768 large.bmp panorama.bmp
 run_monitors_case each-own.ini 1024x768+0+0,600x1000+1024+0,800x600-800+0 2424x1000 panorama.bmp wide.bmp alpha.png
 
 echo "$((cases - failures)) of $cases wallpapers match"
