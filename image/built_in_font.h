@@ -1,5 +1,5 @@
-// Text set in the font built into the program (Liberation Sans, Arial's
-// metrics) by a rasterizer that goes with it, so that a text comes out as
+// Text set in the font built into the program (Liberation Sans 2, Arial's
+// metrics; its licence is in data/Licences) by a rasterizer that goes with it, so that a text comes out as
 // the same pixels in every build, unlike the platform's own text engine.
 #pragma once
 

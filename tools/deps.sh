@@ -4,9 +4,9 @@
 set -euo pipefail
 
 native=(cmake ninja-build g++ pkg-config libgtest-dev libjpeg62-turbo-dev libpng-dev libgif-dev
-        libfreetype-dev fonts-liberation libstb-dev imagemagick libimage-exiftool-perl)
+        libfreetype-dev fonts-liberation fonts-liberation2 libstb-dev imagemagick libimage-exiftool-perl)
 windows=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools googletest wine64 xvfb xauth
-         x11-utils imagemagick fonts-liberation libstb-dev libimage-exiftool-perl python3)
+         x11-utils imagemagick fonts-liberation fonts-liberation2 libstb-dev libimage-exiftool-perl python3)
 fuzz=(clang libclang-rt-14-dev)
 art=(librsvg2-bin imagemagick)
 release=(nsis zip unzip osslsigncode openssl python3-yaml python3-jsonschema)
