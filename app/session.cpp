@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <tuple>
 
 #include "app/countdown.h"
 #include "app/local_clock.h"
@@ -367,9 +368,17 @@ Outcome Session::FinishAdding() {
 }
 
 void Session::ApplySheetSettings(const TConfig& edited) {
+  const auto caption = [](const TConfig& c) {
+    return std::make_tuple(c.caption, c.caption_pattern, c.caption_position, c.caption_size, c.caption_r,
+                           c.caption_g, c.caption_b, c.caption_shadow, c.caption_plate);
+  };
+  const bool caption_changed = caption(edited) != caption(settings_);
   CopySheetFields(edited, settings_);
   renderer_.LoadConfiguredCalendarBackground();
   unsaved_ = true;
+  // A new caption shows at once on the wallpaper there is, as the desktop's
+  // own settings do; the rest waits for the next change.
+  if (caption_changed) ComposeAgain();
 }
 
 std::vector<SaveFailure> Session::SaveSettings() { return Save(false); }

@@ -162,7 +162,8 @@ class Session {
 
   // The settings the sheet closed with: the fields the sheet edits are
   // taken, the others (the minute counter, the hotkeys) stay as they are
-  // now, and the calendar's background follows.
+  // now, and the calendar's background follows. A changed caption is
+  // composed into the wallpaper on the desktop at once.
   void ApplySheetSettings(const TConfig& edited);
 
   // Saves the settings alone (config.ini replaced in one step).

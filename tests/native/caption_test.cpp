@@ -8,6 +8,7 @@
 
 #include "image/built_in_font.h"
 #include "render/caption.h"
+#include "tests/native/library_fixture.h"
 
 namespace vistelle {
 namespace {
@@ -122,6 +123,26 @@ TEST(Caption, DrawingChangesOnlyTheBlockAndThePlateDarkensIt) {
   }
   EXPECT_TRUE(red);
   EXPECT_TRUE(dark);
+}
+
+// The caption names the category the picture is in, and a changed caption
+// is on the desktop at once, without a change of picture.
+TEST(Caption, TheSessionNamesTheCategoryAndShowsANewCaptionAtOnce) {
+  testing::LibraryFixture f;
+  f.WriteLibrary("Sea\r\n" + f.Picture(0) + "\r\n\r\nHills\r\n" + f.Picture(1) + "\r\n");
+  f.WriteSelection(1, 0);
+  auto session = f.MakeSession();
+  session->SetNextWallpaper();
+  const std::size_t shown = f.desktop.wallpapers.size();
+  EXPECT_EQ(session->Renderer().CaptionFieldsFor(f.Picture(0)).category, "Sea");
+  EXPECT_EQ(session->DesktopCaptionFields().category, "Hills");
+  TConfig edited = session->Settings();
+  session->ApplySheetSettings(edited);  // nothing new
+  EXPECT_EQ(f.desktop.wallpapers.size(), shown);
+  edited.caption = 1;
+  session->ApplySheetSettings(edited);
+  EXPECT_EQ(f.desktop.wallpapers.size(), shown + 1);
+  EXPECT_EQ(session->WallpaperRotation().DesktopPicture(), f.Picture(1));
 }
 
 }  // namespace
