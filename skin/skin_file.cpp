@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "skin/skin_scale.h"
+
 namespace vistelle {
 
 namespace {
@@ -90,6 +92,17 @@ SkinDescription ReadSkinDescription(const SkinValueReader& read) {
   d.screen.over = or_main("Over");
   d.screen.down = or_main("Down");
   d.screen.disabled = or_main("Disabled");
+  for (int scale : kSkinScales) {
+    if (scale == 100) continue;
+    const std::string suffix = "@" + std::to_string(scale);
+    ScaledSkinScreen scaled;
+    scaled.scale = scale;
+    scaled.main = value("SCREEN", "Main" + suffix);
+    if (scaled.main.empty()) continue;
+    scaled.mask = value("SCREEN", "Mask" + suffix);
+    scaled.down = value("SCREEN", "Down" + suffix);
+    d.scaled.push_back(std::move(scaled));
+  }
 
   for (int number = 1;; ++number) {
     const std::string v = value("BUTTONINFO", std::to_string(number));

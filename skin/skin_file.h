@@ -5,7 +5,8 @@
 //
 //   [SCREEN]      Main, Mask, Down, Over, Disabled: picture files, relative
 //                 to the skin folder. Mask, Down, Over and Disabled default
-//                 to the Main picture.
+//                 to the Main picture. Main@N, Mask@N, Down@N: the same
+//                 drawn at a scaling of N per cent (skin/skin_scale.h).
 //   [BUTTONINFO]  1=name,x,y,width,height,tooltip
 //   [TEXTINFO]    1=name,face,-,-,font height,colour,x,y,width,height,text,tooltip
 //
@@ -63,8 +64,20 @@ struct SkinScreen {
   std::string disabled;
 };
 
+// The pictures of [SCREEN] drawn at another scaling ("Main@150" and so
+// on, see skin/skin_scale.h); a picture not named is resampled from the
+// 100 % one.
+struct ScaledSkinScreen {
+  int scale = 100;
+  std::string main;
+  std::string mask;
+  std::string down;
+};
+
 struct SkinDescription {
   SkinScreen screen;
+  // Only the scales that name a Main picture, smallest first.
+  std::vector<ScaledSkinScreen> scaled;
   std::vector<SkinButtonEntry> buttons;
   std::vector<SkinTextEntry> texts;
 };

@@ -4,6 +4,7 @@
 #   main.svg            -> Main.bmp   the window and the buttons' normal looks
 #   main.svg + down.css -> Down.bmp   the buttons' hover and pressed looks
 #   mask.svg            -> Mask.bmp   pure black and white: white is cut out
+#   each of them        -> Main@150.png and so on, at the display scalings
 #   clear.svg           -> clear.jpg  the placeholder picture, only when there
 #                                     is none yet
 # The pictures are 24-bit BMP files, so that the mask stays exact. Run it
@@ -45,4 +46,24 @@ for f in Main Down Mask; do
   size=$(identify -format '%wx%h' "$out/$f.bmp")
   [ "$size" = 580x410 ] || { echo "render-skin-art: $f.bmp is $size, not 580x410" >&2; exit 1; }
 done
-echo "render-skin-art: wrote $out/Main.bmp, Down.bmp, Mask.bmp$( [ -f "$out/clear.jpg" ] && echo ', clear.jpg')"
+
+# The same at the display scalings the skin names (Main@150 and so on in
+# skin.ini): 580 x 410 times the scale, halves up, as PNG files (a fraction
+# of a BMP's size at 300 %). The mask is drawn at each size from its
+# outline, then made pure black and white.
+for scale in 125 150 175 200 250 300; do
+  w=$(( (580 * scale + 50) / 100 ))
+  h=$(( (410 * scale + 50) / 100 ))
+  rsvg-convert -w "$w" -h "$h" "$src/main.svg" -o "$tmp/main.png"
+  rsvg-convert -w "$w" -h "$h" --stylesheet "$src/down.css" "$src/main.svg" -o "$tmp/down.png"
+  rsvg-convert -w "$w" -h "$h" "$src/mask.svg" -o "$tmp/mask.png"
+  convert "$tmp/main.png" -background "$edge" -alpha remove -alpha off -type truecolor PNG24:"$out/Main@$scale.png"
+  convert "$tmp/down.png" -background "$edge" -alpha remove -alpha off -type truecolor PNG24:"$out/Down@$scale.png"
+  convert "$tmp/mask.png" -background white -alpha remove -alpha off -colorspace gray -threshold 50% \
+    -type truecolor PNG24:"$out/Mask@$scale.png"
+  for f in Main Down Mask; do
+    size=$(identify -format '%wx%h' "$out/$f@$scale.png")
+    [ "$size" = "${w}x$h" ] || { echo "render-skin-art: $f@$scale.png is $size, not ${w}x$h" >&2; exit 1; }
+  done
+done
+echo "render-skin-art: wrote $out/Main.bmp, Down.bmp, Mask.bmp and their scaled PNGs$( [ -f "$out/clear.jpg" ] && echo ', clear.jpg')"

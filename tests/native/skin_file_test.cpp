@@ -3,11 +3,13 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "config/ini_document.h"
 #include "skin/skin_file.h"
+#include "skin/skin_scale.h"
 
 namespace vistelle {
 namespace {
@@ -58,6 +60,35 @@ TEST(SkinFile, ScreenDefaultsToMain) {
   EXPECT_EQ(d.screen.mask, "m.bmp");
   EXPECT_EQ(d.screen.down, "");
   EXPECT_TRUE(Read("").buttons.empty());
+}
+
+TEST(SkinFile, ScaledPicturesAndWhichServesAMonitor) {
+  const SkinDescription d =
+      Read("[SCREEN]\nMain=m.bmp\nMain@150=m150.png\nMask@150=k150.png\nMask@200=k200.png\nMain@300=m300.png\n"
+           "Main@120=x.png\n");
+  ASSERT_EQ(d.scaled.size(), 2u);  // a mask alone, or a scale not drawn, is no scale
+  EXPECT_EQ(d.scaled[0].scale, 150);
+  EXPECT_EQ(d.scaled[0].mask, "k150.png");
+  EXPECT_EQ(d.scaled[0].down, "");  // resampled from the 100 % one
+  EXPECT_EQ(d.scaled[1].scale, 300);
+
+  struct Case {
+    int dpi, scale, art;
+  };
+  const std::vector<int> drawn = {100, 150, 300};
+  for (const Case& c : {Case{96, 100, 100}, Case{120, 125, 150}, Case{144, 150, 150}, Case{168, 175, 300},
+                        Case{0, 100, 100}, Case{480, 500, 300}, Case{10, 25, 100}}) {
+    EXPECT_EQ(ScaleOfDpi(c.dpi), c.scale) << c.dpi;
+    EXPECT_EQ(ArtScaleFor(c.scale, drawn), c.art) << c.dpi;
+  }
+  EXPECT_EQ(ArtScaleFor(150, {}), 100);
+  // Edges scale, so neighbours still meet: 175 % of 0..13 and 13..26.
+  const SkinRect a = ScaledRect({0, 0, 13, 13}, 175), b = ScaledRect({13, 13, 13, 13}, 175);
+  EXPECT_EQ(a.x + a.width, b.x);
+  EXPECT_EQ(a.width + b.width, ScaledLength(26, 175));
+  EXPECT_EQ(ScaledLength(-3, 150), -5);  // halves away from zero, as 3 goes to 5
+  EXPECT_EQ(ScaledLength(3, 150), 5);
+  EXPECT_EQ(ScaledLength(INT_MAX, 300), INT_MAX);
 }
 
 TEST(SkinFile, ButtonsAreReadUntilTheFirstMissingNumber) {
