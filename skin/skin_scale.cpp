@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+
+#include "image/resample.h"
 
 namespace vistelle {
 
@@ -37,6 +40,31 @@ SkinRect ScaledRect(const SkinRect& r, int scale) {
   s.width = ScaledLength(end(r.x, r.width), scale) - s.x;
   s.height = ScaledLength(end(r.y, r.height), scale) - s.y;
   return s;
+}
+
+bool ScaleSkinPicture(const Image& from, std::uint32_t width, std::uint32_t height, bool hard_edges, Image& to) {
+  if (!from.IsValid() || width == 0 || height == 0) return false;
+  const std::uint32_t w = from.GetWidth(), h = from.GetHeight();
+  Image scaled;
+  if (!scaled.CreateUninitialised(width, height)) return false;
+  if (!hard_edges) {
+    // Rows are stored bottom-up in both, which the resampler does not mind.
+    const ConstPixelRows src{from.Row(0), static_cast<std::ptrdiff_t>(from.Stride())};
+    const PixelRows dst{scaled.Row(0), static_cast<std::ptrdiff_t>(scaled.Stride())};
+    if (!ResampleBgr(src, ResampleAxis{w, width, 0, width}, ResampleAxis{h, height, 0, height}, dst)) return false;
+  } else {
+    // The source pixel under each output pixel's centre.
+    std::vector<std::uint32_t> columns(width);
+    for (std::uint32_t x = 0; x < width; ++x)
+      columns[x] = static_cast<std::uint32_t>((2ull * x + 1) * w / (2ull * width));
+    for (std::uint32_t y = 0; y < height; ++y) {
+      const std::uint8_t* row = from.Row(static_cast<std::uint32_t>((2ull * y + 1) * h / (2ull * height)));
+      std::uint8_t* out = scaled.Row(y);
+      for (std::uint32_t x = 0; x < width; ++x) std::memcpy(out + 3ull * x, row + 3ull * columns[x], 3);
+    }
+  }
+  to.Swap(scaled);
+  return true;
 }
 
 }  // namespace vistelle

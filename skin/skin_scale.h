@@ -9,7 +9,10 @@
 // pixel stays in or out.
 #pragma once
 
+#include <cstdint>
 #include <vector>
+
+#include "image/image.h"
 
 namespace vistelle {
 
@@ -36,5 +39,11 @@ struct SkinRect {
   int height = 0;
 };
 SkinRect ScaledRect(const SkinRect& r, int scale);
+
+// A skin picture at width x height: resampled (image/resample.h), or with
+// hard_edges each pixel taken whole from the one it lands on, for a mask
+// whose pixels must stay black or white. The alpha plane is not kept. False
+// for an empty picture or size.
+bool ScaleSkinPicture(const Image& from, std::uint32_t width, std::uint32_t height, bool hard_edges, Image& to);
 
 }  // namespace vistelle

@@ -89,6 +89,28 @@ TEST(SkinFile, ScaledPicturesAndWhichServesAMonitor) {
   EXPECT_EQ(ScaledLength(-3, 150), -5);  // halves away from zero, as 3 goes to 5
   EXPECT_EQ(ScaledLength(3, 150), 5);
   EXPECT_EQ(ScaledLength(INT_MAX, 300), INT_MAX);
+
+  // A mask scaled keeps pure black and white, a picture is smoothed.
+  Image mask;
+  ASSERT_TRUE(mask.Create(4, 3));
+  mask.SetPixelColor(0, 0, 0xFFFFFFu);
+  mask.SetPixelColor(3, 2, 0xFFFFFFu);
+  Image scaled;
+  ASSERT_TRUE(ScaleSkinPicture(mask, 7, 5, true, scaled));
+  int white = 0;
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const Rgba p = scaled.GetPixelColor(x, y);
+      ASSERT_TRUE((p.red == 0 || p.red == 255) && p.red == p.green && p.red == p.blue) << x << "," << y;
+      white += p.red == 255;
+    }
+  EXPECT_EQ(white, 2 * 4);  // each corner pixel becomes 2 x 2
+  EXPECT_EQ(scaled.GetPixelColor(0, 0).red, 255);
+  EXPECT_EQ(scaled.GetPixelColor(6, 4).red, 255);
+  ASSERT_TRUE(ScaleSkinPicture(mask, 8, 6, false, scaled));
+  const int soft = scaled.GetPixelColor(1, 1).red;
+  EXPECT_TRUE(soft > 0 && soft < 255) << soft;
+  EXPECT_FALSE(ScaleSkinPicture(Image(), 8, 6, false, scaled));
 }
 
 TEST(SkinFile, ButtonsAreReadUntilTheFirstMissingNumber) {
