@@ -10,6 +10,8 @@
 #include "base/file_io.h"
 #include "base/win32/com_ptr_win32.h"
 #include "base/win32/dib_win32.h"
+#include "image/image.h"
+#include "skin/skin_scale.h"
 
 namespace vistelle {
 
@@ -82,6 +84,31 @@ win32::Bitmap LoadPicture(const std::string& path) {
     result = CopyToDib(bitmap, s.cx, s.cy);
   }
   return result;
+}
+
+win32::Bitmap LoadSkinPicture(const std::string& path, int width, int height, bool hard_edges) {
+  if (width <= 0 || height <= 0) return win32::Bitmap();
+  Image picture;
+  if (!picture.Load(path)) return win32::Bitmap();
+  const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+  if ((picture.GetWidth() != w || picture.GetHeight() != h) && !ScaleSkinPicture(picture, w, h, hard_edges, picture))
+    return win32::Bitmap();
+  const BITMAPINFO info = win32::DibInfo(width, -height, 32);
+  void* bits = nullptr;
+  win32::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return bitmap;
+  // Top-down, four bytes a pixel; the picture's rows are bottom-up.
+  auto* to = static_cast<std::uint8_t*>(bits);
+  for (std::uint32_t row = 0; row < h; ++row) {
+    const std::uint8_t* from = picture.Row(h - 1 - row);
+    for (std::uint32_t x = 0; x < w; ++x, to += 4, from += 3) {
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[3] = 0;
+    }
+  }
+  return bitmap;
 }
 
 bool LoadBitmapFile(win32::Bitmap& holder, const std::string& path) {

@@ -17,6 +17,12 @@ SIZE BitmapSize(HBITMAP bitmap);
 // into a new 32-bit bitmap. Empty when the file cannot be read or decoded.
 win32::Bitmap LoadPicture(const std::string& path);
 
+// A skin picture at width x height, through the program's own decoders (so
+// PNG too): as it is when it has that size, else made for it by
+// ScaleSkinPicture (skin/skin_scale.h), with hard_edges for a mask. A new
+// 32-bit bitmap, empty when the file cannot be read or decoded.
+win32::Bitmap LoadSkinPicture(const std::string& path, int width, int height, bool hard_edges);
+
 // Loads a Windows bitmap file into the holder (its earlier bitmap is
 // deleted first). False, with the holder empty, when that fails.
 bool LoadBitmapFile(win32::Bitmap& holder, const std::string& path);
