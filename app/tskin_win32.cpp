@@ -680,7 +680,8 @@ void TSkin::RunSettingsFlow() {
   const std::vector<Monitor> monitors =
       desktop_ ? MonitorLayout(desktop_->Monitors()).Monitors() : std::vector<Monitor>();
   const std::optional<SheetResult> result =
-      RunSettingsSheet(hwnd_, session_.Settings(), program_dir_, monitors, session_.Library().CategoryListItems());
+      RunSettingsSheet(hwnd_, session_.Settings(), program_dir_, monitors, session_.Library().CategoryListItems(),
+                       session_.DesktopCaptionFields());
   if (!result) return;  // a sheet was open already
   // What the sheet edits comes from it; what happened meanwhile (a change
   // by the timer or a hotkey) stays.

@@ -18,7 +18,6 @@ namespace vistelle {
 
 namespace {
 
-constexpr const char* kSamplePicture = "Skin\\clear.jpg";
 // The colorize colour's swatch, in page pixels (see PageScale).
 constexpr SwatchRect kSwatch = {120, 22, 160, 42};
 

@@ -1,5 +1,5 @@
 // The inside of the settings sheet: the record the open sheet edits, how a
-// page keeps its state, the four pages' dialog procedures and the choosers
+// page keeps its state, the five pages' dialog procedures and the choosers
 // they share.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include "base/win32/handle_win32.h"
 #include "config/config.h"
 #include "image/image.h"
+#include "render/caption_text.h"
 #include "render/monitor_layout.h"
 #include "settings/settings_values.h"
 #include "settings/startup_entry_win32.h"
@@ -22,12 +23,15 @@ namespace vistelle {
 // The open sheet: its own settings record, a copy of the program's made when
 // it opens, and the program's folder, where the pages find their sample
 // pictures; the monitors (in the layout's order) and the library's category
-// names, as they were when it opened, for the Screens and times page.
+// names, as they were when it opened, for the Screens and times page; what
+// the caption of the picture on the desktop is made from, for the Caption
+// page.
 struct SettingsSheet {
   TConfig settings;
   std::string program_folder;
   std::vector<Monitor> monitors;
   std::vector<std::string> categories;
+  CaptionFields desktop_fields;
   // The monitor mode the Options page shows now, chosen or not yet stored.
   int monitor_mode_shown = 0;
   bool applied = false;  // OK was pressed (PSN_APPLY)
@@ -125,6 +129,11 @@ INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM 
 INT_PTR CALLBACK EffectsPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK CalendarPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK ScreensPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK CaptionPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The sample picture of the Effects and Caption pages' previews, in the
+// program's folder.
+constexpr const char* kSamplePicture = "Skin\\clear.jpg";
 
 // The system colour dialog for one colour, opened over owner with the
 // colour preselected and the program's 16 custom colours, which stay for

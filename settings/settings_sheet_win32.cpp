@@ -1,4 +1,4 @@
-// The settings sheet: four pages over one settings record of its own, a
+// The settings sheet: five pages over one settings record of its own, a
 // copy of the program's settings made when the sheet opens and handed back
 // when it closes, by OK or Cancel.
 #include "settings/settings_sheet_win32.h"
@@ -70,7 +70,8 @@ const TConfig* OpenSheetSettings() { return g_open != nullptr ? &g_open->setting
 
 std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir,
                                             const std::vector<Monitor>& monitors,
-                                            const std::vector<std::string>& categories) {
+                                            const std::vector<std::string>& categories,
+                                            const CaptionFields& shown) {
   if (g_open != nullptr) {
     if (g_sheet != nullptr) SetForegroundWindow(g_sheet);
     return std::nullopt;
@@ -80,6 +81,7 @@ std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings,
   sheet.settings = settings;
   sheet.monitors = monitors;
   sheet.categories = categories;
+  sheet.desktop_fields = shown;
   sheet.monitor_mode_shown = settings.monitor_mode;
   g_open = &sheet;
 
@@ -89,6 +91,7 @@ std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings,
       MakePage(instance, IDD_EFFECTS_PAGE, EffectsPageProc, sheet),
       MakePage(instance, IDD_CALENDAR_PAGE, CalendarPageProc, sheet),
       MakePage(instance, IDD_SCREENS_PAGE, ScreensPageProc, sheet),
+      MakePage(instance, IDD_CAPTION_PAGE, CaptionPageProc, sheet),
   };
 
   PROPSHEETHEADERA header = {};

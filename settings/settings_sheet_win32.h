@@ -1,4 +1,5 @@
-// The settings sheet (Options, Effects, Calendar, Screens and times).
+// The settings sheet (Options, Effects, Calendar, Screens and times,
+// Caption).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "config/config.h"
+#include "render/caption_text.h"
 #include "render/monitor_layout.h"
 
 namespace vistelle {
@@ -25,10 +27,14 @@ struct SheetResult {
 // where its sample pictures are, and whose Pictora.exe the start with the
 // system starts. monitors are the desktop's in the layout's order
 // (MonitorLayout) and categories the library's names, both for the Screens
-// and times page. Nothing while a sheet is open already (the tray menu works
-// meanwhile): that sheet is brought forward instead.
+// and times page; shown is what the caption of the picture on the desktop
+// now is made from, for the Caption page's preview (all empty before the
+// first change: the preview then takes the sample picture's). Nothing while
+// a sheet is open already (the tray menu works meanwhile): that sheet is
+// brought forward instead.
 std::optional<SheetResult> RunSettingsSheet(HWND owner, const TConfig& settings, const std::string& program_dir,
                                             const std::vector<Monitor>& monitors,
-                                            const std::vector<std::string>& categories);
+                                            const std::vector<std::string>& categories,
+                                            const CaptionFields& shown);
 
 }  // namespace vistelle

@@ -51,4 +51,13 @@ const char* BuiltInCalendarBackground(int choice) {
   return kFiles[choice];
 }
 
+std::string CutUtf8(const std::string& text, std::size_t most_bytes) {
+  if (text.size() <= most_bytes) return text;
+  std::size_t end = most_bytes;
+  // Back over the continuation bytes (10xxxxxx) of a character cut short,
+  // to the byte that starts it; a character has at most three.
+  for (int back = 0; back < 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++back) --end;
+  return text.substr(0, end);
+}
+
 }  // namespace vistelle

@@ -1,7 +1,7 @@
 // What the settings pages work out without the window system: the colour
 // swatches' hit test, the calendar's position grid, the order of the
-// effects in the Effects page's preview and the command line that starts
-// the program with the system.
+// effects in the Effects page's preview, the command line that starts the
+// program with the system and the Caption page's places and text.
 #pragma once
 
 #include <cstdint>
@@ -89,5 +89,16 @@ constexpr const char* kCalendarBackgroundNames[3] = {"blue", "black", "green"};
 // The file of a built-in background, relative to the program's folder;
 // null outside 0..2.
 const char* BuiltInCalendarBackground(int choice);
+
+// The caption's nine places in the order of the Caption page's list: the
+// index is "caption_position".
+constexpr const char* kCaptionPlaceNames[9] = {"Top left",    "Top centre",    "Top right",
+                                               "Middle left", "Centre",        "Middle right",
+                                               "Bottom left", "Bottom centre", "Bottom right"};
+
+// The longest start of a UTF-8 text that takes at most most_bytes bytes and
+// does not end inside a character, so that a text cut to what the settings
+// file keeps stays whole characters.
+std::string CutUtf8(const std::string& text, std::size_t most_bytes);
 
 }  // namespace vistelle

@@ -1,6 +1,10 @@
 // What the settings pages work out without windows: the position grid, the
-// swatches' hit test and placement, the preview's order of effects and the
-// start-with-the-system command.
+// swatches' hit test and placement, the preview's order of effects, the
+// start-with-the-system command and the caption's text cut to what the
+// settings file keeps.
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "config/config.h"
@@ -110,6 +114,31 @@ TEST(CalendarBackgrounds, ThreeBuiltInPictures) {
   EXPECT_STREQ(BuiltInCalendarBackground(2), "Calendar\\calendar3.jpg");
   EXPECT_EQ(BuiltInCalendarBackground(-1), nullptr);
   EXPECT_EQ(BuiltInCalendarBackground(3), nullptr);
+}
+
+TEST(CutUtf8, KeepsWholeCharactersWithinTheBytes) {
+  struct Case {
+    std::string text;
+    std::size_t most;
+    std::string kept;
+  };
+  const std::vector<Case> cases = {
+      {"{title|name}", 259, "{title|name}"},
+      {"abc", 3, "abc"},
+      {"abc", 2, "ab"},
+      {"abc", 0, ""},
+      // "\xC3\xA9" is one character (e acute), "\xE2\x82\xAC" another (the euro).
+      {"a\xC3\xA9", 2, "a"},
+      {"a\xC3\xA9", 3, "a\xC3\xA9"},
+      {"\xE2\x82\xAC\xE2\x82\xAC", 5, "\xE2\x82\xAC"},
+      {"\xF0\x9F\x98\x80x", 3, ""},
+      // Malformed text: a run of continuation bytes is cut where it falls.
+      {"\x80\x80\x80\x80\x80\x80", 5, "\x80\x80"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text + " to " + std::to_string(c.most));
+    EXPECT_EQ(CutUtf8(c.text, c.most), c.kept);
+  }
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ constexpr int kOptionsPage = 0;
 constexpr int kEffectsPage = 1;
 constexpr int kCalendarPage = 2;
 constexpr int kScreensPage = 3;
+constexpr int kCaptionPage = 4;
 
 // The colour dialog's red, green and blue fields.
 constexpr int kColourRed = 706;
@@ -225,7 +226,7 @@ class SheetScript {
     settings.Load(*store);
     running_ = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, &SheetScript::Tick);
-    const std::optional<SheetResult> result = RunSettingsSheet(owner, settings, folder, monitors_, categories_);
+    const std::optional<SheetResult> result = RunSettingsSheet(owner, settings, folder, monitors_, categories_, {});
     KillTimer(nullptr, timer);
     running_ = nullptr;
     EXPECT_EQ(next_, steps_.size()) << "the sheet closed before every step ran";
@@ -527,7 +528,7 @@ TEST_F(SettingsSheetTest, ASecondRequestWhileOpenLeavesTheOpenSheetAlone) {
     const HWND page = CurrentPage(sheet);
     Click(page, IDC_OPT_CENTER);
     // The tray menu still works while the sheet is open.
-    EXPECT_FALSE(RunSettingsSheet(nullptr, TConfig(), CurrentFolder(), {}, {}).has_value());
+    EXPECT_FALSE(RunSettingsSheet(nullptr, TConfig(), CurrentFolder(), {}, {}, {}).has_value());
     EXPECT_TRUE(IsWindow(sheet));
     EXPECT_TRUE(IsChecked(page, IDC_OPT_CENTER));
     PressOk(sheet);
@@ -1171,6 +1172,7 @@ struct SwatchAt {
 const SwatchAt kOptionsSwatches[] = {{{126, 177, 161, 191}, L"background color:"}};
 const SwatchAt kEffectsSwatches[] = {{{120, 22, 160, 42}, L"gamma"}};
 const SwatchAt kScreensSwatches[] = {{{246, 115, 281, 130}, L"Background:"}};
+const SwatchAt kCaptionSwatches[] = {{{62, 140, 100, 155}, L"Colour:"}};
 const SwatchAt kCalendarSwatches[] = {
     {{108, 55, 128, 69}, L"days:"},
     {{108, 72, 128, 86}, L"saturday:"},
@@ -1254,6 +1256,7 @@ TEST_F(SettingsSheetTest, EveryTextOfEveryPageShowsWhole) {
     ExpectEveryTextWhole("Effects", ShowPage(sheet, kEffectsPage));
     ExpectEveryTextWhole("Calendar", ShowPage(sheet, kCalendarPage));
     ExpectEveryTextWhole("Screens and times", ShowPage(sheet, kScreensPage));
+    ExpectEveryTextWhole("Caption", ShowPage(sheet, kCaptionPage));
     PressCancel(sheet);
   });
   script.Run();
@@ -1272,6 +1275,9 @@ TEST_F(SettingsSheetTest, NothingOnAPageCoversAnythingElse) {
     const HWND screens = ShowPage(sheet, kScreensPage);
     ExpectNothingCovered("Screens and times", screens, kScreensSwatches);
     ExpectPreviewInsideFrame("Screens and times", screens, IDC_SCR_LAYOUT_FRAME);
+    const HWND caption = ShowPage(sheet, kCaptionPage);
+    ExpectNothingCovered("Caption", caption, kCaptionSwatches);
+    ExpectPreviewInsideFrame("Caption", caption, IDC_CAP_PREVIEW_FRAME);
     PressCancel(sheet);
   });
   script.Run();
@@ -1383,13 +1389,39 @@ TEST_F(SettingsSheetTest, ScreensPageStoresTheMonitorsChoicesTheRulesAndThePlace
   EXPECT_EQ(ReadConfig().screens, screens);
 }
 
+// ---------------------------------------------------------------------------
+// The Caption page.
+
+// Off, everything else on the page is greyed; ticked, typed and placed, OK
+// brings it back.
+TEST_F(SettingsSheetTest, CaptionPageStoresTheCaptionOnOk) {
+  WriteConfig("caption=0\r\n");
+  constexpr int kDependent[] = {IDC_CAP_PATTERN, IDC_CAP_PLACE,  IDC_CAP_SIZE,
+                                IDC_CAP_SIZE_SPIN, IDC_CAP_SHADOW, IDC_CAP_PLATE};
+  SheetScript script;
+  script.Then([&](HWND sheet) {
+    const HWND page = ShowPage(sheet, kCaptionPage);
+    EXPECT_FALSE(IsChecked(page, IDC_CAP_SHOW));
+    for (int id : kDependent) EXPECT_FALSE(IsEnabled(page, id)) << id;
+    Click(page, IDC_CAP_SHOW);
+    for (int id : kDependent) EXPECT_TRUE(IsEnabled(page, id)) << id;
+    SetDlgItemTextA(page, IDC_CAP_PATTERN, "{name} in {folder}");
+    ChooseItem(page, IDC_CAP_PLACE, 0);
+    PressOk(sheet);
+  });
+  EXPECT_TRUE(script.Run());
+  EXPECT_EQ(script.Closed().caption, 1);
+  EXPECT_EQ(script.Closed().caption_pattern, "{name} in {folder}");
+  EXPECT_EQ(script.Closed().caption_position, 0);
+}
+
 }  // namespace
 }  // namespace vistelle
 
 namespace vistelle {
 namespace {
 
-// Pictures of the four pages for a person to look at: with
+// Pictures of the five pages for a person to look at: with
 // VISTELLE_SHEET_SHOTS naming a folder, each page is shown in turn; the
 // test writes "shot-N.ready" there and waits (at most 20 s) for
 // "shot-N.done", which whoever takes the picture writes.
@@ -1414,7 +1446,8 @@ TEST_F(SettingsSheetTest, ShowsEachPageForAPicture) {
     }
   };
   dir_.Write("config.ini",
-             "[setting]\r\nmonitor_mode=2\r\n[schedule]\r\nlatitude=52.2297\r\nlongitude=21.0122\r\nrules=2\r\n"
+             "[setting]\r\nmonitor_mode=2\r\ncaption=1\r\ncaption_pattern={name} from {folder}\r\n"
+             "caption_plate=1\r\n[schedule]\r\nlatitude=52.2297\r\nlongitude=21.0122\r\nrules=2\r\n"
              "rule1_category=Night skies over the mountains\r\nrule1_from=sunset+30\r\nrule1_to=07:00\r\n"
              "rule1_days=MTWTFSS\r\nrule2_category=Landscapes\r\nrule2_from=09:00\r\nrule2_to=17:00\r\n"
              "rule2_days=MTWTF--\r\n");
@@ -1430,6 +1463,7 @@ TEST_F(SettingsSheetTest, ShowsEachPageForAPicture) {
     hold(sheet, kEffectsPage);
     hold(sheet, kCalendarPage);
     hold(sheet, kScreensPage);
+    hold(sheet, kCaptionPage);
     PressCancel(sheet);
   });
   script.Run();
