@@ -9,6 +9,7 @@
 // app/start_arguments.h for the whole rule).
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -67,12 +68,6 @@ std::vector<std::string> Arguments() {
   for (int i = 1; i < count; ++i) arguments.push_back(vistelle::win32::Narrow(words[i]));
   LocalFree(words);
   return arguments;
-}
-
-vistelle::win32::Icon LoadApplicationIcon(HINSTANCE instance, int size_metric) {
-  const int size = GetSystemMetrics(size_metric);
-  return vistelle::win32::Icon(
-      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kApplicationIcon), IMAGE_ICON, size, size, 0)));
 }
 
 // A skin that cannot be read gives a window nobody can use: one box naming
@@ -140,25 +135,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
 
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   if (!InitCommonControlsEx(&controls)) InitCommonControls();
+  // Screen readers reach the window's buttons through COM, which this
+  // thread joins for its whole life.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   int code = 0;
   {
     // Reads the settings before any window exists.
     vistelle::TSkin skin(folder);
 
-    const vistelle::win32::Icon small_icon = LoadApplicationIcon(instance, SM_CXSMICON);
-    const vistelle::win32::Icon big_icon = LoadApplicationIcon(instance, SM_CXICON);
-    skin.SetIcons(small_icon.Get(), big_icon.Get());
+    skin.SetIconResource(instance, kApplicationIcon);
 
     const std::string skin_file = folder + "\\Skin\\skin.ini";
     HWND window = skin.CreateFromSkin(kCaption, 200, 200, instance, skin_file.c_str());
     HWND pictures = nullptr;
     HWND categories = nullptr;
-    vistelle::win32::Font list_font;
     if (window == nullptr && !skin.SkinProblem().empty()) ReportBrokenSkin(skin.SkinProblem());
     if (window != nullptr) {
-      pictures = CreateList(window, vistelle::TSkin::kPictureListId, 266, 139, 289, 224, instance);
-      categories = CreateList(window, vistelle::TSkin::kCategoryListId, 266, 51, 144, 80, instance);
+      // Made anywhere; AttachListBoxes places them.
+      pictures = CreateList(window, vistelle::TSkin::kPictureListId, 0, 0, 1, 1, instance);
+      categories = CreateList(window, vistelle::TSkin::kCategoryListId, 0, 0, 1, 1, instance);
     }
     if (window == nullptr || pictures == nullptr || categories == nullptr) {
       // Without its window and lists the program cannot be used, and must
@@ -166,13 +162,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
       if (window != nullptr) DestroyWindow(window);
       code = 1;
     } else {
-      list_font.Reset(CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
-      SendMessageA(pictures, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.Get()), 1);
-      SendMessageA(categories, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.Get()), 1);
+      // Placed, given their font and the window its icons for the
+      // window's scaling.
       skin.AttachListBoxes(pictures, categories);
-
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon.Get()));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.Get()));
 
       skin.LoadLibrary();
       skin.SetDragByBackground(true);
@@ -194,5 +186,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
       code = skin.MessageLoop();
     }
   }
+  if (SUCCEEDED(com)) CoUninitialize();
   return code;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "app/about_dialog_win32.h"
@@ -16,6 +17,7 @@
 #include "base/win32/utf16_win32.h"
 #include "base/write_stop.h"
 #include "image/image_draw_win32.h"
+#include "skin/accessible_control_win32.h"
 #include "settings/settings_sheet_win32.h"
 
 namespace vistelle {
@@ -105,14 +107,91 @@ TSkin::~TSkin() {
   Detach();
 }
 
-void TSkin::SetIcons(HICON small_icon, HICON big_icon) {
-  small_icon_ = small_icon;
-  big_icon_ = big_icon;
+void TSkin::SetIconResource(HINSTANCE instance, int icon_id) {
+  icon_instance_ = instance;
+  icon_id_ = icon_id;
+}
+
+namespace {
+
+// The icon resource at size x size: scaled down from the next larger
+// picture in it (LoadIconWithScaleDown, which MinGW's comctl32 import
+// library lacks, so it is looked up), else whatever LoadImage makes.
+win32::Icon LoadIconAt(HINSTANCE instance, int id, int size) {
+  using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto scale_down = reinterpret_cast<ScaleDown>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown")));
+  HICON icon = nullptr;
+  if (scale_down != nullptr && SUCCEEDED(scale_down(instance, MAKEINTRESOURCEW(id), size, size, &icon)))
+    return win32::Icon(icon);
+  return win32::Icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+}
+
+}  // namespace
+
+void TSkin::OnScaleChanged() {
+  LayOut();
+  // The new buttons and the moved lists, in one order again.
+  ArrangeFocusOrder();
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TSkin::LayOut() {
+  preview_area_ = Scaled(kPreviewArea);
+  countdown_area_ = Scaled(kCountdownArea);
+  countdown_font_.Reset();
+  countdown_fitted_for_.clear();
+  session_.Renderer().SetPreviewSize(static_cast<std::uint32_t>(Width(preview_area_)),
+                                     static_cast<std::uint32_t>(Height(preview_area_)));
+  list_font_.Reset(CreateFontA(Scaled(kListFontHeight), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+  const std::pair<HWND, RECT> lists[] = {{picture_box_.Handle(), kPictureListArea},
+                                         {category_box_.Handle(), kCategoryListArea}};
+  for (const auto& [list, area] : lists) {
+    if (list == nullptr) continue;
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.Get()), FALSE);
+    const RECT at = Scaled(area);
+    MoveWindow(list, at.left, at.top, Width(at), Height(at), TRUE);
+  }
+  if (hwnd_ == nullptr || icon_instance_ == nullptr) return;
+  const UINT dpi = GetDpiForWindow(hwnd_);
+  small_icon_ = LoadIconAt(icon_instance_, icon_id_, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+  big_icon_ = LoadIconAt(icon_instance_, icon_id_, GetSystemMetricsForDpi(SM_CXICON, dpi));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_.Get()));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.Get()));
+  // The tray takes the icon at its new size.
+  if (tray_added_) {
+    tray_.hIcon = small_icon_.Get();
+    const UINT flags = tray_.uFlags;
+    tray_.uFlags = NIF_ICON;
+    Shell_NotifyIconA(NIM_MODIFY, &tray_);
+    tray_.uFlags = flags;
+  }
 }
 
 void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
   picture_box_.Attach(picture_list);
   category_box_.Attach(category_list);
+  // The lists are tab stops among the buttons, and screen readers call them
+  // by the labels above them.
+  const struct {
+    HWND list;
+    const char* label;
+    const wchar_t* otherwise;
+  } lists[] = {{picture_list, "LABEL_PICTURES", L"Pictures"}, {category_list, "LABEL_CATEGORIES", L"Categories"}};
+  for (const auto& entry : lists) {
+    if (entry.list == nullptr) continue;
+    SetWindowLongPtrA(entry.list, GWL_STYLE, GetWindowLongPtrA(entry.list, GWL_STYLE) | WS_TABSTOP);
+    std::wstring name = entry.otherwise;
+    for (std::size_t i = 0; i < LabelCount(); ++i) {
+      const TransLabel* label = LabelAt(i);
+      if (label->ClassName() != entry.label || label->Handle() == nullptr) continue;
+      wchar_t text[TransLabel::kMaxShown + 1] = {};
+      if (GetWindowTextW(label->Handle(), text, static_cast<int>(std::size(text))) > 0) name = text;
+    }
+    SetAccessibleName(entry.list, name);
+  }
+  LayOut();
+  ArrangeFocusOrder();
 }
 
 void TSkin::LoadLibrary() {
@@ -210,6 +289,12 @@ LRESULT TSkin::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     case WM_COPYDATA:
       return OnRemoteCommand(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case DM_GETDEFID:
+      // Enter where no button has the focus (in a list): the message loop
+      // asks for a default button; the one it is told of does not exist,
+      // so nothing happens (without it, the IDOK that would come is the
+      // number of the tray menu's "Open").
+      return MAKELRESULT(kNoDefaultButton, DC_HASDEFID);
     case kRunRemote:
       RunRemoteCommands();
       return 0;
@@ -237,6 +322,7 @@ void TSkin::OnCreate(HWND hwnd) {
   // told.
   ChangeWindowMessageFilterEx(hwnd, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION);
+  LayOut();  // the icons, for the tray's
   if (!AddTrayIcon()) win32::MessageBoxes::Show(hwnd, "Error tray", "Error", MB_OK | MB_ICONERROR);
 }
 
@@ -248,7 +334,7 @@ bool TSkin::AddTrayIcon() {
   tray_.uID = kTrayId;
   tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray_.uCallbackMessage = kTrayMessage;
-  tray_.hIcon = small_icon_;
+  tray_.hIcon = small_icon_.Get();
   FillTrayTip();
   // After Explorer restarts an icon may or may not still be known to it.
   tray_added_ = Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &tray_) != FALSE;
@@ -353,11 +439,8 @@ int TSkin::MessageLoop() {
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return -1;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && session_.Adding() && hwnd_ != nullptr &&
-        (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) {
-      session_.CancelAdding();
-      continue;
-    }
+    // Tab, Enter and Esc in the window and its controls (see OnEscape).
+    if (HandleKeyboard(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -377,6 +460,11 @@ void TSkin::OnCommand(WPARAM wparam, LPARAM lparam) {
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     const auto position = static_cast<std::int32_t>(selected == LB_ERR ? -1 : selected);
     Show(id == kPictureListId ? session_.SelectPicture(position) : session_.SelectCategory(position));
+    return;
+  }
+  // Esc, from the message loop (no command has this number).
+  if (id == IDCANCEL && notification == 0) {
+    OnEscape();
     return;
   }
   if (lparam != 0) return;
@@ -492,6 +580,13 @@ void TSkin::ToggleVisible() {
     SetActiveWindow(hwnd_);
     SetForegroundWindow(hwnd_);
   }
+}
+
+void TSkin::OnEscape() {
+  if (session_.Adding())
+    CancelAdding();
+  else
+    HideToTray();
 }
 
 void TSkin::HideToTray() {
@@ -764,15 +859,15 @@ void TSkin::EndWindow() {
 }
 
 void TSkin::InvalidateCountdown() {
-  if (hwnd_ != nullptr) InvalidateRect(hwnd_, &kCountdownArea, TRUE);
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, &countdown_area_, TRUE);
 }
 
 HFONT TSkin::CountdownFont(HDC dc, const std::string& text) {
   if (countdown_font_ && text == countdown_fitted_for_) return countdown_font_.Get();
   countdown_font_.Reset();
-  // The largest bold Arial up to 16 pixels in which the text fits the area;
-  // the smallest when none does.
-  for (int height = kCountdownFontHeight; height >= kCountdownSmallestHeight; --height) {
+  // The largest bold Arial up to 16 pixels (at 100 %) in which the text
+  // fits the area; the smallest when none does.
+  for (int height = Scaled(kCountdownFontHeight); height >= Scaled(kCountdownSmallestHeight); --height) {
     win32::Font font(CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
     if (!font) continue;
     SIZE size = {0, 0};
@@ -783,7 +878,7 @@ HFONT TSkin::CountdownFont(HDC dc, const std::string& text) {
     }
     countdown_font_ = std::move(font);
     countdown_height_ = height;
-    if (measured && size.cx <= Width(kCountdownArea) && size.cy <= Height(kCountdownArea)) break;
+    if (measured && size.cx <= Width(countdown_area_) && size.cy <= Height(countdown_area_)) break;
   }
   countdown_fitted_for_ = text;
   return countdown_font_.Get();
@@ -798,7 +893,7 @@ void TSkin::OnPaint(HDC dc) {
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_colour = SetTextColor(dc, kCountdownColour);
   const win32::ScopedSelect selected(dc, font);
-  RECT area = kCountdownArea;
+  RECT area = countdown_area_;
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   SetTextColor(dc, old_colour);

@@ -48,6 +48,9 @@ class TSkin : public SkinDialog {
   static constexpr UINT kTrayMessage = WM_USER + 1;
   static constexpr int kPictureListId = 202;
   static constexpr int kCategoryListId = 203;
+  // The default button the window names when asked (DM_GETDEFID): none of
+  // its controls has this number.
+  static constexpr WORD kNoDefaultButton = 0xFFF0;
 
   // The commands' ids: the tray menu's (WM_COMMAND with lParam 0) and the
   // hotkeys' (RegisterHotKey); the others have ids for the command table.
@@ -102,8 +105,13 @@ class TSkin : public SkinDialog {
   static constexpr UINT kScanProgressPeriod = 250;
   static constexpr DWORD kStatusShown = 10000;
 
+  // Places on the skin's 100 % layout (the window scales them, see
+  // SkinDialog::Scale).
   static constexpr RECT kPreviewArea = {15, 25, 188, 161};
   static constexpr RECT kCountdownArea = {24, 365, 232, 387};
+  static constexpr RECT kPictureListArea = {266, 139, 555, 363};
+  static constexpr RECT kCategoryListArea = {266, 51, 410, 131};
+  static constexpr int kListFontHeight = 14;
 
   // program_dir holds config.ini, pictora.txt and the Skin and Calendar
   // folders. Reads the settings (before any window exists).
@@ -115,13 +123,18 @@ class TSkin : public SkinDialog {
 
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnPaint(HDC dc) override;
+  // The window's own parts at its scaling: the lists and their font, the
+  // preview and the countdown, the icons.
+  void LayOut();
   // Runs the command the table gives the name; a name that is not in it is
   // ignored. Answers 0.
   int HandleSkinCommand(const char* name) override;
 
-  // The application icon: the small one is the tray icon; both are the
-  // caller's and must outlive the window. Given before the window exists.
-  void SetIcons(HICON small_icon, HICON big_icon);
+  // The application icon, a resource of instance with several sizes: the
+  // window's icons and the tray icon are loaded from it at the sizes the
+  // window's DPI asks for, and again when that changes. Given before the
+  // window exists.
+  void SetIconResource(HINSTANCE instance, int icon_id);
   // The two list boxes that start-up places on the window.
   void AttachListBoxes(HWND picture_list, HWND category_list);
   // Reads the library into the lists and makes the preview.
@@ -154,13 +167,17 @@ class TSkin : public SkinDialog {
   // The countdown as the window shows it, or what adding pictures has come
   // to while it runs and for a while after.
   std::string Countdown() const;
-  // The message loop, in which Esc cancels the adding of pictures while it
-  // runs (whichever control of the window has the focus).
+  // The message loop. The window works by keyboard as a dialog: Tab and
+  // Shift+Tab go through its buttons and lists, Space and Enter press the
+  // focused button, and Esc hides the window as the hide button does, or,
+  // while pictures are being added, cancels the adding (whichever control
+  // of the window has the focus).
   int MessageLoop() override;
   // The font height the countdown was last drawn with (0 before).
   int CountdownFontHeight() const { return countdown_height_; }
 
  private:
+  void OnScaleChanged() override;
   // One command of the program: where it comes from (the skin's button,
   // the tray menu's entry with its picture, the hotkey the settings give)
   // and what it does.
@@ -216,6 +233,7 @@ class TSkin : public SkinDialog {
   void Minimize();
   void RequestClose();
   void CancelAdding() { session_.CancelAdding(); }
+  void OnEscape();
   void TogglePause();
   bool Paused() const { return session_.Paused(); }
   void ShowInFront();
@@ -275,9 +293,13 @@ class TSkin : public SkinDialog {
   ShownList pictures_shown_{picture_box_};
   ShownList categories_shown_{category_box_};
 
-  HICON small_icon_ = nullptr;
-  HICON big_icon_ = nullptr;
+  HINSTANCE icon_instance_ = nullptr;
+  int icon_id_ = 0;
+  win32::Icon small_icon_;
+  win32::Icon big_icon_;
+  win32::Font list_font_;
   RECT preview_area_ = kPreviewArea;
+  RECT countdown_area_ = kCountdownArea;
   NOTIFYICONDATAA tray_{};
   bool tray_added_ = false;
   std::vector<UINT> hotkeys_;  // the commands whose hotkeys are held

@@ -1,7 +1,7 @@
 # Windows build (MinGW-w64 here, MSVC-clean code): the program Pictora.exe,
 # the Windows composer and the tests that run under Wine.
 
-set(VISTELLE_WIN32_LIBS ole32 oleaut32 uuid windowscodecs gdi32 user32 comctl32 comdlg32 shell32 wtsapi32
+set(VISTELLE_WIN32_LIBS ole32 oleaut32 oleacc uuid windowscodecs gdi32 user32 comctl32 comdlg32 shell32 wtsapi32
     shlwapi advapi32 msimg32)
 
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
@@ -75,7 +75,7 @@ if(VISTELLE_TESTS)
   # The program itself, installed as a portable folder and driven from
   # outside.
   foreach(name IN ITEMS program_start program_session program_hide program_unattended program_saving program_commands
-                   two_monitors)
+                   two_monitors display_scaling)
     add_test(NAME e2e_${name}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh ${CMAKE_BINARY_DIR}
                      $<TARGET_FILE:vistelle-controller>)

@@ -1,8 +1,12 @@
 #include "skin/skin_button_win32.h"
 
+#include <oleacc.h>
+
 #include <utility>
 
 #include "base/win32/log_win32.h"
+#include "base/win32/utf16_win32.h"
+#include "skin/accessible_control_win32.h"
 
 namespace vistelle {
 
@@ -27,10 +31,42 @@ LRESULT SkinButton::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
       return 0;
     case WM_MOUSELEAVE:
       hover_ = false;
-      pressed_ = false;
+      pressed_ = pressed_ && space_down_;
       Redraw();
       tracking_ = false;
       return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      return OnKey(message, wparam, lparam);
+    case WM_GETDLGCODE:
+      return DialogCode(reinterpret_cast<const MSG*>(lparam));
+    case WM_SETFOCUS:
+      focused_ = true;
+      Redraw();
+      return 0;
+    case WM_KILLFOCUS:
+      // A Space held while the focus goes is no press.
+      focused_ = false;
+      if (space_down_) pressed_ = false;
+      space_down_ = false;
+      Redraw();
+      return 0;
+    case WM_UPDATEUISTATE: {
+      const LRESULT result = KWindow::WindowProc(hwnd, message, wparam, lparam);
+      if (focused_) Redraw();
+      return result;
+    }
+    case BM_CLICK:
+      Press();
+      return 0;
+    case WM_GETOBJECT: {
+      AccessibleFace face;
+      face.name = win32::Widen(AccessibleName());
+      face.role = ROLE_SYSTEM_PUSHBUTTON;
+      face.default_action = L"Press";
+      const LRESULT answer = AnswerAccessibleObject(hwnd, wparam, lparam, face);
+      return answer != 0 ? answer : KWindow::WindowProc(hwnd, message, wparam, lparam);
+    }
     default:
       return KWindow::WindowProc(hwnd, message, wparam, lparam);
   }
@@ -78,6 +114,41 @@ void SkinButton::OnRightButtonDown(WPARAM wparam, LPARAM) { Post(kSkinRightDown,
 
 void SkinButton::OnRightButtonUp(WPARAM wparam, LPARAM) { Post(kSkinRightUp, wparam); }
 
+LRESULT SkinButton::DialogCode(const MSG* message) const {
+  // Enter is the button's own (it presses the button with the focus);
+  // Tab and Esc are left to the window.
+  LRESULT code = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+  if (message != nullptr && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+LRESULT SkinButton::OnKey(UINT message, WPARAM key, LPARAM flags) {
+  // Bit 30: the key was down already (the keyboard's repeat).
+  const bool repeat = (flags & (1 << 30)) != 0;
+  if (message == WM_KEYDOWN && key == VK_RETURN) {
+    if (!repeat) Press();
+  } else if (message == WM_KEYDOWN && key == VK_SPACE) {
+    if (!repeat && !space_down_) {
+      space_down_ = true;
+      pressed_ = true;
+      Redraw();
+    }
+  } else if (message == WM_KEYUP && key == VK_SPACE && space_down_) {
+    space_down_ = false;
+    pressed_ = false;
+    Redraw();
+    Press();
+  } else if (message == WM_KEYDOWN) {
+    OnKeyDown(key, flags);
+  }
+  return 0;
+}
+
+bool SkinButton::ShowsFocusRing() const {
+  if (!focused_ || hwnd_ == nullptr) return false;
+  return (SendMessageA(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
 SkinButton::Look SkinButton::CurrentLook() const {
   if (pressed_) return Look::kPressed;
   if (hover_) return Look::kHover;
@@ -99,6 +170,21 @@ void SkinButton::OnPaint(HDC dc) {
     case Look::kNormal:
       DrawBitmap(dc, normal_.Get());
       break;
+  }
+  if (ShowsFocusRing()) {
+    RECT ring{};
+    GetClientRect(hwnd_, &ring);
+    InflateRect(&ring, -kFocusInset, -kFocusInset);
+    if (ring.right > ring.left && ring.bottom > ring.top) {
+      // DrawFocusRect inverts every other pixel of the outline where its
+      // pattern meets the white background colour, so that the ring shows
+      // on the dark and the light parts of the skin alike.
+      const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+      const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+      DrawFocusRect(dc, &ring);
+      SetBkColor(dc, back);
+      SetTextColor(dc, text);
+    }
   }
 }
 

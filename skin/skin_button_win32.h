@@ -22,6 +22,14 @@ constexpr UINT kSkinRightUp = WM_APP + 0x103;
 // A shaped child window that shows its normal, hover, pressed or inactive
 // look and reports presses and releases to its parent. It never captures
 // the mouse: a release counts only over the button.
+//
+// It is also a push button for the keyboard and for screen readers: it is a
+// tab stop, shows a dotted focus ring while it has the focus (unless the
+// window hides focus rings, as Windows does until the keyboard is used), is
+// pressed by Space (on release) and Enter, and tells its name and role.
+// Clicking it with the mouse leaves the focus where it was, as on a toolbar.
+// Every press, by mouse, key, BM_CLICK or a screen reader, posts the same
+// kSkinLeftUp.
 class SkinButton : public SkinObject {
  public:
   enum class Look { kNormal, kHover, kPressed, kInactive };
@@ -59,6 +67,14 @@ class SkinButton : public SkinObject {
   // The application's activation: an inactive button shows its inactive look
   // unless it is hovered or pressed.
   void SetActive(bool active);
+  // What a screen reader calls the button: the skin's tooltip text (UTF-8);
+  // empty leaves its name.
+  void SetDescription(const std::string& text) { description_ = text; }
+  // The name screen readers are given.
+  std::string AccessibleName() const { return description_.empty() ? name_ : description_; }
+  // The focus ring is drawn: the button has the focus and the window shows
+  // focus rings.
+  bool ShowsFocusRing() const;
 
   Look CurrentLook() const;
   const char* Name() const { return name_.c_str(); }
@@ -67,20 +83,30 @@ class SkinButton : public SkinObject {
   bool IsActive() const { return active_; }
 
  private:
-  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | 0x4003;
+  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | 0x4003;
+  // The ring's distance from the button's edges.
+  static constexpr int kFocusInset = 2;
 
   void Post(UINT message, WPARAM wparam);
   void Redraw();
+  // A press by the keyboard or for a screen reader: the click the mouse
+  // would give.
+  void Press() { Post(kSkinLeftUp, 0); }
+  LRESULT OnKey(UINT message, WPARAM key, LPARAM flags);
+  LRESULT DialogCode(const MSG* message) const;
 
   win32::Bitmap hover_look_;
   win32::Bitmap pressed_look_;
   win32::Bitmap inactive_look_;
   std::string name_;
+  std::string description_;
   HWND parent_ = nullptr;
   bool pressed_ = false;
   bool hover_ = false;
   bool active_ = true;
   bool tracking_ = false;
+  bool focused_ = false;
+  bool space_down_ = false;  // pressed by Space, released by its key-up
 };
 
 // A standard tooltip over the whole client area of one window.

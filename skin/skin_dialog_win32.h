@@ -35,6 +35,15 @@ class SkinDialog : public SkinObject {
   // A skin button was clicked; the default does nothing and answers 1.
   virtual int HandleSkinCommand(const char* name);
 
+  // The display scaling the window is laid out for, in per cent: that of
+  // its monitor's DPI. The skin's pictures and places, written for 100 %,
+  // are made for it (skin/skin_scale.h); a move to a monitor of another
+  // scaling loads the skin again for that one, then calls OnScaleChanged.
+  int Scale() const { return scale_; }
+  // A length of the skin's 100 % layout at the window's scaling.
+  int Scaled(int length) const;
+  RECT Scaled(const RECT& rect) const;
+
   // Reads the skin description and builds the window's look, outline,
   // buttons and labels. Loading a skin again replaces the earlier one. A
   // skin whose file or Main picture cannot be read would leave a window
@@ -46,6 +55,19 @@ class SkinDialog : public SkinObject {
   const std::string& SkinProblem() const { return skin_problem_; }
   // Removes the tooltips, buttons and labels and the Down picture.
   void ReleaseSkin();
+
+  // Puts the children with WS_TABSTOP (the buttons, and controls such as
+  // lists that the program adds) in the order skin/focus_order.h gives, for
+  // Tab and Shift+Tab. Loading a skin does it for its buttons; a program
+  // that adds tab stops calls it again.
+  void ArrangeFocusOrder();
+  // What the message loop does with a message before dispatching it: for
+  // this window and its children, a key shows focus rings from then on, and
+  // Tab, Shift+Tab, Enter and Esc work as in a dialog (Esc reaches the
+  // window as WM_COMMAND IDCANCEL, Enter with no button focused as DM_GETDEFID
+  // and then WM_COMMAND of the answer). True when the message has been
+  // dispatched or used up; false for other windows' messages.
+  bool HandleKeyboard(MSG& message);
 
   void SetDragByBackground(bool drag) { drag_by_background_ = drag; }
   bool DragByBackground() const { return drag_by_background_; }
@@ -74,7 +96,14 @@ class SkinDialog : public SkinObject {
   // The button whose name lies at that address, or null.
   SkinButton* ButtonByNameAddress(LPARAM address) const;
 
+  // The window is laid out for another scaling now; the skin's own parts
+  // are already.
+  virtual void OnScaleChanged() {}
+
   bool busy_ = false;
+  int scale_ = 100;
+  std::string skin_file_;
+  HWND last_focus_ = nullptr;  // the child that had the focus when the window went inactive
   std::string skin_folder_;
   bool drag_by_background_ = true;
   std::string skin_problem_;

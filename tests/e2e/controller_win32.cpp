@@ -10,6 +10,8 @@
 //   wait-window SECONDS        until the main window exists
 //   wait-gone SECONDS          until it no longer exists
 //   visible                    prints "visible" or "hidden"
+//   geometry                   prints the window's DPI, size, outline's area
+//                              and each child's id, title and rectangle
 //   wait-visible 0|1 SECONDS   until the window is hidden (0) or shown (1)
 //   command ID                 a tray menu command (WM_COMMAND, lParam 0)
 //   tray MOUSE_MESSAGE         the tray icon's callback (513 left click)
@@ -311,6 +313,38 @@ bool Run(const std::vector<std::string>& args) {
 
   if (command == "visible") {
     std::printf("%s\n", IsWindowVisible(hwnd) ? "visible" : "hidden");
+    return true;
+  }
+  if (command == "geometry") {
+    // The window's DPI, size and outline (the pixels its region holds),
+    // then each child window: its control id, its title, and its place in
+    // the window's client area.
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    std::printf("dpi %u\nwindow %ld %ld\n", GetDpiForWindow(hwnd), r.right - r.left, r.bottom - r.top);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    long long area = 0;
+    if (GetWindowRgn(hwnd, region) != ERROR) {
+      const DWORD bytes = GetRegionData(region, 0, nullptr);
+      std::vector<char> data(bytes);
+      auto* rgn = reinterpret_cast<RGNDATA*>(data.data());
+      if (bytes != 0 && GetRegionData(region, bytes, rgn) == bytes) {
+        const RECT* rects = reinterpret_cast<const RECT*>(rgn->Buffer);
+        for (DWORD i = 0; i < rgn->rdh.nCount; ++i)
+          area += static_cast<long long>(rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
+      }
+    }
+    DeleteObject(region);
+    std::printf("region %lld\n", area);
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT c{};
+      GetWindowRect(child, &c);
+      MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&c), 2);
+      char title[128] = "";
+      GetWindowTextA(child, title, sizeof title);
+      std::printf("child %d %s %ld %ld %ld %ld\n", GetDlgCtrlID(child), title[0] ? title : "-", c.left, c.top,
+                  c.right - c.left, c.bottom - c.top);
+    }
     return true;
   }
   if (command == "wait-visible") {

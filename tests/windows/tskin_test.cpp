@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +26,7 @@
 #include "base/folder_listing.h"
 #include "resources/settings_ids.h"
 #include "base/win32/handle_win32.h"
+#include "skin/ini_file_win32.h"
 #include "tests/shared/test_dir.h"
 #include "tests/windows/dialog_catcher_win32.h"
 
@@ -243,6 +245,22 @@ TEST(TSkinWindow, DropsHotkeysAndTheTrayTipWorkOnTheRealWindow) {
   window.skin->Settings().co_ile_sek_godz = 5;
   SendMessageW(window.hwnd, WM_TIMER, TSkin::kTimerId, 0);
   EXPECT_EQ(window.skin->TrayTip(), "Vistelle\npicture0.bmp\nNext change in 4 min.");
+  // Back and forward through what was shown; favourites and never show act
+  // on the picture on the desktop.
+  Rotation& rotation = window.skin->GetSession().WallpaperRotation();
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kMenuBack, 0);
+  EXPECT_EQ(std::filesystem::u8path(rotation.DesktopPicture()).filename(), "picture1.bmp");
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kMenuForward, 0);
+  EXPECT_EQ(std::filesystem::u8path(rotation.DesktopPicture()).filename(), "picture0.bmp");
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kMenuFavourite, 0);
+  const std::int32_t favourites = window.skin->Library().FindCategory("Favourites");
+  ASSERT_GE(favourites, 0);
+  EXPECT_EQ(window.skin->Library().CategoryAt(favourites).pictures,
+            std::vector<std::string>{folder.dir.File("picture0.bmp")});
+  window.skin->Settings().confirm_never_show = 0;
+  SendMessageW(window.hwnd, WM_HOTKEY, TSkin::kMenuNever, 0);
+  EXPECT_EQ(window.skin->Library().CurrentPictureCount(), 6);
+  EXPECT_TRUE(window.skin->GetSession().CanUndoNeverShow());
 
   // With no category, a drop says so, over the main window.
   window.skin->Library().currentCategory = -1;
@@ -297,6 +315,9 @@ TEST(TSkinWindow, ARefusedHotkeyIsToldOnceAndStaysInTheFile) {
   EXPECT_EQ(catcher.Boxes()[0].owner, window.hwnd);
   EXPECT_FALSE(window.skin->HotkeyRegistered(TSkin::kMenuNext));
   EXPECT_TRUE(window.skin->HotkeyRegistered(TSkin::kMenuPrevious));
+  // "Back" has a key of its own by default, the other new commands none.
+  EXPECT_TRUE(window.skin->HotkeyRegistered(TSkin::kMenuBack));
+  EXPECT_FALSE(window.skin->HotkeyRegistered(TSkin::kMenuNever));
   EXPECT_NE(folder.dir.Read("config.ini").find("hotkey_next=Alt+F4"), std::string::npos);
 }
 
@@ -559,6 +580,157 @@ TEST(TSkinWindow, AThousandChangesSkinLoadsAndSheetsGiveBackEveryHandle) {
     EXPECT_EQ(catcher.Boxes().size(), 0u);
     EXPECT_EQ(window.skin->ButtonCount(), 16u);
   }
+}
+
+
+// --- The keyboard and screen readers -----------------------------------------
+
+// A key as the message loop gets it, aimed at the control; then whatever it
+// led to runs.
+void Key(Window& window, HWND control, UINT message, WPARAM key) {
+  MSG msg{};
+  msg.hwnd = control;
+  msg.message = message;
+  msg.wParam = key;
+  msg.lParam = message == WM_KEYUP ? static_cast<LPARAM>(0xC0000001u) : 1;
+  if (!window.skin->HandleKeyboard(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  Pump();
+}
+
+std::string ControlName(const Window& window, HWND control) {
+  if (control == window.lists[0]) return "pictures";
+  if (control == window.lists[1]) return "categories";
+  return testing::Utf8(testing::WindowText(control));
+}
+
+SkinButton* ButtonNamed(const Window& window, const std::string& name) {
+  for (std::size_t i = 0; i < window.skin->ButtonCount(); ++i)
+    if (name == window.skin->ButtonAt(i)->Name()) return window.skin->ButtonAt(i);
+  return nullptr;
+}
+
+// Counts the About boxes and closes each a moment after it opened.
+testing::DialogHandler CloseAbout(int& seen) {
+  return Later([&seen](HWND dialog) {
+    if (testing::WindowText(dialog) == L"About") ++seen;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+}
+
+TEST(TSkinWindow, TabWalksTheButtonsAndListsSpaceAndEnterPressEscHides) {
+  ProgramFolder folder("zmiana_tapety_co=0\r\n", true);
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  SetForegroundWindow(window.hwnd);
+  SetFocus(window.hwnd);
+  for (std::size_t i = 0; i < window.skin->ButtonCount(); ++i)
+    EXPECT_FALSE(window.skin->ButtonAt(i)->ShowsFocusRing());
+
+  // skin/focus_order.h on the default skin; after the last, the first again.
+  const std::vector<std::string> order = {
+      "BUTTON_WSET_UP", "BUTTON_WSET",        "BUTTON_WSET_DOWN",    "BUTTON_OPTIONS",        "BUTTON_ABOUT",
+      "BUTTON_MINIMIZE", "BUTTON_EXIT",       "categories",          "BUTTON_CATEGORYADD",    "BUTTON_CATEGORYDEL",
+      "BUTTON_CLEARLIST", "pictures",         "BUTTON_FOLDERADD",    "BUTTON_WALLPAPERADD",   "BUTTON_WALLPAPERDELETE",
+      "BUTTON_MOVEUP",   "BUTTON_MOVEDOWN",   "BUTTON_CLEAR",        "BUTTON_WSET_UP"};
+  std::vector<std::string> walked;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    Key(window, GetFocus(), WM_KEYDOWN, VK_TAB);
+    walked.push_back(ControlName(window, GetFocus()));
+  }
+  EXPECT_EQ(walked, order);
+  // The keyboard was used: the focused button shows its ring.
+  EXPECT_TRUE(ButtonNamed(window, "BUTTON_WSET_UP")->ShowsFocusRing());
+  EXPECT_FALSE(ButtonNamed(window, "BUTTON_WSET")->ShowsFocusRing());
+
+  // Enter presses at once; Space when it is let go.
+  SkinButton* about = ButtonNamed(window, "BUTTON_ABOUT");
+  ASSERT_NE(about, nullptr);
+  SetFocus(about->Handle());
+  int abouts = 0;
+  {
+    testing::DialogCatcher catcher;
+    catcher.Then(CloseAbout(abouts));
+    Key(window, about->Handle(), WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(abouts, 1);
+    Key(window, about->Handle(), WM_KEYDOWN, VK_SPACE);
+    EXPECT_EQ(about->CurrentLook(), SkinButton::Look::kPressed);
+    EXPECT_EQ(abouts, 1);
+    catcher.Then(CloseAbout(abouts));
+    Key(window, about->Handle(), WM_KEYUP, VK_SPACE);
+    EXPECT_EQ(abouts, 2);
+    // Enter in a list presses nothing (nor opens or hides the window).
+    Key(window, window.lists[0], WM_KEYDOWN, VK_RETURN);
+    catcher.ExpectAllAnswered();
+  }
+  EXPECT_TRUE(IsWindowVisible(window.hwnd));
+
+  // Esc while pictures are being added cancels the adding; else it hides.
+  SendMessageW(window.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder.dir.File("picture0.bmp")})), 0);
+  ASSERT_TRUE(window.skin->GetSession().Adding());
+  Key(window, window.lists[0], WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_TRUE(IsWindowVisible(window.hwnd));
+  WaitForAdding(window);
+  Key(window, window.lists[0], WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(window.hwnd));
+}
+
+// What a screen reader is told of a control itself.
+struct Told {
+  std::wstring name;
+  LONG role = 0;
+  std::wstring action;
+};
+
+Told AskAbout(HWND control) {
+  Told told;
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object))) ||
+      object == nullptr)
+    return told;
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  if (SUCCEEDED(object->get_accName(self, &text)) && text != nullptr) told.name = text;
+  SysFreeString(text);
+  text = nullptr;
+  if (SUCCEEDED(object->get_accDefaultAction(self, &text)) && text != nullptr) told.action = text;
+  SysFreeString(text);
+  VARIANT role;
+  VariantInit(&role);
+  if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) told.role = role.lVal;
+  VariantClear(&role);
+  object->Release();
+  return told;
+}
+
+TEST(TSkinWindow, ScreenReadersHearTheButtonsTooltipsAndTheListsLabels) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  {
+    ProgramFolder folder("zmiana_tapety_co=0\r\n", true);
+    Window window(folder.dir.Path());
+    ASSERT_NE(window.hwnd, nullptr);
+    IniFile ini;
+    ini.SetPath(folder.dir.File("Skin\\skin.ini"));
+    const SkinDescription skin = ReadSkinDescription(ini.Reader());
+    ASSERT_EQ(window.skin->ButtonCount(), skin.buttons.size());
+    for (const SkinButtonEntry& entry : skin.buttons) {
+      const SkinButton* button = ButtonNamed(window, entry.name);
+      ASSERT_NE(button, nullptr) << entry.name;
+      const Told told = AskAbout(button->Handle());
+      EXPECT_EQ(told.name, testing::Wide(entry.tooltip)) << entry.name;
+      EXPECT_EQ(told.role, ROLE_SYSTEM_PUSHBUTTON) << entry.name;
+      EXPECT_EQ(told.action, L"Press") << entry.name;
+    }
+    EXPECT_EQ(AskAbout(window.lists[0]).name, L"Pictures");
+    EXPECT_EQ(AskAbout(window.lists[1]).name, L"Categories");
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
 }
 
 }  // namespace
