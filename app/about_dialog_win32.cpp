@@ -1,10 +1,13 @@
 #include "app/about_dialog_win32.h"
 
 #include <string>
+#include <utility>
 
 #include "base/win32/handle_win32.h"
 #include "base/win32/message_boxes_win32.h"
 #include "resources/editing_ids.h"
+#include "skin/skin_bitmap_win32.h"
+#include "skin/skin_scale.h"
 #include "vistelle_version.h"
 
 namespace vistelle {
@@ -29,10 +32,16 @@ struct AboutPictures {
   win32::Bitmap button;
   win32::Bitmap logo;
 
-  win32::Bitmap Load(const char* name) const {
+  // The picture, made larger at a display scaling above 100 %.
+  win32::Bitmap Load(const char* name, int scale) const {
     const std::string path = folder + name;
-    return win32::Bitmap(
+    win32::Bitmap picture(
         static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    if (!picture || scale == 100) return picture;
+    const SIZE size = BitmapSize(picture.Get());
+    win32::Bitmap scaled = LoadSkinPicture(path, ScaledLength(static_cast<int>(size.cx), scale),
+                                           ScaledLength(static_cast<int>(size.cy), scale), false);
+    return scaled ? std::move(scaled) : std::move(picture);
   }
 };
 
@@ -40,9 +49,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
   switch (message) {
     case WM_INITDIALOG: {
       auto* pictures = reinterpret_cast<AboutPictures*>(lparam);
-      pictures->button = pictures->Load("\\skin\\bok.bmp");
+      const int scale = ScaleOfDpi(static_cast<int>(GetDpiForWindow(dialog)));
+      pictures->button = pictures->Load("\\skin\\bok.bmp", scale);
       SendDlgItemMessageA(dialog, IDOK, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures->button.Get()));
-      pictures->logo = pictures->Load("\\skin\\logo.bmp");
+      pictures->logo = pictures->Load("\\skin\\logo.bmp", scale);
       SendDlgItemMessageA(dialog, IDC_ABOUT_LOGO, STM_SETIMAGE, IMAGE_BITMAP,
                           reinterpret_cast<LPARAM>(pictures->logo.Get()));
       SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, kAboutText);

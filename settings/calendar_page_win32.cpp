@@ -75,7 +75,7 @@ struct CalendarPage : PageBase {
     // Marks the current position.
     OnCommand(page, 0, 0);
 
-    font.Reset(CreateListFont());
+    font.Reset(CreateListFont(page));
     const HWND list =
         CreatePageList(page, IDC_CAL_BACKGROUND, scale, 24, 225, 95, 120, kCalendarBackgroundNames, 3, font);
     if (list != nullptr)

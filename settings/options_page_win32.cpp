@@ -68,7 +68,7 @@ struct OptionsPage : PageBase {
     SendDlgItemMessageA(page, IDC_OPT_AMOUNT, EM_LIMITTEXT, kAmountDigits, 0);
 
     // The unit list, beside the up-down control and level with the amount.
-    font.Reset(CreateListFont());
+    font.Reset(CreateListFont(page));
     const HWND list = CreatePageList(page, IDC_OPT_UNIT, scale, 135, 252, 70, 140, kIntervalUnitNames, 2, font);
     // The amount as stored (the 25 the up-down control wrote gives way).
     SetDlgItemInt(page, IDC_OPT_AMOUNT, static_cast<UINT>(settings.co_ile_sek_godz), TRUE);

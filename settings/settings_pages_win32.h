@@ -186,8 +186,8 @@ std::string ControlText(HWND control);
 // Makes the items of a drop-down list these (UTF-8) texts, in order.
 void FillList(HWND list, const std::vector<std::string>& items);
 
-// The small Arial font of the pages' drop-down lists.
-HFONT CreateListFont();
+// The small Arial font of the pages' drop-down lists, at the page's scaling.
+HFONT CreateListFont(HWND page);
 
 // A drop-down list the page places itself (in page pixels, see PageScale)
 // with the given items, in the list font.

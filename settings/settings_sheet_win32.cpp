@@ -210,7 +210,11 @@ void FillList(HWND list, const std::vector<std::string>& items) {
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Widen(item).c_str()));
 }
 
-HFONT CreateListFont() { return CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"); }
+HFONT CreateListFont(HWND page) {
+  // 14 pixels at 100 %, more at the page's display scaling.
+  const int height = MulDiv(14, static_cast<int>(GetDpiForWindow(page)), USER_DEFAULT_SCREEN_DPI);
+  return CreateFontA(height, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+}
 
 HWND CreatePageList(HWND page, int id, const PageScale& scale, int x, int y, int width, int height,
                     const char* const* items, int count, const win32::Font& font) {

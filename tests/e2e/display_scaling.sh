@@ -19,6 +19,7 @@ fi
 . "$(dirname "$0")/program_lib.sh"
 
 install_program
+about_command=4  # TSkin::kMenuAbout
 # In per cent: a length of the 100 % layout at the scale, halves up.
 scaled() { echo $(( ($1 * $2 + 50) / 100 )); }
 for dpi in 96 144 192; do
@@ -65,8 +66,41 @@ for dpi in 96 144 192; do
     mkdir -p "$VISTELLE_SHOTS"
     sleep 1
     import -window root "$VISTELLE_SHOTS/scale-$scale.png"
+    # The About box at the scale.
+    ctl post command "$about_command" + wait-box 10
+    sleep 1
+    import -window root "$VISTELLE_SHOTS/about-$scale.png"
+    ctl answer-box 5
   fi
   ctl close
   wait_program 20
+
+  # The sheet at the scale: every text whole, nothing covering anything
+  # (its dialogs scale with the DPI, and what it draws itself follows).
+  tests="$build/vistelle_win_tests.exe"
+  sheet_whole() {
+    "$VISTELLE_WINE64" "$tests" --gtest_brief=1 \
+      --gtest_filter='SettingsSheetTest.EveryTextOfEveryPageShowsWhole:SettingsSheetTest.NothingOnAPageCoversAnythingElse' \
+      >"$work/sheet-$scale.log" 2>&1 </dev/null || { tr -d '\r' <"$work/sheet-$scale.log" | grep -v '^\[' | head -20; false; }
+  }
+  check "$scale %: every page of the sheet whole" sheet_whole
+  if [ -n "${VISTELLE_SHOTS:-}" ]; then
+    # Each page of the sheet, pictured when the test says it is ready.
+    sheet_shots="$work/sheet-shots-$scale"
+    mkdir -p "$sheet_shots"
+    VISTELLE_SHEET_SHOTS=$(winpath "$sheet_shots") "$VISTELLE_WINE64" "$tests" \
+      --gtest_filter=SettingsSheetTest.ShowsEachPageForAPicture >"$work/shots.log" 2>&1 </dev/null &
+    shooter=$!
+    while kill -0 "$shooter" 2>/dev/null; do
+      for ready in "$sheet_shots"/*.ready; do
+        [ -e "$ready" ] || continue
+        shot=${ready%.ready}
+        import -window root "$VISTELLE_SHOTS/sheet-$scale-$(basename "$shot").png"
+        rm -f "$ready"
+        touch "$shot.done"
+      done
+      sleep 0.2
+    done
+  fi
 done
 finish

@@ -1070,9 +1070,11 @@ bool Inside(const RECT& inner, const RECT& outer) {
          inner.bottom <= outer.bottom;
 }
 
+// Controls that meet in dialog units may share a line of pixels once the
+// units are rounded at another scaling; that is no overlap.
 bool Overlap(const RECT& a, const RECT& b) {
   RECT common;
-  return IntersectRect(&common, &a, &b) != FALSE;
+  return IntersectRect(&common, &a, &b) != FALSE && common.right - common.left > 1 && common.bottom - common.top > 1;
 }
 
 // The room a control leaves its text, in pixels of its client area, less
