@@ -57,10 +57,20 @@ for scale in 125 150 175 200 250 300; do
   rsvg-convert -w "$w" -h "$h" "$src/main.svg" -o "$tmp/main.png"
   rsvg-convert -w "$w" -h "$h" --stylesheet "$src/down.css" "$src/main.svg" -o "$tmp/down.png"
   rsvg-convert -w "$w" -h "$h" "$src/mask.svg" -o "$tmp/mask.png"
-  convert "$tmp/main.png" -background "$edge" -alpha remove -alpha off -type truecolor PNG24:"$out/Main@$scale.png"
-  convert "$tmp/down.png" -background "$edge" -alpha remove -alpha off -type truecolor PNG24:"$out/Down@$scale.png"
+  convert "$tmp/main.png" -background "$edge" -alpha remove -alpha off -strip -type truecolor PNG24:"$out/Main@$scale.png"
+  # Of Down only the buttons' places are used: the rest is left one flat
+  # colour, which keeps the files small.
+  draw=()
+  while IFS=, read -r _ x y bw bh _; do
+    x0=$(( (x * scale + 50) / 100 )) y0=$(( (y * scale + 50) / 100 ))
+    x1=$(( ((x + bw) * scale + 50) / 100 - 1 )) y1=$(( ((y + bh) * scale + 50) / 100 - 1 ))
+    draw+=(-draw "rectangle $x0,$y0 $x1,$y1")
+  done < <(sed -n '/^\[BUTTONINFO\]/,/^\[/{s/\r$//;/^[0-9][0-9]*=/p}' "$out/skin.ini")
+  convert "$tmp/down.png" -background "$edge" -alpha remove -alpha off \
+    \( -size "${w}x$h" xc:black -fill white "${draw[@]}" \) -alpha off -compose CopyOpacity -composite \
+    -background "$edge" -alpha remove -alpha off -strip -type truecolor PNG24:"$out/Down@$scale.png"
   convert "$tmp/mask.png" -background white -alpha remove -alpha off -colorspace gray -threshold 50% \
-    -type truecolor PNG24:"$out/Mask@$scale.png"
+    -strip -type truecolor PNG24:"$out/Mask@$scale.png"
   for f in Main Down Mask; do
     size=$(identify -format '%wx%h' "$out/$f@$scale.png")
     [ "$size" = "${w}x$h" ] || { echo "render-skin-art: $f@$scale.png is $size, not ${w}x$h" >&2; exit 1; }
