@@ -188,7 +188,10 @@ void TSkin::AttachListBoxes(HWND picture_list, HWND category_list) {
       wchar_t text[TransLabel::kMaxShown + 1] = {};
       if (GetWindowTextW(label->Handle(), text, static_cast<int>(std::size(text))) > 0) name = text;
     }
-    SetAccessibleName(entry.list, name);
+    // Named by their window text, which the standard object reports: a
+    // procedure in front of the list's own would slow the filling of a big
+    // folder's thousands of items.
+    SetWindowTextW(entry.list, name.c_str());
   }
   LayOut();
   ArrangeFocusOrder();

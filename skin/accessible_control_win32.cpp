@@ -142,26 +142,6 @@ class ControlAccessible final : public IAccessible {
   LONG references_ = 1;
 };
 
-constexpr UINT_PTR kNameSubclass = 0x5649;  // "VI"
-// The window property that holds a named control's name (a std::wstring).
-constexpr const wchar_t* kNameProperty = L"VistelleAccessibleName";
-
-std::wstring* NameOf(HWND control) { return static_cast<std::wstring*>(GetPropW(control, kNameProperty)); }
-
-LRESULT CALLBACK NamedControlProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                       DWORD_PTR) {
-  if (message == WM_GETOBJECT) {
-    AccessibleFace face;
-    if (const std::wstring* name = NameOf(hwnd)) face.name = *name;
-    const LRESULT answer = AnswerAccessibleObject(hwnd, wparam, lparam, face);
-    if (answer != 0) return answer;
-  } else if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &NamedControlProcedure, kNameSubclass);
-    delete static_cast<std::wstring*>(RemovePropW(hwnd, kNameProperty));
-  }
-  return DefSubclassProc(hwnd, message, wparam, lparam);
-}
-
 }  // namespace
 
 LRESULT AnswerAccessibleObject(HWND control, WPARAM wparam, LPARAM lparam, const AccessibleFace& face) {
@@ -178,23 +158,6 @@ LRESULT AnswerAccessibleObject(HWND control, WPARAM wparam, LPARAM lparam, const
   ours->Release();
   // A failure comes as a negative HRESULT; the standard object serves then.
   return answer > 0 ? answer : 0;
-}
-
-bool SetAccessibleName(HWND control, const std::wstring& name) {
-  if (control == nullptr) return false;
-  if (std::wstring* kept = NameOf(control)) {
-    *kept = name;
-    return true;
-  }
-  auto* kept = new std::wstring(name);
-  if (!SetPropW(control, kNameProperty, kept)) {
-    delete kept;
-    return false;
-  }
-  if (SetWindowSubclass(control, &NamedControlProcedure, kNameSubclass, 0)) return true;
-  RemovePropW(control, kNameProperty);
-  delete kept;
-  return false;
 }
 
 }  // namespace vistelle

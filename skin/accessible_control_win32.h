@@ -29,9 +29,4 @@ struct AccessibleFace {
 // could be made; the caller then leaves the message to DefWindowProc.
 LRESULT AnswerAccessibleObject(HWND control, WPARAM wparam, LPARAM lparam, const AccessibleFace& face);
 
-// Gives a standard control (a list box) the accessible name, answering its
-// WM_GETOBJECT from then on; the name goes when the control does. False
-// when the control could not be subclassed.
-bool SetAccessibleName(HWND control, const std::wstring& name);
-
 }  // namespace vistelle

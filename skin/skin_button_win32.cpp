@@ -174,7 +174,9 @@ void SkinButton::OnPaint(HDC dc) {
   if (ShowsFocusRing()) {
     RECT ring{};
     GetClientRect(hwnd_, &ring);
-    InflateRect(&ring, -kFocusInset, -kFocusInset);
+    // Two pixels in at 100 %, more at a larger scaling.
+    const int inset = MulDiv(kFocusInset, static_cast<int>(GetDpiForWindow(hwnd_)), USER_DEFAULT_SCREEN_DPI);
+    InflateRect(&ring, -inset, -inset);
     if (ring.right > ring.left && ring.bottom > ring.top) {
       // DrawFocusRect inverts every other pixel of the outline where its
       // pattern meets the white background colour, so that the ring shows

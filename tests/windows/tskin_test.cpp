@@ -733,5 +733,35 @@ TEST(TSkinWindow, ScreenReadersHearTheButtonsTooltipsAndTheListsLabels) {
   if (SUCCEEDED(com)) CoUninitialize();
 }
 
+// Moved to a monitor of another scaling (Wine has one DPI for all, so the
+// message is sent as Windows would): the skin, the lists and the preview
+// are laid out for it, at the place Windows suggests.
+TEST(TSkinWindow, AnotherMonitorsScalingLaysTheWindowOutAgain) {
+  ProgramFolder folder("", true);
+  Window window(folder.dir.Path());
+  ASSERT_NE(window.hwnd, nullptr);
+  RECT suggested = {300, 200, 300 + 870, 200 + 615};
+  SendMessageW(window.hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(window.skin->Scale(), 150);
+  RECT at{};
+  GetWindowRect(window.hwnd, &at);
+  EXPECT_EQ(at.left, 300);
+  EXPECT_EQ(at.top, 200);
+  EXPECT_EQ(at.right - at.left, 870);
+  EXPECT_EQ(at.bottom - at.top, 615);
+  GetWindowRect(window.lists[0], &at);
+  MapWindowPoints(nullptr, window.hwnd, reinterpret_cast<POINT*>(&at), 2);
+  EXPECT_EQ(at.left, 399);
+  EXPECT_EQ(at.top, 209);
+  EXPECT_EQ(at.right - at.left, 434);
+  EXPECT_EQ(window.skin->ButtonCount(), 16u);
+  // Back at 100 %.
+  suggested = {300, 200, 880, 610};
+  SendMessageW(window.hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(window.hwnd, &at);
+  EXPECT_EQ(at.right - at.left, 580);
+  EXPECT_EQ(at.bottom - at.top, 410);
+}
+
 }  // namespace
 }  // namespace vistelle
