@@ -189,6 +189,31 @@ TEST_F(SkinDialogTest, TakesTheMainSizeAndTheMaskOutline) {
   EXPECT_EQ(br.bottom - br.top, 20);
 }
 
+// A skin drawn at 100 % alone, on a monitor at 150 %: its pictures are
+// resampled, the mask pixel for pixel, and its places scaled.
+TEST_F(SkinDialogTest, ASkinDrawnAtOneScaleAloneIsMadeForAnother) {
+  RECT suggested = {40, 30, 40 + kW * 3 / 2, 30 + kH * 3 / 2};
+  SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(dialog.Scale(), 150);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.right - r.left, kW * 3 / 2);
+  EXPECT_EQ(r.bottom - r.top, kH * 3 / 2);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(hwnd, region), ERROR);
+  EXPECT_FALSE(PtInRegion(region, 14, 14));  // the 10 x 10 corner cut out is 15 x 15 now
+  EXPECT_TRUE(PtInRegion(region, 15, 14));
+  EXPECT_TRUE(PtInRegion(region, 14, 15));
+  DeleteObject(region);
+  ASSERT_EQ(dialog.ButtonCount(), 3u);
+  RECT br;
+  GetWindowRect(dialog.ButtonAt(1)->Handle(), &br);
+  EXPECT_EQ(br.left - r.left, 90);
+  EXPECT_EQ(br.top - r.top, 18);
+  EXPECT_EQ(br.right - br.left, 45);
+  EXPECT_EQ(br.bottom - br.top, 30);
+}
+
 TEST_F(SkinDialogTest, LeftReleaseRunsTheCommandAndRightClickDoesNot) {
   SendMessageA(a->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   EXPECT_EQ(a->CurrentLook(), SkinButton::Look::kPressed);
