@@ -118,6 +118,13 @@ bool RasterizeBuiltInText(const TextInfo& info, TextMask& mask) {
   return true;
 }
 
+int BuiltInTextAdvance(const std::string& text, int height) {
+  const stbtt_fontinfo* font = Font();
+  const float scale = font ? ScaleFor(font, height) : 0;
+  if (scale <= 0) return 0;
+  return Pixels(LayOut(font, text.substr(0, TextInfo::kMaxText)).pens.back(), scale);
+}
+
 LineMetrics BuiltInFontLine(int height) {
   const stbtt_fontinfo* font = Font();
   const float scale = font ? ScaleFor(font, height) : 0;

@@ -16,6 +16,10 @@ namespace vistelle {
 // when the height is out of reach (above 1000 pixels).
 bool RasterizeBuiltInText(const TextInfo& info, TextMask& mask);
 
+// How far the text advances the pen at that height, in pixels, without
+// drawing it (0 for a height out of reach).
+int BuiltInTextAdvance(const std::string& text, int height);
+
 // The font's line at that height: pixels above and below the baseline.
 struct LineMetrics {
   int ascent = 0;

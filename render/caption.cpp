@@ -37,13 +37,7 @@ CaptionPlacement PlaceCaption(std::uint32_t W, std::uint32_t H, const std::strin
   if (text.empty() || room <= 0 || block_height > static_cast<std::int64_t>(H) - kMargin - bottom_keep) return at;
   at.text = FitBuiltInText(text, at.height, static_cast<int>(std::min<std::int64_t>(room, 1 << 30)));
   if (at.text.empty()) return at;
-  TextInfo info;
-  info.text = at.text;
-  info.height = at.height;
-  info.built_in_font = true;
-  TextMask mask;
-  RasterizeBuiltInText(info, mask);
-  const std::int64_t block_width = mask.advance + 2 * pad;
+  const std::int64_t block_width = BuiltInTextAdvance(at.text, at.height) + 2 * pad;
 
   const int position = look.position >= 0 && look.position <= 8 ? look.position : 8;
   const int column = position % 3, row = position / 3;

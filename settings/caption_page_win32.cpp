@@ -61,7 +61,6 @@ struct CaptionPage : PageBase {
     on = settings.caption != 0;
     pattern = settings.caption_pattern;
     look = CaptionLookOf(settings);
-    look.color = MakeColorRef(settings.caption_r, settings.caption_g, settings.caption_b);
 
     const std::string sample_path = JoinPath(sheet.program_folder, kSamplePicture);
     fields = sheet.desktop_fields.name.empty() ? CaptionFieldsOf(sample_path, "", ExifTags()) : sheet.desktop_fields;
