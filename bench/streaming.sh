@@ -13,6 +13,12 @@
 # time). With an other composer (a build from before a change) its figures
 # are measured in the same turns.
 #
+# Every tool writes its wallpaper to a folder in memory (/dev/shm, or
+# VISTELLE_BENCH_OUT), so that the times are the tools' own: on ext4 a file
+# replaced by a rename, as ours is, has its data written out at once
+# (auto_da_alloc, some 20 ms for 25 MB here), and one truncated, as
+# ImageMagick's is, has its old pages freed first (some 9 ms).
+#
 # composer defaults to build/bench/vistelle-compose (cmake --preset bench).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,7 +31,10 @@ done
 cache=${TMPDIR:-/tmp}/vistelle-bench
 mkdir -p "$cache"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+out_root=${VISTELLE_BENCH_OUT:-/dev/shm}
+[ -d "$out_root" ] && [ -w "$out_root" ] || out_root=${TMPDIR:-/tmp}
+out=$(mktemp -d "$out_root/vistelle-bench.XXXXXX")
+trap 'rm -rf "$tmp" "$out"' EXIT
 
 # Noise keeps the JPEG large (about 7.4 MB) and slow to decode, as a photo is.
 jpeg=$cache/noisy-6000x4000-q90.jpg
@@ -57,7 +66,7 @@ Calpha=130
 INI
 
 compose() {  # composer config picture: the command line
-  echo "$1 --config $2 --screen 3840x2160 --date 2008-03-05 --seed 1 --data $root/data $3 -o $tmp/out.bmp"
+  echo "$1 --config $2 --screen 3840x2160 --date 2008-03-05 --seed 1 --data $root/data $3 -o $out/out.bmp"
 }
 declare -A command
 command[ours-fill-jpeg]=$(compose $composer $tmp/fill.ini $jpeg)
@@ -69,7 +78,7 @@ if [ -n "$other" ]; then
   command[before-all-jpeg]=$(compose $other $tmp/all.ini $jpeg)
 fi
 command[djpeg]="djpeg -ppm -outfile /dev/null $jpeg"
-command[magick-fill-jpeg]="convert $jpeg -resize 3840x2160^ -gravity center -extent 3840x2160 BMP3:$tmp/magick.bmp"
+command[magick-fill-jpeg]="convert $jpeg -resize 3840x2160^ -gravity center -extent 3840x2160 BMP3:$out/magick.bmp"
 cx=$((3840 - 215))
 command[magick-all-jpeg]="convert $jpeg -sample 3840x2160! -define convolve:scale=! \
   -morphology Convolve 3x3:-1,-1,-1,-1,15,-1,-1,-1,-1 -morphology Convolve 3x3:1,1,1,1,1,1,1,1,1 \
@@ -77,7 +86,7 @@ command[magick-all-jpeg]="convert $jpeg -sample 3840x2160! -define convolve:scal
   -brightness-contrast 20x20 \
   -channel R -evaluate add 49.8% -channel G -evaluate add 32.9% -channel B -evaluate subtract 36.1% +channel \
   ( $root/data/Calendar/calendar1.jpg ) -geometry +${cx}+20 -compose dissolve -define compose:args=51 -composite \
-  BMP3:$tmp/magick.bmp"
+  BMP3:$out/magick.bmp"
 
 names=(djpeg ours-fill-jpeg magick-fill-jpeg ours-all-jpeg magick-all-jpeg ours-fill-png)
 [ -n "$other" ] && names+=(before-fill-jpeg before-all-jpeg before-fill-png)
@@ -96,7 +105,7 @@ for ((i = 0; i < runs; ++i)); do
   done
 done
 ms() { median <"$tmp/$1.t"; }
-echo "$(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg), $runs runs"
+echo "$(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg), $runs runs, written to $(df --output=fstype "$out" | tail -1) ($out_root)"
 printf '%-18s %9s %12s\n' what median 'peak memory'
 for name in "${names[@]}"; do
   printf '%-18s %7s ms %9s MB\n' "$name" "$(ms "$name")" "$(($(tail -1 "$tmp/$name.rss") / 1024))"

@@ -69,7 +69,9 @@ void CmykToBgr(const std::uint8_t* s, std::uint32_t width, bool inverted, std::u
 // upsampling and the colour conversion (the entropy decoding still runs).
 // Kept apart from DecodeJpeg so that no C++ object lives in a frame the
 // error jump leaves; a sink that throws has the decoder destroyed first.
-bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, RowSink& sink,
+// The compressed data come from memory or, with a file, are read as the
+// decoder goes.
+bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, std::FILE* file, int eighths, RowSink& sink,
                     std::vector<std::uint8_t>& cmyk_row) {
   jpeg_decompress_struct cinfo;
   JpegErrors errors;
@@ -88,7 +90,10 @@ bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, Row
   progress.progress_monitor = JpegProgress;
   cinfo.progress = &progress;
   cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
-  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  if (file != nullptr)
+    jpeg_stdio_src(&cinfo, file);
+  else
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   if (!ImageSizeAcceptable(cinfo.image_width, cinfo.image_height)) {
     jpeg_destroy_decompress(&cinfo);
@@ -152,7 +157,7 @@ bool DecodeJpegInto(const std::uint8_t* data, std::size_t size, int eighths, Row
 
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, int eighths, RowSink& sink) {
   std::vector<std::uint8_t> cmyk_row;
-  return DecodeJpegInto(data, size, eighths, sink, cmyk_row);
+  return DecodeJpegInto(data, size, nullptr, eighths, sink, cmyk_row);
 }
 
 // ---------------------------------------------------------------- PNG
@@ -481,16 +486,17 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
   }
 }
 
-FileDecode DecodeFileWithPlatform(const std::string& path, RowSink& sink) {
-  // A PNG is decoded as its file is read, so that a large one is never held
-  // in memory, compressed or not; the other formats are read whole first.
+FileDecode DecodeFileWithPlatform(const std::string& path, ImageFormat format, int eighths, RowSink& sink) {
+  if (format != ImageFormat::kPng && format != ImageFormat::kJpeg) return FileDecode::kNotHere;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) return FileDecode::kNotHere;
-  std::uint8_t header[8];
-  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header ||
-      DetectImageFormat(header, sizeof header) != ImageFormat::kPng || std::fseek(file.get(), 0, SEEK_END) != 0)
-    return FileDecode::kNotHere;
+  if (format == ImageFormat::kJpeg) {
+    std::vector<std::uint8_t> cmyk_row;
+    return DecodeJpegInto(nullptr, 0, file.get(), eighths, sink, cmyk_row) ? FileDecode::kDecoded
+                                                                            : FileDecode::kFailed;
+  }
   // The size only bounds how much the data may inflate to.
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return FileDecode::kNotHere;
   const long size = std::ftell(file.get());
   if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return FileDecode::kNotHere;
   PngBuffers buffers;

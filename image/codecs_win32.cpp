@@ -15,11 +15,13 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/win32/com_ptr_win32.h"
 #include "base/win32/dib_win32.h"
 #include "base/win32/handle_win32.h"
+#include "base/win32/utf16_win32.h"
 #include "image/byte_reader.h"
 #include "image/image_codecs.h"
 #include "image/wmf_records.h"
@@ -256,12 +258,17 @@ bool OpenScaledJpeg(WicFrame& f, UINT width, UINT height, int eighths) {
 
 // Opens the frame to show and settles how its pixels are read; nothing is
 // decoded yet but what the decoder reads to know the frame.
-bool OpenWic(ImageFormat format, const std::uint8_t* data, std::size_t size, int eighths, WicFrame& f) {
-  if (data == nullptr || size == 0 || size > MAXDWORD) return false;
+// The file's bytes come from memory (data, size) or from the file at
+// path, read as the decoder goes.
+bool OpenWic(ImageFormat format, const std::uint8_t* data, std::size_t size, const wchar_t* path, int eighths,
+             WicFrame& f) {
+  if (path == nullptr && (data == nullptr || size == 0 || size > MAXDWORD)) return false;
   if (!MakeFactory(f.factory)) return false;
-  if (FAILED(f.factory->CreateStream(f.stream.Put())) ||
-      FAILED(f.stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
-    return false;
+  if (FAILED(f.factory->CreateStream(f.stream.Put()))) return false;
+  const HRESULT opened = path != nullptr
+                             ? f.stream->InitializeFromFilename(path, GENERIC_READ)
+                             : f.stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size));
+  if (FAILED(opened)) return false;
   if (FAILED(f.factory->CreateDecoderFromStream(f.stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                                 f.decoder.Put())))
     return false;
@@ -351,7 +358,7 @@ bool StreamFrame(const WicFrame& f, RowSink& sink, bool keep_alpha) {
 
 bool DecodeWithWic(ImageFormat format, const std::uint8_t* data, std::size_t size, RowSink& sink, int eighths) {
   WicFrame frame;
-  return OpenWic(format, data, size, eighths, frame) && StreamFrame(frame, sink, true);
+  return OpenWic(format, data, size, nullptr, eighths, frame) && StreamFrame(frame, sink, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -445,7 +452,7 @@ bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, RowSink& sink) {
   // top and the bottom row: one of them is the last in the file, and the
   // layouts WIC reads here keep every row at its place in the file.
   WicFrame frame;
-  if (!OpenWic(ImageFormat::kBmp, data, size, 8, frame) || !frame.Gives(0) || !frame.Gives(frame.height - 1))
+  if (!OpenWic(ImageFormat::kBmp, data, size, nullptr, 8, frame) || !frame.Gives(0) || !frame.Gives(frame.height - 1))
     return DecodeBmp(data, size, sink);
   // Only an alpha mask gives a BMP transparency: without one the alpha
   // bytes are dropped as the rows go.
@@ -586,7 +593,15 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
   }
 }
 
-// WIC is given the file's bytes in memory, whatever the format.
-FileDecode DecodeFileWithPlatform(const std::string&, RowSink&) { return FileDecode::kNotHere; }
+// WIC reads a JPEG or a PNG from its file as it decodes it; the other
+// formats are given their bytes in memory.
+FileDecode DecodeFileWithPlatform(const std::string& path, ImageFormat format, int eighths, RowSink& sink) {
+  if (format != ImageFormat::kJpeg && format != ImageFormat::kPng) return FileDecode::kNotHere;
+  std::wstring wide;
+  if (!win32::TryWiden(path, wide) || wide.empty()) return FileDecode::kNotHere;
+  WicFrame frame;
+  if (!OpenWic(format, nullptr, 0, wide.c_str(), eighths, frame)) return FileDecode::kNotHere;
+  return StreamFrame(frame, sink, true) ? FileDecode::kDecoded : FileDecode::kFailed;
+}
 
 }  // namespace vistelle

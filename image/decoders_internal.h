@@ -9,6 +9,9 @@
 
 namespace vistelle {
 
+// The largest picture file read whole; far beyond any real picture.
+constexpr std::uint64_t kMaxPictureFileBytes = 1ull << 30;
+
 // A device-independent bitmap (info header, optional masks and palette,
 // pixels) starting at `header_pos` within data[0, size). `bits_pos` is where
 // the pixels start, or 0 for "right after the palette". In icon mode the

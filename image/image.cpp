@@ -5,9 +5,13 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
+#include <utility>
 
 #include "base/file_io.h"
 #include "image/bmp_header.h"
+#include "image/decoders_internal.h"
+#include "image/effect_chain.h"
 #include "image/image_codecs.h"
 
 namespace vistelle {
@@ -22,14 +26,7 @@ inline std::uint8_t ClampByte(int v) {
 // a whole 32-bit word for a 3-byte pixel anywhere in the image.
 constexpr std::size_t kRowSlack = 4;
 
-// Largest file Load agrees to read; far beyond any real picture.
-constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
-
 }  // namespace
-
-// The fast path of Filter for kernels with equal outer weights
-// (image_effects.cpp); false when it does not apply.
-bool FilterRing(Image& image, const std::int32_t* kernel, int divisor, int offset);
 
 bool ImageSizeAcceptable(std::uint64_t width, std::uint64_t height) {
   return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&
@@ -99,19 +96,8 @@ void Image::Clear() {
 
 bool Image::Load(const std::string& path, const DecodeTarget& target) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, kMaxFileBytes)) return false;
+  if (!ReadWholeFile(path, bytes, kMaxPictureFileBytes)) return false;
   return Decode(bytes.data(), bytes.size(), target);
-}
-
-bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget& target) {
-  switch (DecodeFileWithPlatform(path, sink)) {
-    case FileDecode::kDecoded: return sink.Finish();
-    case FileDecode::kFailed: return false;
-    case FileDecode::kNotHere: break;
-  }
-  std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, kMaxFileBytes)) return false;
-  return DecodeImage(bytes.data(), bytes.size(), sink, target);
 }
 
 bool Image::Decode(const std::uint8_t* data, std::size_t size, const DecodeTarget& target) {
@@ -238,7 +224,12 @@ bool Image::Resample(std::uint32_t width, std::uint32_t height, int mode, Image*
 bool Image::Filter(const std::int32_t* kernel, int kernel_size, int divisor, int offset) {
   if (!IsValid() || kernel == nullptr || kernel_size != 3) return false;
   if (divisor == 0) divisor = 1;
-  if (FilterRing(*this, kernel, divisor, offset)) return true;
+  if (std::optional<RowEffect> box = RowEffect::BoxFilter(kernel, divisor, offset)) {
+    EffectChain chain;
+    chain.Add(std::move(*box));
+    chain.Run(*this);
+    return true;
+  }
   const std::uint32_t w = width_, h = height_;
   // Three source rows with one pixel of edge replication on each side,
   // refilled as the window moves up, so the filter works in place.

@@ -60,12 +60,12 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
 bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_t size, Image& out,
                         int eighths = 8);
 
-// A file the platform decodes as it reads it (natively a PNG), so that it
-// is never held in memory: kDecoded or kFailed, the sink not finished.
-// kNotHere for every other file, which is then read whole and decoded from
-// memory.
+// A file the platform decodes as it reads it (natively a PNG, and a JPEG at
+// `eighths` of its size), so that it is never held in memory: kDecoded or
+// kFailed, the sink not finished. kNotHere, the sink untouched, for every
+// other file, which is then read whole and decoded from memory.
 enum class FileDecode { kNotHere, kDecoded, kFailed };
-FileDecode DecodeFileWithPlatform(const std::string& path, RowSink& sink);
+FileDecode DecodeFileWithPlatform(const std::string& path, ImageFormat format, int eighths, RowSink& sink);
 
 // The program's own decoders, used on every platform.
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, RowSink& sink);

@@ -1,5 +1,8 @@
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "base/file_io.h"
 #include "image/byte_reader.h"
 #include "image/decoders_internal.h"
 #include "image/image_codecs.h"
@@ -79,17 +82,55 @@ bool IntoImage(Image& out, Decode decode) {
 
 }  // namespace
 
+namespace {
+
+// How a picture is decoded: turned as its EXIF orientation says, and a JPEG
+// at a fraction of its size when a target allows.
+struct DecodePlan {
+  int orientation = 1;
+  int eighths = 8;
+  bool sized = false;  // the JPEG's frame (and so every segment before it) was found
+};
+
+DecodePlan PlanDecode(ImageFormat format, const std::uint8_t* data, std::size_t size, const DecodeTarget& target) {
+  DecodePlan plan;
+  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) plan.orientation = ReadExifOrientation(data, size);
+  std::uint32_t width = 0, height = 0;
+  if (format == ImageFormat::kJpeg && ReadJpegFrameSize(data, size, width, height)) {
+    plan.sized = true;
+    if (target.Any()) plan.eighths = DecodeEighths(width, height, target, plan.orientation >= 5);
+  }
+  return plan;
+}
+
+// The decode into the sink, turned as the orientation says.
+template <typename Decode>
+bool DecodeTurned(int orientation, RowSink& sink, Decode decode) {
+  if (orientation >= 5) {
+    // Turned by a quarter, the first row shown is the picture's first
+    // column: the picture is decoded whole and then turned.
+    Image whole;
+    if (!IntoImage(whole, decode)) return false;
+    whole.ApplyOrientation(orientation);
+    return FeedImage(whole, sink);
+  }
+  if (orientation >= 2) {
+    OrientedSink oriented(sink, orientation);
+    return decode(oriented);
+  }
+  return decode(sink);
+}
+
+// Enough of a file's start to hold a JPEG's segments up to its frame
+// header: the EXIF block, a colour profile and a thumbnail or two.
+constexpr std::size_t kFileHeadBytes = 256 * 1024;
+
+}  // namespace
+
 bool DecodeImage(const std::uint8_t* data, std::size_t size, RowSink& sink, const DecodeTarget& target) {
   const ImageFormat format = DetectImageFormat(data, size);
   if (format == ImageFormat::kUnknown) return false;
-  int eighths = 8;
-  int orientation = 1;
-  if (format == ImageFormat::kJpeg || format == ImageFormat::kTiff) orientation = ReadExifOrientation(data, size);
-  if (format == ImageFormat::kJpeg) {
-    std::uint32_t width = 0, height = 0;
-    if (target.Any() && ReadJpegFrameSize(data, size, width, height))
-      eighths = DecodeEighths(width, height, target, orientation >= 5);
-  }
+  const DecodePlan plan = PlanDecode(format, data, size, target);
   const auto decode = [&](RowSink& into) {
     switch (format) {
       // Formats the platform decoders may not know are always decoded
@@ -101,26 +142,31 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, RowSink& sink, cons
       case ImageFormat::kWbmp:
         return DecodeWbmp(data, size, into);
       default:
-        return DecodeWithPlatform(format, data, size, into, eighths);
+        return DecodeWithPlatform(format, data, size, into, plan.eighths);
     }
   };
-  bool ok = false;
-  if (orientation >= 5) {
-    // Turned by a quarter, the first row shown is the picture's first
-    // column: the picture is decoded whole and then turned.
-    Image whole;
-    ok = IntoImage(whole, decode);
-    if (ok) {
-      whole.ApplyOrientation(orientation);
-      ok = FeedImage(whole, sink);
-    }
-  } else if (orientation >= 2) {
-    OrientedSink oriented(sink, orientation);
-    ok = decode(oriented);
-  } else {
-    ok = decode(sink);
+  return DecodeTurned(plan.orientation, sink, decode) && sink.Finish();
+}
+
+bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget& target) {
+  // A file the platform decodes as it reads it is never held whole; for a
+  // JPEG its start tells first how it is turned and at what size it goes.
+  std::vector<std::uint8_t> head;
+  if (!ReadFilePrefix(path, kFileHeadBytes, head)) return false;
+  const ImageFormat format = DetectImageFormat(head.data(), head.size());
+  const DecodePlan plan = PlanDecode(format, head.data(), head.size(), target);
+  if (format == ImageFormat::kPng || (format == ImageFormat::kJpeg && plan.sized)) {
+    FileDecode result = FileDecode::kNotHere;
+    const bool decoded = DecodeTurned(plan.orientation, sink, [&](RowSink& into) {
+      result = DecodeFileWithPlatform(path, format, plan.eighths, into);
+      return result == FileDecode::kDecoded;
+    });
+    if (result == FileDecode::kDecoded) return decoded && sink.Finish();
+    if (result == FileDecode::kFailed) return false;
   }
-  return ok && sink.Finish();
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, kMaxPictureFileBytes)) return false;
+  return DecodeImage(bytes.data(), bytes.size(), sink, target);
 }
 
 bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, const DecodeTarget& target) {

@@ -439,6 +439,10 @@ class Passes final : public RowEngine {
   }
 
   std::uint32_t Lo() const { return wy_.lo; }
+  // Output rows made, counted from where they start.
+  std::uint32_t Made() const {
+    return static_cast<std::uint32_t>(from_top_ ? static_cast<std::int64_t>(out_height_) - 1 - next_ : next_);
+  }
   std::uint32_t Hi() const { return wy_.hi; }
   std::uint32_t LeftPixel() const { return wx_.lo; }
   std::uint32_t InWidth() const { return in_width_; }
@@ -628,6 +632,11 @@ bool RowResampler::Start(const ResampleAxis& x, const ResampleAxis& y, bool alph
 
 std::uint32_t RowResampler::FirstRow() const { return state_ ? state_->lo : 0; }
 std::uint32_t RowResampler::EndRow() const { return state_ ? state_->hi : 0; }
+
+std::uint32_t RowResampler::RowsMade() const {
+  if (!state_) return 0;
+  return state_->opaque ? state_->opaque->Made() : state_->over->Made();
+}
 
 std::uint8_t* RowResampler::ColourBuffer(std::uint32_t r) {
   if (!state_) return nullptr;

@@ -96,6 +96,9 @@ class RowResampler {
   // elsewhere; lasting says that memory stays as it is until the last row
   // is put (a picture in memory), so it need not be copied.
   void Put(std::uint32_t r, const std::uint8_t* bgr, const std::uint8_t* alpha, bool lasting);
+  // The output rows written to dst so far, counted from the side the rows
+  // come from (from the top: dst rows y.count - 1, y.count - 2, ...).
+  std::uint32_t RowsMade() const;
 
  private:
   struct State;

@@ -57,11 +57,13 @@ void RowPipeline::Put(std::uint32_t n, const SourceRow& row) {
     slot.row = {memory.bgr, row.alpha != nullptr ? memory.alpha : nullptr, false};
   }
   slot.row.lasting = row.lasting;
+  bool wake = false;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     ++tail_;
+    wake = tail_ - head_ >= kBatch;
   }
-  put_.notify_one();
+  if (wake) put_.notify_one();
 }
 
 void RowPipeline::Work() {
@@ -69,7 +71,7 @@ void RowPipeline::Work() {
     std::size_t from = 0, to = 0;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      put_.wait(lock, [this] { return head_ != tail_ || ending_; });
+      put_.wait(lock, [this] { return tail_ - head_ >= kBatch || ending_; });
       if (dropping_ || (head_ == tail_ && ending_)) return;
       from = head_;
       to = tail_;

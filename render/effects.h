@@ -3,7 +3,10 @@
 // It holds no state, so one applier serves any image.
 #pragma once
 
+#include <array>
+
 #include "config/config.h"
+#include "image/effect_chain.h"
 #include "image/image.h"
 
 namespace vistelle {
@@ -38,6 +41,17 @@ class TEffects {
   // smart blur, negative, gray, pseudocolours, noise, sharpen, blur,
   // contrast, brightness, colorize.
   void ApplyConfigured(Image& image, const TConfig& settings) const;
+
+  // The effects the settings enable after smart blur, as one chain that
+  // takes the image row by row. Smart blur spreads over the whole picture
+  // twice, so only without it can a canvas's rows go through the effects as
+  // they are placed (WholeImageFirst says when).
+  static EffectChain ChainOf(const TConfig& settings);
+  static bool WholeImageFirst(const TConfig& settings) { return settings.smartblur != 0; }
+  // The settings that make the effects, to tell whether effects applied
+  // earlier are still the ones asked for.
+  using Settings = std::array<std::int32_t, 16>;
+  static Settings SettingsOf(const TConfig& settings);
 };
 
 }  // namespace vistelle

@@ -146,6 +146,15 @@ bool PlacementSink::Begin(const PictureShape& shape) {
     }
   }
 
+  // Rows made from the top down are final as they are made, but for a
+  // stretched picture smoothed or laid over the canvas at the end.
+  rows_final_as_placed_ = !shape.bottom_up && ((kind_ == Kind::kScaled && placed) ||
+                                              (kind_ == Kind::kStretch && !enlarged_ && stretched_ == &canvas_));
+  if (kind_ == Kind::kScaled) {
+    rows_above_ = static_cast<std::uint32_t>(H - std::clamp<std::int64_t>(y1, 0, H));
+    rows_placed_ = static_cast<std::uint32_t>(std::clamp<std::int64_t>(y1, 0, H) - std::clamp<std::int64_t>(y0, 0, H));
+  }
+
   if (background_) {
     // A picture without alpha that fills, stretches or tiles covers every
     // pixel; elsewhere the background shows around it, and through a
@@ -157,7 +166,19 @@ bool PlacementSink::Begin(const PictureShape& shape) {
     else if (kind_ == Kind::kCentre || position_ == kPositionFit || !placed)
       FillAround(canvas_, colour, x0, y0, x1, y1);
   }
+  if (effects_ != nullptr) effects_->Restart();
   return true;
+}
+
+std::uint32_t PlacementSink::FinalRows(std::uint32_t p) const {
+  const std::uint64_t H = canvas_.GetHeight();
+  if (kind_ == Kind::kStretch) {
+    // Every canvas row showing picture row p or one above it.
+    return static_cast<std::uint32_t>(H - (p * H + shape_.height - 1) / shape_.height);
+  }
+  // Below the picture the background was final from the start.
+  const std::uint32_t made = resampler_.RowsMade();
+  return made == rows_placed_ ? static_cast<std::uint32_t>(H) : rows_above_ + made;
 }
 
 RowMemory PlacementSink::Memory(std::uint32_t n) {
@@ -239,12 +260,15 @@ void PlacementSink::Put(std::uint32_t n, const SourceRow& row) {
       StretchRow(p, row);
       break;
   }
+  if (effects_ != nullptr && rows_final_as_placed_) effects_->Advance(FinalRows(p));
 }
 
 bool PlacementSink::Finish() {
-  if (kind_ != Kind::kStretch || stretched_ == nullptr) return true;
-  if (enlarged_) stretched_->Filter(kSmooth, 3, 16, 0);
-  if (stretched_ != &canvas_) CopyOpaquePixels(canvas_, *stretched_, 0, 0);
+  if (kind_ == Kind::kStretch && stretched_ != nullptr) {
+    if (enlarged_) stretched_->Filter(kSmooth, 3, 16, 0);
+    if (stretched_ != &canvas_) CopyOpaquePixels(canvas_, *stretched_, 0, 0);
+  }
+  if (effects_ != nullptr) effects_->Finish();
   return true;
 }
 

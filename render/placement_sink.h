@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "image/effect_chain.h"
 #include "image/image.h"
 #include "image/resample.h"
 #include "image/row_sink.h"
@@ -40,6 +41,11 @@ class PlacementSink final : public RowSink {
   // canvas.
   bool Finish() override;
 
+  // The canvas's rows go through the chain (started on the canvas) as they
+  // become final: while the picture comes, when it comes from the top and
+  // fills, fits or stretches without smoothing; else all at the end.
+  void EffectsAsPlaced(EffectChain* chain) { effects_ = chain; }
+
   // The size the picture came in (0 x 0 before Begin).
   std::uint32_t PictureWidth() const { return shape_.width; }
   std::uint32_t PictureHeight() const { return shape_.height; }
@@ -54,6 +60,8 @@ class PlacementSink final : public RowSink {
   // its first pixel at column x.
   void CopyRow(const SourceRow& row, std::uint32_t y, std::int64_t x);
   void StretchRow(std::uint32_t r, const SourceRow& row);
+  // The canvas rows from the top that are final now.
+  std::uint32_t FinalRows(std::uint32_t p) const;
 
   Image& canvas_;
   const int position_;
@@ -68,6 +76,10 @@ class PlacementSink final : public RowSink {
   Image* stretched_ = nullptr;               // stretch: the canvas, or the scratch with alpha
   std::vector<std::uint32_t> columns_;       // stretch: each column's picture column
   bool enlarged_ = false;                    // stretch: smaller both ways, so smoothed
+  EffectChain* effects_ = nullptr;
+  bool rows_final_as_placed_ = false;
+  std::uint32_t rows_above_ = 0;   // fill and fit: canvas rows above the picture
+  std::uint32_t rows_placed_ = 0;  // fill and fit: canvas rows the picture covers
   // A row for a decoder to write where it cannot go straight to its place.
   std::vector<std::uint8_t> row_bgr_, row_alpha_;
 };

@@ -138,6 +138,7 @@ std::vector<ScreenSize> WallpaperRenderer::CurrentScreens(const MonitorLayout& l
 bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, const MonitorLayout& layout,
                                      const DecodeTarget& target, const std::string& path, RowSink* preview) {
   placed_for_.clear();
+  effects_placed_ = false;
   canvases_.resize(screens.size());
   // Several screens show the current picture only in mode 1, where each has
   // the Options page's position; in mode 2 it is the primary's alone.
@@ -153,6 +154,14 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     placements.emplace_back(canvases_[i], position, look.background, i == 0 ? &scratch_ : nullptr);
     sinks.push_back(&placements.back());
   }
+  // The effects of the first canvas, composed first, go with its rows;
+  // the other canvases get theirs after it, in turn, so that the noise
+  // they draw comes in the same order.
+  placing_effects_ = TEffects::WholeImageFirst(settings_) ? EffectChain() : TEffects::ChainOf(settings_);
+  if (!placing_effects_.Empty() && !placements.empty()) {
+    placing_effects_.Start(canvases_[0]);
+    placements.front().EffectsAsPlaced(&placing_effects_);
+  }
   if (preview != nullptr) sinks.push_back(preview);
   TeeSink all(std::move(sinks));
   bool placed = false;
@@ -163,6 +172,14 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     // while the decoder goes on.
     RowPipeline piped(all);
     placed = DecodeImageFile(path, piped, target);
+  }
+  if (!placing_effects_.Empty()) {
+    if (placed && placing_effects_.Finished()) {
+      effects_placed_ = true;
+      effects_placed_with_ = TEffects::SettingsOf(settings_);
+    } else {
+      placing_effects_.Cancel();
+    }
   }
   if (!placed) return false;
   if (!placements.empty()) {
@@ -224,6 +241,7 @@ void WallpaperRenderer::ReleasePictures() {
   scratch_.Clear();
   span_.Clear();
   ahead_.Drop();
+  effects_placed_ = false;
 }
 
 void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
@@ -250,7 +268,11 @@ std::string WallpaperRenderer::CaptionOf(const std::string& path) const {
 }
 
 void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar, const std::string& shown) {
-  effects_.ApplyConfigured(canvas, settings_);
+  const bool placed_with_effects = effects_placed_ && !canvases_.empty() && &canvas == &canvases_[0];
+  if (placed_with_effects)
+    effects_placed_ = false;
+  else
+    effects_.ApplyConfigured(canvas, settings_);
   // The calendar and the caption lie on top of everything, effects
   // included; the caption tells of the picture the screen shows.
   if (with_calendar && settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
@@ -344,8 +366,8 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // composition, it is decoded again from its file. Should that be gone
   // meanwhile, the canvas shows what it would with no picture: the
   // background and the calendar.
-  const bool placed =
-      same(placed_for_, screens) || PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr);
+  const bool placed = (same(placed_for_, screens) && EffectsAsPlacedStillWanted()) ||
+                      PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr);
   if (!placed) {
     const MonitorSettings look = SettingsOfMonitor(settings_, layout, 0);
     canvases_.resize(screens.size());

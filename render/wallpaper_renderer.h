@@ -201,6 +201,16 @@ class WallpaperRenderer {
   // The screens the canvases hold the current picture for, placed but not
   // yet composed; empty when they hold nothing ready.
   std::vector<ScreenSize> placed_for_;
+  // The first canvas's effects, run on its rows as they were placed (on the
+  // thread that placed them) so that they take no time of their own;
+  // effects_placed_ while the canvas holds them, with the settings they
+  // were made with.
+  EffectChain placing_effects_;
+  bool effects_placed_ = false;
+  TEffects::Settings effects_placed_with_{};
+  bool EffectsAsPlacedStillWanted() const {
+    return !effects_placed_ || effects_placed_with_ == TEffects::SettingsOf(settings_);
+  }
 
   // The screens that show the current picture: the primary screen without
   // a span layout; in mode 1 every monitor, in mode 2 the primary.

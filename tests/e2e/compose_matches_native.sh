@@ -77,6 +77,8 @@ write_config fill.ini 3 CRGB_background_R=30 CRGB_background_G=160 CRGB_backgrou
 write_config fit.ini 4 CRGB_background_R=30 CRGB_background_G=160 CRGB_background_B=90
 write_config fit-effects.ini 4 Sharpen=1 Gray=1
 write_config effects.ini 0 Sharpen=1 Contrast=1 ContrastInt=35 Colorize=1 Lighten=1 LightenInt=10
+# Noise and filters on the rows as a picture coming from the top is placed.
+write_config placed-effects.ini 3 Negativ=1 Noise=1 NoiseInt=30 Sharpen=1 Blur=1
 # Across the monitors: the same picture on each (1) or one each (2).
 write_config span-stretch.ini 0 monitor_mode=1
 write_config span-tile.ini 1 monitor_mode=1
@@ -152,6 +154,8 @@ for config in stretch.ini centre.ini tile.ini; do
 done
 run_case effects.ini wide.bmp 1024x768
 run_case effects.ini alpha.png 1024x768
+run_case placed-effects.ini small.png 801x599
+run_case placed-effects.ini small.png 64x1
 run_case centre.ini small.png 801x599
 # The BMP layouts centred, pixel for pixel, on the background colour; two
 # of them stretched as well.

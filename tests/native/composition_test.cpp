@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
+#include "image/effect_chain.h"
 #include "image/image_codecs.h"
 #include "image/preview_image.h"
 #include "render/composition.h"
@@ -198,6 +199,15 @@ void FeedFromTheTop(const Image& picture, RowSink& sink) {
   ASSERT_TRUE(sink.Finish());
 }
 
+EffectChain EffectsGoingWithTheRows() {
+  static const std::int32_t kSharpen[9] = {-1, -1, -1, -1, 15, -1, -1, -1, -1};
+  EffectChain chain;
+  chain.Add(RowEffect::Noise(70));
+  chain.Add(*RowEffect::BoxFilter(kSharpen, 7, 0));
+  chain.Add(RowEffect::Negative());
+  return chain;
+}
+
 // The canvas the renderer makes (background, then the picture in memory)
 // comes out the same when the rows stream in from a decoder, from the top
 // or from the bottom, onto a canvas whose pixels were never set.
@@ -219,19 +229,33 @@ TEST(PlacementSink, RowsFromADecoderGiveTheCanvasOfThePictureInMemory) {
       if (position == kPositionCenter || position == kPositionFill || position == kPositionFit)
         FillCanvas(expected, kBackground);
       PlacePicture(expected, picture, position);
+      // And the effects that go with the rows as they are placed give what
+      // they give over the placed canvas.
+      Image expected_with_effects = expected;
+      SeedImageNoise(3);
+      EffectsGoingWithTheRows().Run(expected_with_effects);
       for (const bool from_top : {true, false}) {
-        Image canvas, scratch;
-        canvas.Create(40, 30);
-        FillCanvas(canvas, MakeColorRef(9, 9, 9));  // what the memory held
-        PlacementSink sink(canvas, position, kBackground, &scratch);
-        if (from_top) {
-          FeedFromTheTop(picture, sink);
-        } else {
-          ASSERT_TRUE(FeedImage(picture, sink));
-          ASSERT_TRUE(sink.Finish());
+        for (const bool effects : {false, true}) {
+          Image canvas, scratch;
+          canvas.Create(40, 30);
+          FillCanvas(canvas, MakeColorRef(9, 9, 9));  // what the memory held
+          PlacementSink sink(canvas, position, kBackground, &scratch);
+          EffectChain chain = EffectsGoingWithTheRows();
+          SeedImageNoise(3);
+          if (effects) {
+            chain.Start(canvas);
+            sink.EffectsAsPlaced(&chain);
+          }
+          if (from_top) {
+            FeedFromTheTop(picture, sink);
+          } else {
+            ASSERT_TRUE(FeedImage(picture, sink));
+            ASSERT_TRUE(sink.Finish());
+          }
+          EXPECT_EQ(Pixels(canvas), Pixels(effects ? expected_with_effects : expected))
+              << p.w << "x" << p.h << " position " << position << (from_top ? " from the top" : " from the bottom")
+              << (effects ? " with effects" : "");
         }
-        EXPECT_EQ(Pixels(canvas), Pixels(expected)) << p.w << "x" << p.h << " position " << position
-                                                     << (from_top ? " from the top" : " from the bottom");
       }
     }
   }

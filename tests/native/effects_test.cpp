@@ -372,5 +372,23 @@ TEST_F(EffectsPipelineTest, AllTenRunInTheFixedOrder) {
   EXPECT_TRUE(Same(out, expected));
 }
 
+// Effects that went with the rows as the picture was placed are made again
+// when the settings change before the wallpaper is composed.
+TEST_F(EffectsPipelineTest, EffectsPlacedWithThePictureFollowSettingsChangedSince) {
+  const Image picture = Pattern(48, 32);
+  ASSERT_TRUE(picture.Save(JoinPath(dir_.Path(), "p.bmp"), false));
+  dir_.Write("config.ini", "[setting]\r\nCactivecalendar=0\r\nsposob_wyswietlania=0\r\nNegativ=1\r\n");
+  TConfig settings = testing::SettingsIn(dir_.Path());
+  WallpaperRenderer r(dir_.Path(), desktop_, settings);
+  ASSERT_TRUE(r.LoadCurrentPicture(JoinPath(dir_.Path(), "p.bmp")));
+  settings.negativ = 0;
+  settings.gray = 1;
+  ASSERT_TRUE(r.ComposeWallpaper());
+  Image out, expected = picture;
+  ASSERT_TRUE(out.Load(r.WallpaperPath()));
+  expected.GrayScale();
+  EXPECT_TRUE(Same(out, expected));
+}
+
 }  // namespace
 }  // namespace vistelle
