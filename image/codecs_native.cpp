@@ -488,8 +488,12 @@ bool DecodeWithPlatform(ImageFormat format, const std::uint8_t* data, std::size_
 
 FileDecode DecodeFileWithPlatform(const std::string& path, ImageFormat format, int eighths, RowSink& sink) {
   if (format != ImageFormat::kPng && format != ImageFormat::kJpeg) return FileDecode::kNotHere;
+  // Read in large pieces: the decoders ask for a few kilobytes at a time
+  // (the buffer outlives the file).
+  std::vector<char> buffer(std::size_t{1} << 16);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) return FileDecode::kNotHere;
+  std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
   if (format == ImageFormat::kJpeg) {
     std::vector<std::uint8_t> cmyk_row;
     return DecodeJpegInto(nullptr, 0, file.get(), eighths, sink, cmyk_row) ? FileDecode::kDecoded
