@@ -36,6 +36,30 @@ struct ByteRange {
 };
 bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush = true);
 
+// A file that takes the place of path once it is complete, written
+// meanwhile in pieces at any offsets (by one thread at a time) to the
+// temporary file WriteFileReplacing uses; dropped, the temporary file
+// removed, unless committed. Commit puts it in place as WriteFileReplacing
+// does, and tells a failure the same way.
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ~ReplacingFile() { Abandon(); }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  bool Open(const std::string& path);
+  bool IsOpen() const { return handle_ != kClosed; }
+  bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+  bool Commit(bool flush);
+  void Abandon();
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::string path_;
+  std::intptr_t handle_ = kClosed;  // the descriptor, or the HANDLE on Windows
+};
+
 // Why the last WriteFileReplacing of this thread failed, in the system's
 // words ("Access is denied."); empty after one that succeeded.
 std::string LastWriteError();

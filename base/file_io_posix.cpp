@@ -80,35 +80,51 @@ bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<
   return ReadUpTo(path, max_bytes, false, out);
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
-  return WriteFileReplacing(path, std::vector<ByteRange>{{data, size}});
-}
-
-bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+bool ReplacingFile::Open(const std::string& path) {
+  Abandon();
   t_write_error.clear();
   if (WritesStopped()) {
     t_write_error = "the program is ending";
     return false;
   }
-  const std::string tmp = TemporaryNameFor(path);
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(TemporaryNameFor(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return Failed();
-  bool ok = true;
-  for (const ByteRange& piece : pieces) {
-    const auto* p = static_cast<const std::uint8_t*>(piece.data);
-    std::size_t done = 0;
-    while (ok && done < piece.size) {
-      const ssize_t n = ::write(fd, p + done, piece.size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ok = Failed();
-      else done += static_cast<std::size_t>(n);
-    }
+  path_ = path;
+  handle_ = fd;
+  return true;
+}
+
+bool ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+  if (!IsOpen()) return false;
+  const auto* p = static_cast<const std::uint8_t*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(static_cast<int>(handle_), p + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Failed();
+    done += static_cast<std::size_t>(n);
   }
-  if (flush && ok && ::fsync(fd) != 0) ok = Failed();
+  return true;
+}
+
+bool ReplacingFile::Commit(bool flush) {
+  if (!IsOpen()) return false;
+  const int fd = static_cast<int>(handle_);
+  handle_ = kClosed;
+  const std::string tmp = TemporaryNameFor(path_);
+  bool ok = true;
+  if (flush && ::fsync(fd) != 0) ok = Failed();
   if (::close(fd) != 0 && ok) ok = Failed();
-  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = Failed();
+  if (ok && std::rename(tmp.c_str(), path_.c_str()) != 0) ok = Failed();
   if (!ok) ::unlink(tmp.c_str());
   return ok;
+}
+
+void ReplacingFile::Abandon() {
+  if (!IsOpen()) return;
+  ::close(static_cast<int>(handle_));
+  handle_ = kClosed;
+  ::unlink(TemporaryNameFor(path_).c_str());
 }
 
 bool FileExists(const std::string& path) {

@@ -110,11 +110,8 @@ bool ReadFilePrefix(const std::string& path, std::size_t max_bytes, std::vector<
   return ReadUpTo(path, max_bytes, false, out);
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
-  return WriteFileReplacing(path, std::vector<ByteRange>{{data, size}});
-}
-
-bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& pieces, bool flush) {
+bool ReplacingFile::Open(const std::string& path) {
+  Abandon();
   t_write_error.clear();
   if (WritesStopped()) {
     t_write_error = "the program is ending";
@@ -126,32 +123,55 @@ bool WriteFileReplacing(const std::string& path, const std::vector<ByteRange>& p
     t_write_error = "the name is not valid";
     return false;
   }
+  const HANDLE file =
+      CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed();
+  path_ = path;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  return true;
+}
 
-  KernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Failed();
-  bool ok = true;
-  for (const ByteRange& piece : pieces) {
-    const auto* p = static_cast<const std::uint8_t*>(piece.data);
-    std::size_t done = 0;
-    while (ok && done < piece.size) {
-      const std::size_t left = piece.size - done;
-      const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
-      DWORD written = 0;
-      if (!WriteFile(file.Get(), p + done, want, &written, nullptr) || written == 0)
-        ok = Failed();
-      else
-        done += written;
-    }
+bool ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+  if (!IsOpen()) return false;
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  const auto* p = static_cast<const std::uint8_t*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const std::size_t left = size - done;
+    const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+    const std::uint64_t at = offset + done;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    DWORD written = 0;
+    if (!WriteFile(file, p + done, want, &written, &where) || written == 0) return Failed();
+    done += written;
   }
+  return true;
+}
+
+bool ReplacingFile::Commit(bool flush) {
+  if (!IsOpen()) return false;
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  handle_ = kClosed;
+  const std::wstring target = Widen(path_);
+  const std::wstring temporary = Widen(TemporaryNameFor(path_));
   // With flush, the data is on the disk before the name points at it, and
   // the rename is on the disk before we return.
-  if (flush && ok && !FlushFileBuffers(file.Get())) ok = Failed();
-  if (!file.Close() && ok) ok = Failed();
+  bool ok = true;
+  if (flush && !FlushFileBuffers(file)) ok = Failed();
+  if (!CloseHandle(file) && ok) ok = Failed();
   const DWORD move_flags = MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
   if (ok && !MoveFileExW(temporary.c_str(), target.c_str(), move_flags)) ok = Failed();
   if (!ok) DeleteFileW(temporary.c_str());
   return ok;
+}
+
+void ReplacingFile::Abandon() {
+  if (!IsOpen()) return;
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = kClosed;
+  DeleteFileW(Widen(TemporaryNameFor(path_)).c_str());
 }
 
 bool FileExists(const std::string& path) {

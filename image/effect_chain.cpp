@@ -40,6 +40,10 @@ void EffectChain::Restart() {
     s.done = 0;
     s.above = 0;
   }
+  if (made_told_ != 0) {
+    made_told_ = 0;
+    if (made_) made_(0);
+  }
   // The top row's draws are the last of the run.
   if (noise_ && image_ != nullptr) noise_row_ = back_.Apply(noise_end_);
 }
@@ -57,6 +61,10 @@ void EffectChain::Advance(std::uint32_t rows) {
     const std::uint32_t limit = !s.effect.IsFilter() || ready == height_ ? ready : (ready > 0 ? ready - 1 : 0);
     for (; s.done < limit; ++s.done) MakeRow(s, height_ - 1 - s.done);
     ready = s.done;
+  }
+  if (ready > made_told_) {
+    made_told_ = ready;
+    if (made_) made_(ready);
   }
 }
 

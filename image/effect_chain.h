@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -33,13 +34,18 @@ class EffectChain {
   void Advance(std::uint32_t rows);
   // Every row is final: the effects are done.
   void Finish() { Advance(height_); }
-  bool Finished() const { return image_ != nullptr && (stages_.empty() || stages_.back().done == height_); }
+  bool Finished() const { return image_ != nullptr && made_told_ == height_; }
   // The image is not to be finished: the generator goes back to where the
   // chain found it.
   void Cancel();
 
   // Start, the rows one at a time, Finish.
   void Run(Image& image);
+
+  // Told, on the thread that advances the chain, how many rows from the
+  // top every effect has made whenever that grows (for a chain without
+  // effects, the rows that are final); 0 after a restart.
+  void OnRowsMade(std::function<void(std::uint32_t rows)> made) { made_ = std::move(made); }
 
  private:
   struct Stage {
@@ -54,6 +60,8 @@ class EffectChain {
   void MakeRow(Stage& stage, std::uint32_t y);
 
   std::vector<Stage> stages_;
+  std::function<void(std::uint32_t)> made_;
+  std::uint32_t made_told_ = 0;  // rows every effect has made
   Image* image_ = nullptr;
   std::uint32_t width_ = 0, height_ = 0;
   bool noise_ = false;

@@ -38,7 +38,7 @@ class RowPipeline final : public RowSink {
   static constexpr std::uint64_t kThreadedPixels = std::uint64_t{1} << 20;
 
  private:
-  static constexpr std::size_t kSlots = 16;
+  static constexpr std::size_t kSlots = 64;
   // The sink is woken for rows a few at a time: waking a thread for every
   // row costs the decoder's thread more than the rows' handing on.
   static constexpr std::size_t kBatch = 4;

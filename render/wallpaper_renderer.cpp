@@ -136,9 +136,11 @@ std::vector<ScreenSize> WallpaperRenderer::CurrentScreens(const MonitorLayout& l
 }
 
 bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, const MonitorLayout& layout,
-                                     const DecodeTarget& target, const std::string& path, RowSink* preview) {
+                                     const DecodeTarget& target, const std::string& path, RowSink* preview,
+                                     bool to_file) {
   placed_for_.clear();
   effects_placed_ = false;
+  stream_.Drop();
   canvases_.resize(screens.size());
   // Several screens show the current picture only in mode 1, where each has
   // the Options page's position; in mode 2 it is the primary's alone.
@@ -157,8 +159,17 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
   // The effects of the first canvas, composed first, go with its rows;
   // the other canvases get theirs after it, in turn, so that the noise
   // they draw comes in the same order.
-  placing_effects_ = TEffects::WholeImageFirst(settings_) ? EffectChain() : TEffects::ChainOf(settings_);
-  if (!placing_effects_.Empty() && !placements.empty()) {
+  // Smart blur needs the whole canvas first, and only then the rest.
+  const bool streams = !TEffects::WholeImageFirst(settings_) && !placements.empty();
+  placing_effects_ = streams ? TEffects::ChainOf(settings_) : EffectChain();
+  // A single canvas is the wallpaper itself: its rows go to the file once
+  // the effects are done with them.
+  const bool writes = streams && to_file && canvases_.size() == 1;
+  if (writes) {
+    stream_.Start(wallpaper_path_, canvases_[0]);
+    placing_effects_.OnRowsMade([this](std::uint32_t rows) { stream_.RowsFinal(rows); });
+  }
+  if (streams && (writes || !placing_effects_.Empty())) {
     placing_effects_.Start(canvases_[0]);
     placements.front().EffectsAsPlaced(&placing_effects_);
   }
@@ -173,7 +184,7 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     RowPipeline piped(all);
     placed = DecodeImageFile(path, piped, target);
   }
-  if (!placing_effects_.Empty()) {
+  if (streams && (writes || !placing_effects_.Empty())) {
     if (placed && placing_effects_.Finished()) {
       effects_placed_ = true;
       effects_placed_with_ = TEffects::SettingsOf(settings_);
@@ -181,6 +192,8 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
       placing_effects_.Cancel();
     }
   }
+  placing_effects_.OnRowsMade(nullptr);
+  if (!placed) stream_.Drop();
   if (!placed) return false;
   if (!placements.empty()) {
     decoded_width_ = placements.front().PictureWidth();
@@ -196,7 +209,7 @@ bool WallpaperRenderer::LoadCurrentPicture(const std::string& path, bool make_pr
   PreviewSink preview_sink(preview_width_, preview_height_, preview);
   current_.Clear();
   if (!PlaceCurrent(CurrentScreens(layout), layout, CompositionTarget(layout), path,
-                    make_preview ? &preview_sink : nullptr)) {
+                    make_preview ? &preview_sink : nullptr, layout.Empty())) {
     // No change follows: the pictures decoding ahead for it are not needed.
     ahead_.Drop();
     placed_for_.clear();
@@ -242,6 +255,7 @@ void WallpaperRenderer::ReleasePictures() {
   span_.Clear();
   ahead_.Drop();
   effects_placed_ = false;
+  stream_.Drop();
 }
 
 void WallpaperRenderer::RefreshCalendarDate() { calendar_.RefreshDate(); }
@@ -367,7 +381,7 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // meanwhile, the canvas shows what it would with no picture: the
   // background and the calendar.
   const bool placed = (same(placed_for_, screens) && EffectsAsPlacedStillWanted()) ||
-                      PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr);
+                      PlaceCurrent(screens, layout, CompositionTarget(layout), current_path_, nullptr, layout.Empty());
   if (!placed) {
     const MonitorSettings look = SettingsOfMonitor(settings_, layout, 0);
     canvases_.resize(screens.size());
@@ -389,7 +403,10 @@ bool WallpaperRenderer::ComposeWallpaper() {
   // disk; it still replaces the old file only once complete.
   bool done = canvas->IsValid();
   if (done) {
-    done = canvas->Save(wallpaper_path_, false);
+    // Written as it was placed, the file wants only the rows drawn on since;
+    // should that fail, it is written whole.
+    done = !span && stream_.Holds(*canvas) && stream_.Finish(false);
+    if (!done) done = canvas->Save(wallpaper_path_, false);
     write_error_ = done ? std::string() : LastWriteError();
   }
   done = done && desktop_.SetWallpaperOnMonitors(wallpaper_path_, span);

@@ -35,6 +35,7 @@
 #include "image/image.h"
 #include "image/row_sink.h"
 #include "render/monitor_layout.h"
+#include "render/wallpaper_stream.h"
 
 namespace vistelle {
 
@@ -206,6 +207,8 @@ class WallpaperRenderer {
   // effects_placed_ while the canvas holds them, with the settings they
   // were made with.
   EffectChain placing_effects_;
+  // The wallpaper's file, written as the only canvas is placed.
+  WallpaperStream stream_;
   bool effects_placed_ = false;
   TEffects::Settings effects_placed_with_{};
   bool EffectsAsPlacedStillWanted() const {
@@ -220,8 +223,10 @@ class WallpaperRenderer {
   // the preview in the same decode. False when the file does not decode,
   // with the canvases in no defined state.
   // The position and background are those of the layout's primary monitor.
+  // With to_file, a single canvas also goes to the wallpaper's file as its
+  // rows are done.
   bool PlaceCurrent(const std::vector<ScreenSize>& screens, const MonitorLayout& layout, const DecodeTarget& target,
-                    const std::string& path, RowSink* preview);
+                    const std::string& path, RowSink* preview, bool to_file = false);
   // What monitor i of the layout is placed with: the picture at path in its
   // position and background, decoded for its size.
   DecodeAhead::Job OtherMonitorJob(const MonitorLayout& layout, std::size_t i, const std::string& path) const;
