@@ -289,8 +289,11 @@ void WallpaperRenderer::FinishScreen(Image& canvas, bool with_calendar, const st
     effects_.ApplyConfigured(canvas, settings_);
   // The calendar and the caption lie on top of everything, effects
   // included; the caption tells of the picture the screen shows.
-  if (with_calendar && settings_.active_calendar) calendar_.Draw(canvas, settings_, program_dir_);
-  if (settings_.caption && !shown.empty()) DrawCaption(canvas, CaptionOf(shown), CaptionLookOf(settings_));
+  const bool calendar = with_calendar && settings_.active_calendar;
+  const bool caption = settings_.caption && !shown.empty();
+  if (calendar) calendar_.Draw(canvas, settings_, program_dir_);
+  if (caption) DrawCaption(canvas, CaptionOf(shown), CaptionLookOf(settings_));
+  drawn_on_ = !placed_with_effects || calendar || caption;
 }
 
 const Image& WallpaperRenderer::ComposeCanvas(std::uint32_t width, std::uint32_t height) {
@@ -405,7 +408,7 @@ bool WallpaperRenderer::ComposeWallpaper() {
   if (done) {
     // Written as it was placed, the file wants only the rows drawn on since;
     // should that fail, it is written whole.
-    done = !span && stream_.Holds(*canvas) && stream_.Finish(false);
+    done = !span && stream_.Holds(*canvas) && stream_.Finish(false, drawn_on_);
     if (!done) done = canvas->Save(wallpaper_path_, false);
     write_error_ = done ? std::string() : LastWriteError();
   }

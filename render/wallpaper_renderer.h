@@ -207,8 +207,10 @@ class WallpaperRenderer {
   // effects_placed_ while the canvas holds them, with the settings they
   // were made with.
   EffectChain placing_effects_;
-  // The wallpaper's file, written as the only canvas is placed.
+  // The wallpaper's file, written as the only canvas is placed, and whether
+  // the last FinishScreen changed its canvas since.
   WallpaperStream stream_;
+  bool drawn_on_ = true;
   bool effects_placed_ = false;
   TEffects::Settings effects_placed_with_{};
   bool EffectsAsPlacedStillWanted() const {

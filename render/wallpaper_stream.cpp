@@ -66,9 +66,9 @@ bool WallpaperStream::Holds(const Image& canvas) const {
          canvas.Stride() == stride_ && file_.IsOpen();
 }
 
-bool WallpaperStream::Finish(bool flush) {
+bool WallpaperStream::Finish(bool flush, bool changed_since) {
   bool ok = true;
-  for (std::uint32_t y = 0; y < height_ && ok;) {
+  for (std::uint32_t y = 0; y < height_ && ok && changed_since;) {
     if (RowHash(canvas_->Row(y), stride_) == hashes_[y]) {
       ++y;
       continue;

@@ -23,9 +23,10 @@ class WallpaperStream {
   void RowsFinal(std::uint32_t rows);
   // Whether the file holds all of this canvas, as it was when final.
   bool Holds(const Image& canvas) const;
-  // The rows changed since, the header; then the file takes path's place.
-  // False, with LastWriteError() telling why, when it fails.
-  bool Finish(bool flush);
+  // The rows changed since (when any may have been), the header; then the
+  // file takes path's place. False, with LastWriteError() telling why, when
+  // it fails.
+  bool Finish(bool flush, bool changed_since = true);
   void Drop();
 
   // Rows are written in bands of at least this many.
