@@ -153,6 +153,8 @@ bool DecodeImageFile(const std::string& path, RowSink& sink, const DecodeTarget&
   // JPEG its start tells first how it is turned and at what size it goes.
   std::vector<std::uint8_t> head;
   if (!ReadFilePrefix(path, kFileHeadBytes, head)) return false;
+  // A file shorter than that is all here already.
+  if (head.size() < kFileHeadBytes) return DecodeImage(head.data(), head.size(), sink, target);
   const ImageFormat format = DetectImageFormat(head.data(), head.size());
   const DecodePlan plan = PlanDecode(format, head.data(), head.size(), target);
   if (format == ImageFormat::kPng || (format == ImageFormat::kJpeg && plan.sized)) {

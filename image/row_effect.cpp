@@ -21,14 +21,8 @@ inline std::uint8_t Clamp255(int v) { return static_cast<std::uint8_t>(v < 0 ? 0
 
 inline int Luma(const std::uint8_t* bgr) { return (77 * bgr[2] + 150 * bgr[1] + 29 * bgr[0] + 128) >> 8; }
 
-// Two bytes a lookup, through a table of every byte pair.
 void ApplyTableRow(std::uint8_t* p, std::size_t n, const std::uint8_t* table) {
-  std::size_t i = 0;
-  for (; i + 2 <= n; i += 2) {
-    p[i] = table[p[i]];
-    p[i + 1] = table[p[i + 1]];
-  }
-  if (i < n) p[i] = table[p[i]];
+  for (std::size_t i = 0; i < n; ++i) p[i] = table[p[i]];
 }
 
 #if VISTELLE_EFFECTS_SSE2

@@ -169,7 +169,8 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     stream_.Start(wallpaper_path_, canvases_[0]);
     placing_effects_.OnRowsMade([this](std::uint32_t rows) { stream_.RowsFinal(rows); });
   }
-  if (streams && (writes || !placing_effects_.Empty())) {
+  const bool with_rows = streams && (writes || !placing_effects_.Empty());
+  if (with_rows) {
     placing_effects_.Start(canvases_[0]);
     placements.front().EffectsAsPlaced(&placing_effects_);
   }
@@ -184,7 +185,7 @@ bool WallpaperRenderer::PlaceCurrent(const std::vector<ScreenSize>& screens, con
     RowPipeline piped(all);
     placed = DecodeImageFile(path, piped, target);
   }
-  if (streams && (writes || !placing_effects_.Empty())) {
+  if (with_rows) {
     if (placed && placing_effects_.Finished()) {
       effects_placed_ = true;
       effects_placed_with_ = TEffects::SettingsOf(settings_);
